@@ -1,0 +1,108 @@
+/*
+ * nubrix.h - the NUBRIX framework as a user program sees it.
+ *
+ * A user program defines two functions, UserInit() and UserMain(), and is
+ * linked with the framework (CMake: nubrix_add_program). Both run on the
+ * framework's user thread: UserInit once at start-up, UserMain after Start.
+ * Every window except the main window belongs to that thread and reacts only
+ * while it pumps (NBX_PumpMessages, NBX_Printf, NBX_InputText).
+ *
+ * Colours and 32-bit pixels are 0x00RRGGBB everywhere.
+ */
+#ifndef NUBRIX_H
+#define NUBRIX_H
+
+#include <windows.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/*---------------------------------------------------------------------------
+ * The user program
+ *-------------------------------------------------------------------------*/
+void UserInit(void);   /* lay out windows; may set nbx_start = 1 */
+void UserMain(void);   /* the program itself; runs after Start     */
+
+/*---------------------------------------------------------------------------
+ * Shell: control flags and the main window
+ *-------------------------------------------------------------------------*/
+extern volatile int nbx_start;    /* Start requested                         */
+extern volatile int nbx_running;  /* UserMain entered (never cleared)        */
+extern volatile int nbx_stop;     /* Stop requested; poll it in long loops   */
+extern volatile int nbx_quit;     /* 0, 1 exit requested, 2 exit seen       */
+
+extern HWND nbx_mainWindow;
+#define NBXMAINWINDOW nbx_mainWindow
+
+void NBX_PumpMessages(void);
+void NBX_SetForeground(HWND window);
+
+/*---------------------------------------------------------------------------
+ * Text windows
+ *-------------------------------------------------------------------------*/
+int  NBX_OpenTextWindow(int index, int x, int y, int width, int height);
+int  NBX_SelectTextWindow(int index);
+int  NBX_CloseTextWindow(int index);
+void NBX_ShowTextWindow(void);
+void NBX_Printf(const char *format, ...);
+void NBX_PushTextColor(DWORD background, DWORD text);
+void NBX_PopTextColor(void);
+void NBX_InputText(char *buffer);          /* buffer of at least 256 bytes */
+int  NBX_StartLog(int index);
+int  NBX_StopLog(int index);
+int  NBX_CopyLog(int index);
+void NBX_CloseLogs(void);
+
+/*---------------------------------------------------------------------------
+ * Button box
+ *-------------------------------------------------------------------------*/
+void NBX_OpenButtonBox(int x, int y, int nx, int ny);
+void NBX_CloseButtonBox(void);
+void NBX_SetButtonBoxTitle(int index, const char *text);
+int  NBX_GetButton(int index);
+int  NBX_ResizeButtonBox(int width, int height);
+
+/*---------------------------------------------------------------------------
+ * Image windows
+ *-------------------------------------------------------------------------*/
+typedef struct ImageRecord {
+    int     inUse;          /* 1 while the window exists                    */
+    int     bits;           /* 32 or 8                                      */
+    int     width;          /* image size in pixels                         */
+    int     height;
+    int     dispWidth;      /* client size in screen pixels                 */
+    int     dispHeight;
+    int     zoom;           /* effective zoom in percent                    */
+    int     limitMode;      /* 1 limited to the screen, 0 to twice of it    */
+    HWND    window;
+    HDC     memDC;          /* holds the pixel bitmap                       */
+    HDC     windowDC;       /* the window's own DC, kept for its life       */
+    HBITMAP bitmap;         /* DIB section owning the pixels                */
+    HBITMAP prevBitmap;     /* selected in memDC before bitmap              */
+    char   *title;          /* caption text without the zoom                */
+} ImageRecord;
+
+extern ImageRecord    nbx_images[256];
+extern DWORD         *nbx_pixels[256];   /* 32-bit view of each buffer      */
+extern unsigned char *nbx_pixels8[256];  /* byte view of each buffer        */
+extern int            nbx_curImage;
+
+int    NBX_CreateImage(int n, const char *title, int x, int y, int width, int height, int zoom);
+int    NBX_CreateImage8(int n, const char *title, int x, int y, int width, int height, int zoom);
+int    NBX_CreateImageFL(int n, const char *title, int x, int y, int width, int height, int zoom);
+int    NBX_CreateImage8FL(int n, const char *title, int x, int y, int width, int height, int zoom);
+int    NBX_DestroyImage(int n);
+DWORD *NBX_GetImagePixels(int n);
+int    NBX_DrawImage(int n);
+
+/*---------------------------------------------------------------------------
+ * Files
+ *-------------------------------------------------------------------------*/
+int  NBX_OpenFileDialog(const char *title, char *path);   /* path: 260 bytes */
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* NUBRIX_H */

@@ -1,0 +1,110 @@
+// nbx_internal.h - what the framework's subsystems share with each other
+// (not seen by user programs). Each section names the folder that owns it.
+#ifndef NBX_INTERNAL_H
+#define NBX_INTERNAL_H
+
+#include "nubrix.h"
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+#define NBX_PATH 260
+
+// ---------------------------------------------------------------- shell/
+extern int       nbx_instance;               // 0..9
+extern WCHAR     nbx_mainClassName[11];      // "nubrix_mw%d"
+extern HINSTANCE nbx_hInstance;
+extern HWND      nbx_statusWindow;
+extern int       nbx_colorDepth;
+extern double    nbx_msecFactor;
+extern char      nbx_openDir[NBX_PATH];      // open-file dialog folder
+extern char      nbx_saveDir[NBX_PATH];      // save-file dialog folder
+extern char      nbx_logDir[NBX_PATH];       // log folder, ends in '\'
+extern HFONT     nbx_ttFont;
+extern DWORD     nbx_tttc;
+extern int       nbx_fontCursorX, nbx_fontLineX, nbx_fontBaseY;
+extern COLORREF  nbx_customColors[16];
+extern volatile int nbx_inputActive;         // text window + 1 while input waits
+extern volatile int nbx_pickActive;          // non-zero while a pick tool waits
+extern HANDLE    nbx_userThread;
+extern DWORD     nbx_userThreadId;
+
+// Request channel (main thread sets, user thread services).
+extern volatile int nbx_request;
+extern volatile int nbx_done;
+
+enum {
+    NBX_REQ_CREATE_IMAGE = 9001,
+    NBX_REQ_REDRAW_IMAGE = 9002,
+    NBX_REQ_LOAD_IMAGE   = 9003,
+    NBX_REQ_PASTE_BITMAP = 9004,
+    NBX_REQ_OPEN_TEXT    = 9005,
+    NBX_REQ_OPEN_INPUT   = 9006,
+    NBX_REQ_OPEN_BUTTONS = 9007
+};
+
+int  RequestCreateImage(int index, const char *name, int width, int height, int bits);
+void RequestRedrawImage(int index);
+int  RequestLoadImageFile(int index, const char *file);
+void RequestPasteBitmap(HBITMAP bitmap);
+void RequestOpenTextWindow(int index);
+void RequestOpenInputBox(int count);
+void RequestOpenButtonBox(int nx, int ny);
+void PumpOwnMessages(void);
+void ServiceRequest(void);
+DWORD WINAPI UserThreadProc(LPVOID unused);
+
+void SetStatusText(const char *text);
+void InsertMenuString(HMENU menu, UINT position, UINT state, UINT id, const char *text);
+void InsertMenuSeparator(HMENU menu, UINT position);
+void InsertSubMenu(HMENU menu, HMENU submenu, UINT position, const char *text);
+void ShowPauseMessage(const char *text);
+int  GetMsec(void);
+
+void RebuildEdgeTable(void);
+void SnapMovingRect(HWND window, RECT *rect);
+
+LRESULT CALLBACK MainWindowProc(HWND, UINT, WPARAM, LPARAM);
+
+// ANSI <-> UTF-16 at window, menu and clipboard boundaries. Both always
+// terminate the output; the result is the number of units written.
+int  NbxAnsiToWide(const char *text, WCHAR *out, int outUnits);
+int  NbxWideToAnsi(const WCHAR *text, char *out, int outBytes);
+// Cuts a narrow ANSI text at `maxBytes` without splitting a double-byte
+// character; returns the new length.
+int  NbxCutAnsi(char *text, int maxBytes);
+
+// The one place that knows about Wine: turns a Windows path into the path the
+// host's C library sees (unchanged on Windows). False when it cannot.
+BOOL NbxHostPath(const char *windowsPath, char *hostPath, int hostBytes);
+
+// --------------------------------------------------------------- textwin/
+LRESULT CALLBACK TextWindowProc(HWND, UINT, WPARAM, LPARAM);
+void ResetTextWindows(void);          // clear table and remembered line
+HWND TextWindowHandle(int index);     // NULL when closed or out of range
+int  CurrentTextWindow(void);
+
+// ------------------------------------------------------------------ boxes/
+LRESULT CALLBACK ButtonBoxProc(HWND, UINT, WPARAM, LPARAM);
+LRESULT CALLBACK InputBoxProc(HWND, UINT, WPARAM, LPARAM);
+HWND ButtonBoxWindow(void);           // NULL when none
+HWND InputBoxWindow(void);            // NULL when none
+void OpenButtonBoxFresh(int x, int y, int nx, int ny);   // request 9007
+void OpenInputBoxFresh(int x, int y, int count);         // request 9006
+
+// --------------------------------------------------------------- imagewin/
+LRESULT CALLBACK ImageWindowProc(HWND, UINT, WPARAM, LPARAM);
+void ResetImageTable(void);           // table free, history 0
+int  CreateImageWindow(int zoom, int n, const char *title, int x, int y,
+                       int width, int height, int bits);
+int  SelectImage(int n);
+int  RestoreImage(void);
+int  LoadImageFile(const char *file, int x, int y);      // into the current image
+void PasteBitmapIntoCurrent(HBITMAP bitmap);             // request 9004
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif
