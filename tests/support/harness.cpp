@@ -1,0 +1,372 @@
+// harness.cpp - the driver thread and its helpers (see harness.h).
+#define DOCTEST_CONFIG_IMPLEMENT
+#include "harness.h"
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <deque>
+
+namespace nbxt {
+
+struct Pending {
+    std::function<void()> fn;
+    volatile LONG done = 0;
+    bool detached = false;
+};
+
+static CRITICAL_SECTION queueLock;
+static std::deque<Pending *> queue;
+static DWORD userThreadId;
+static HANDLE driverThread;
+
+static void RunQueued()
+{
+    for (;;) {
+        EnterCriticalSection(&queueLock);
+        if (queue.empty()) { LeaveCriticalSection(&queueLock); return; }
+        Pending *p = queue.front();
+        queue.pop_front();
+        LeaveCriticalSection(&queueLock);
+        p->fn();
+        InterlockedExchange(&p->done, 1);
+    }
+}
+
+void ServeUser()
+{
+    for (;;) {
+        NBX_PumpMessages();
+        RunQueued();
+        Sleep(1);
+    }
+}
+
+Pending *OnUserAsync(const std::function<void()> &fn)
+{
+    Pending *p = new Pending;
+    p->fn = fn;
+    EnterCriticalSection(&queueLock);
+    queue.push_back(p);
+    LeaveCriticalSection(&queueLock);
+    return p;
+}
+
+bool Done(Pending *p) { return p->done != 0; }
+
+bool WaitDone(Pending *p, int ms)
+{
+    bool ok = WaitFor([p] { return p->done != 0; }, ms);
+    if (ok) delete p;
+    return ok;
+}
+
+void OnUser(const std::function<void()> &fn)
+{
+    if (GetCurrentThreadId() == userThreadId) { fn(); return; }
+    Pending *p = OnUserAsync(fn);
+    if (!WaitDone(p, 30000)) FAIL("user thread did not run the call within 30 s");
+}
+
+bool WaitFor(const std::function<bool()> &pred, int ms)
+{
+    DWORD start = GetTickCount();
+    for (;;) {
+        if (pred()) return true;
+        if ((int)(GetTickCount() - start) > ms) return pred();
+        Sleep(5);
+    }
+}
+
+void Pause(int ms) { Sleep(ms); }
+
+static DWORD WINAPI DriverMain(LPVOID)
+{
+    // The main window is ready once start-up has replaced "Ready".
+    WaitFor([] {
+        return nbx_mainWindow && nbx_statusWindow && WindowTextA(nbx_statusWindow).find("bit color") != std::string::npos;
+    }, 20000);
+    doctest::Context context;
+    const char *filter = getenv("NBX_TEST_CASE");
+    if (filter && *filter) context.setOption("test-case", filter);
+    int failed = context.run();
+    fflush(stdout);
+    fflush(stderr);
+    ExitProcess(failed ? 1 : 0);
+    return 0;
+}
+
+void BeginDriver(bool autoStart)
+{
+    InitializeCriticalSection(&queueLock);
+    userThreadId = GetCurrentThreadId();
+    setvbuf(stdout, NULL, _IONBF, 0);
+    driverThread = CreateThread(NULL, 0, DriverMain, NULL, 0, NULL);
+    if (autoStart) nbx_start = 1;
+}
+
+// ------------------------------------------------------------------ input
+
+void TypeWide(HWND window, const WCHAR *text)
+{
+    for (; *text; text++) PostMessageW(window, WM_CHAR, *text, 1);
+}
+
+void TypeText(HWND window, const char *ansi)
+{
+    WCHAR wide[1024];
+    NbxAnsiToWide(ansi, wide, 1024);
+    TypeWide(window, wide);
+}
+
+void PressKey(HWND window, UINT vk)
+{
+    PostMessageW(window, WM_KEYDOWN, vk, 1);
+    PostMessageW(window, WM_KEYUP, vk, 0xC0000001);
+}
+
+void SetCtrlHeld(HWND window, bool held)
+{
+    DWORD target = GetWindowThreadProcessId(window, NULL);
+    DWORD self = GetCurrentThreadId();
+    AttachThreadInput(self, target, TRUE);
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    keys[VK_CONTROL] = held ? 0x80 : 0;
+    keys[VK_LCONTROL] = held ? 0x80 : 0;
+    SetKeyboardState(keys);
+    AttachThreadInput(self, target, FALSE);
+}
+
+void PressCtrlKey(HWND window, UINT vk)
+{
+    // The key state must still say "Ctrl" when the target handles the key.
+    SetCtrlHeld(window, true);
+    SendMessageW(window, WM_KEYDOWN, vk, 1);
+    SetCtrlHeld(window, false);
+    PostMessageW(window, WM_KEYUP, vk, 0xC0000001);
+}
+
+void Command(HWND window, UINT id) { PostMessageW(window, WM_COMMAND, id, 0); }
+
+void ClickClient(HWND window, int x, int y, bool right)
+{
+    LPARAM at = MAKELPARAM(x, y);
+    if (right) {
+        PostMessageW(window, WM_RBUTTONDOWN, MK_RBUTTON, at);
+        PostMessageW(window, WM_RBUTTONUP, 0, at);
+    } else {
+        PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        PostMessageW(window, WM_LBUTTONUP, 0, at);
+    }
+}
+
+// -------------------------------------------------------------- reading back
+
+std::u16string WindowTextW(HWND window)
+{
+    WCHAR text[4096];
+    text[0] = 0;
+    int n = (int)SendMessageTimeoutW(window, WM_GETTEXT, 4096, (LPARAM)text, SMTO_ABORTIFHUNG, 5000, NULL);
+    (void)n;
+    std::u16string out;
+    for (int i = 0; text[i]; i++) out.push_back((char16_t)text[i]);
+    return out;
+}
+
+std::string WindowTextA(HWND window)
+{
+    std::u16string wide = WindowTextW(window);
+    std::vector<WCHAR> w(wide.begin(), wide.end());
+    w.push_back(0);
+    char text[8192];
+    NbxWideToAnsi(w.data(), text, sizeof text);
+    return text;
+}
+
+RECT WindowRect(HWND window)
+{
+    RECT r = { 0, 0, 0, 0 };
+    GetWindowRect(window, &r);
+    return r;
+}
+
+SIZE ClientSize(HWND window)
+{
+    RECT r = { 0, 0, 0, 0 };
+    GetClientRect(window, &r);
+    SIZE s = { r.right, r.bottom };
+    return s;
+}
+
+std::vector<DWORD> GrabScreen(int x, int y, int w, int h)
+{
+    std::vector<DWORD> pixels((size_t)w * h);
+    HDC screen = GetDC(NULL);
+    HDC mem = CreateCompatibleDC(screen);
+    BITMAPINFO info;
+    ZeroMemory(&info, sizeof info);
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = w;
+    info.bmiHeader.biHeight = -h;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void *bits = NULL;
+    HBITMAP dib = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, NULL, 0);
+    HGDIOBJ old = SelectObject(mem, dib);
+    BitBlt(mem, 0, 0, w, h, screen, x, y, SRCCOPY);
+    GdiFlush();
+    memcpy(pixels.data(), bits, pixels.size() * 4);
+    for (DWORD &p : pixels) p &= 0xFFFFFF;
+    SelectObject(mem, old);
+    DeleteObject(dib);
+    DeleteDC(mem);
+    ReleaseDC(NULL, screen);
+    return pixels;
+}
+
+std::vector<DWORD> GrabClient(HWND window)
+{
+    RECT r;
+    GetClientRect(window, &r);
+    POINT origin = { 0, 0 };
+    ClientToScreen(window, &origin);
+    return GrabScreen(origin.x, origin.y, r.right, r.bottom);
+}
+
+std::string ClipboardText()
+{
+    std::string out;
+    for (int tries = 0; tries < 50 && !OpenClipboard(NULL); tries++) Sleep(20);
+    HANDLE data = GetClipboardData(CF_TEXT);
+    if (data) {
+        const char *text = (const char *)GlobalLock(data);
+        if (text) out = text;
+        GlobalUnlock(data);
+    }
+    CloseClipboard();
+    return out;
+}
+
+bool SetClipboardUnicode(const std::u16string &text)
+{
+    for (int tries = 0; tries < 50 && !OpenClipboard(NULL); tries++) Sleep(20);
+    EmptyClipboard();
+    HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * 2);
+    WCHAR *p = (WCHAR *)GlobalLock(mem);
+    for (size_t i = 0; i < text.size(); i++) p[i] = text[i];
+    p[text.size()] = 0;
+    GlobalUnlock(mem);
+    bool ok = SetClipboardData(CF_UNICODETEXT, mem) != NULL;
+    CloseClipboard();
+    return ok;
+}
+
+std::string ReadWholeFile(const char *windowsPath)
+{
+    std::string out;
+    HANDLE f = CreateFileA(windowsPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           NULL, OPEN_EXISTING, 0, NULL);
+    if (f == INVALID_HANDLE_VALUE) return out;
+    char buf[65536];
+    DWORD got = 0;
+    while (ReadFile(f, buf, sizeof buf, &got, NULL) && got) out.append(buf, got);
+    CloseHandle(f);
+    return out;
+}
+
+bool FileExists(const char *windowsPath)
+{
+    return GetFileAttributesA(windowsPath) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string CurrentDir()
+{
+    char dir[MAX_PATH];
+    GetCurrentDirectoryA(MAX_PATH, dir);
+    std::string s = dir;
+    if (!s.empty() && s.back() == '\\') s.pop_back();
+    return s;
+}
+
+struct FindTopArgs { const WCHAR *cls; const WCHAR *caption; bool any; HWND found; };
+
+static BOOL CALLBACK FindTopProc(HWND w, LPARAM lp)
+{
+    FindTopArgs *a = (FindTopArgs *)lp;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    if (!a->any && pid != GetCurrentProcessId()) return TRUE;
+    WCHAR buf[512];
+    if (a->cls) {
+        GetClassNameW(w, buf, 512);
+        if (lstrcmpW(buf, a->cls) != 0) return TRUE;
+    }
+    if (a->caption) {
+        buf[0] = 0;
+        InternalGetWindowText(w, buf, 512);
+        if (lstrcmpW(buf, a->caption) != 0) return TRUE;
+    }
+    a->found = w;
+    return FALSE;
+}
+
+HWND FindTop(const WCHAR *className, const WCHAR *caption, bool anyProcess)
+{
+    FindTopArgs a = { className, caption, anyProcess, NULL };
+    EnumWindows(FindTopProc, (LPARAM)&a);
+    return a.found;
+}
+
+HWND WaitTop(const WCHAR *className, const WCHAR *caption, int ms)
+{
+    HWND found = NULL;
+    WaitFor([&] { return (found = FindTop(className, caption)) != NULL; }, ms);
+    return found;
+}
+
+bool AnswerDialog(const WCHAR *caption, int buttonId, int ms)
+{
+    HWND box = WaitTop(L"#32770", caption, ms);
+    if (!box) return false;
+    PostMessageW(box, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), 0);
+    return WaitFor([box] { return !IsWindow(box); }, ms);
+}
+
+std::string BinPath(const char *programFile)
+{
+    const char *bin = getenv("NBX_TEST_BIN");
+    char winPath[MAX_PATH] = "";
+    if (bin) {
+        // The build folder is a host path; under Wine, Z: maps the host root.
+        std::string s = std::string("Z:") + bin;
+        for (char &c : s) if (c == '/') c = '\\';
+        lstrcpynA(winPath, s.c_str(), MAX_PATH);
+    }
+    return std::string(winPath) + "\\" + programFile;
+}
+
+HANDLE StartProgram(const char *programFile, const char *workDir)
+{
+    std::string path = BinPath(programFile);
+    std::string cmd = "\"" + path + "\"";
+    STARTUPINFOA si;
+    ZeroMemory(&si, sizeof si);
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi;
+    std::vector<char> line(cmd.begin(), cmd.end());
+    line.push_back(0);
+    if (!CreateProcessA(path.c_str(), line.data(), NULL, NULL, FALSE, 0, NULL, workDir, &si, &pi))
+        return NULL;
+    CloseHandle(pi.hThread);
+    return pi.hProcess;
+}
+
+DWORD WaitExit(HANDLE process, int ms)
+{
+    if (WaitForSingleObject(process, ms) != WAIT_OBJECT_0) return STILL_ACTIVE;
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(process, &code);
+    return code;
+}
+
+}  // namespace nbxt

@@ -1,0 +1,74 @@
+// harness.h - drives a live NUBRIX program from a test thread inside it.
+//
+// A behaviour test is a user program. Its UserInit calls nbxt::BeginDriver(),
+// which starts a driver thread running the file's doctest cases; UserMain
+// calls nbxt::ServeUser(), which pumps the user thread and runs the closures
+// the driver hands it with OnUser(). The driver sends the same messages a
+// user's keys, clicks and menus produce, and reads back what the program did.
+#ifndef NBX_TEST_HARNESS_H
+#define NBX_TEST_HARNESS_H
+
+#include "shell/nbx_internal.h"
+#include "doctest_wine.h"
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace nbxt {
+
+// From UserInit: start the driver thread. With autoStart the user program
+// starts at once (nbx_start = 1), as the movie viewer does.
+void BeginDriver(bool autoStart = true);
+// From UserMain: serve the driver's calls forever.
+void ServeUser();
+
+// Runs fn on the user thread and waits for it.
+void OnUser(const std::function<void()> &fn);
+// Runs fn on the user thread without waiting; Done() tells when it finished.
+struct Pending;
+Pending *OnUserAsync(const std::function<void()> &fn);
+bool Done(Pending *p);
+bool WaitDone(Pending *p, int ms = 10000);   // frees p when it finished
+
+// Polls pred (every 5 ms) until it holds or ms pass.
+bool WaitFor(const std::function<bool()> &pred, int ms = 5000);
+// Waits ms while letting the program run.
+void Pause(int ms);
+
+// Input as a user produces it.
+void TypeText(HWND window, const char *ansi);       // WM_CHAR per UTF-16 unit
+void TypeWide(HWND window, const WCHAR *text);
+void PressKey(HWND window, UINT vk);                // WM_KEYDOWN + WM_KEYUP
+void PressCtrlKey(HWND window, UINT vk);            // same with Ctrl held
+void SetCtrlHeld(HWND window, bool held);           // key state of window's thread
+void Command(HWND window, UINT id);                 // WM_COMMAND posted
+void ClickClient(HWND window, int x, int y, bool right = false);
+
+// Reading back.
+std::string WindowTextA(HWND window);               // ANSI code page
+std::u16string WindowTextW(HWND window);
+RECT WindowRect(HWND window);
+SIZE ClientSize(HWND window);
+// Pixels of the screen (0x00RRGGBB), as a user would see them.
+std::vector<DWORD> GrabScreen(int x, int y, int w, int h);
+std::vector<DWORD> GrabClient(HWND window);         // the client area, row-major
+std::string ClipboardText();                        // CF_TEXT
+bool SetClipboardUnicode(const std::u16string &text);
+std::string ReadWholeFile(const char *windowsPath); // bytes, "" when missing
+bool FileExists(const char *windowsPath);
+std::string CurrentDir();                           // ANSI, no trailing '\'
+
+// Top-level windows of this process (or any, with anyProcess).
+HWND FindTop(const WCHAR *className, const WCHAR *caption, bool anyProcess = false);
+HWND WaitTop(const WCHAR *className, const WCHAR *caption, int ms = 5000);
+// A message box or dialog by caption; clicks the button with that id.
+bool AnswerDialog(const WCHAR *caption, int buttonId, int ms = 5000);
+
+// Child processes (other programs of the build folder, NBX_TEST_BIN).
+std::string BinPath(const char *programFile);       // "<bin>\\<file>"
+HANDLE StartProgram(const char *programFile, const char *workDir = nullptr);
+DWORD WaitExit(HANDLE process, int ms);             // STILL_ACTIVE on timeout
+
+}  // namespace nbxt
+
+#endif
