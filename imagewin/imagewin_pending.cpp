@@ -19,3 +19,6 @@ int  NBX_DestroyImage(int) { return 1; }
 DWORD *NBX_GetImagePixels(int) { return NULL; }
 int  NBX_DrawImage(int) { return 1; }
 int  NBX_OpenFileDialog(const char *, char *) { return 1; }
+void RunLoadImageCommand(int) {}
+void RunSaveAsCommand(int) {}
+int  SaveFileDialog(char *) { return 1; }

@@ -102,6 +102,11 @@ int  SelectImage(int n);
 int  RestoreImage(void);
 int  LoadImageFile(const char *file, int x, int y);      // into the current image
 void PasteBitmapIntoCurrent(HBITMAP bitmap);             // request 9004
+// Image files and dialogs (imagewin/imagefile.cpp), used by the image window
+// procedure: "&Load image file" (1004), "&Save as" (1010) and dropped files.
+void RunLoadImageCommand(int n);
+void RunSaveAsCommand(int n);
+int  SaveFileDialog(char *path);
 
 #ifdef __cplusplus
 }
