@@ -22,3 +22,13 @@ int  NBX_OpenFileDialog(const char *, char *) { return 1; }
 void RunLoadImageCommand(int) {}
 void RunSaveAsCommand(int) {}
 int  SaveFileDialog(char *) { return 1; }
+int  nbx_imageHistory[8];
+int  RecreateImageWindow(int, int, int) { return 1; }
+int  ClearImage(int) { return 1; }
+int  ReadImageArea(void *, int, int, int, int) { return 1; }
+int  FindImageWindow(HWND) { return -1; }
+int  FindAndSelectImageWindow(HWND) { return -1; }
+int  SetImageZoom(int, int) { return 1; }
+int  SetImageStretchMode(int, int) { return 1; }
+int  GetImageStretchMode(int) { return 0; }
+void UpdateImageTitle(int) {}

@@ -102,6 +102,21 @@ int  SelectImage(int n);
 int  RestoreImage(void);
 int  LoadImageFile(const char *file, int x, int y);      // into the current image
 void PasteBitmapIntoCurrent(HBITMAP bitmap);             // request 9004
+extern int nbx_imageHistory[8];       // earlier current images, most recent first
+// Destroys image n and opens it again with a new size at the same place,
+// zoom, stretch mode and (8-bit) palette; the new buffer is cleared.
+// 0, or the creation results (1 also when n is out of range or free).
+int  RecreateImageWindow(int n, int width, int height);
+int  ClearImage(int n);               // zero bytes; 1 when out of range or free
+// Copies a w x h area at (x, y) of the current image into buffer, packed
+// (w words per row for 32-bit, w bytes for 8-bit); outside pixels read 0.
+int  ReadImageArea(void *buffer, int x, int y, int w, int h);
+int  FindImageWindow(HWND window);    // image number, -1 when none
+int  FindAndSelectImageWindow(HWND window);
+int  SetImageZoom(int zoom, int n);   // 0; 1 bad number; 2 no zoom fits
+int  SetImageStretchMode(int mode, int n);   // 3 COLORONCOLOR or 4 HALFTONE
+int  GetImageStretchMode(int n);      // 0 when out of range or free
+void UpdateImageTitle(int n);         // caption from the record and mode
 // Image files and dialogs (imagewin/imagefile.cpp), used by the image window
 // procedure: "&Load image file" (1004), "&Save as" (1010) and dropped files.
 void RunLoadImageCommand(int n);
