@@ -6,6 +6,7 @@ function(nubrix_link_program name)
   target_link_libraries(${name} PRIVATE nubrix)
   if(NUBRIX_WINELIB)
     target_link_options(${name} PRIVATE -mwindows)
+    set_target_properties(${name} PROPERTIES SUFFIX .exe)
   endif()
 endfunction()
 
