@@ -67,7 +67,69 @@ TEST_CASE("dragging the border keeps the main window's size")
     CHECK(proposed.bottom == before.bottom);
 }
 
-TEST_CASE("Start enters UserMain once; Stop sets the flag")
+// Opens the main window's popup menu from its right button, reads its items
+// (text and state) and closes it again.
+struct MenuItem { std::string text; UINT id; bool grey; };
+
+static std::vector<MenuItem> ReadPopupMenu()
+{
+    std::vector<MenuItem> items;
+    PostMessageW(nbx_mainWindow, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(10, 10));
+    HWND popup = NULL;
+    nbxt::WaitFor([&] { return (popup = FindWindowW(L"#32768", NULL)) != NULL && IsWindowVisible(popup); });
+    REQUIRE(popup != NULL);
+    HMENU menu = (HMENU)SendMessageW(popup, MN_GETHMENU, 0, 0);
+    REQUIRE(menu != NULL);
+    for (int i = 0; i < GetMenuItemCount(menu); i++) {
+        char text[128] = "";
+        GetMenuStringA(menu, i, text, 128, MF_BYPOSITION);
+        UINT state = GetMenuState(menu, i, MF_BYPOSITION);
+        MenuItem item = { text, GetMenuItemID(menu, i), (state & MF_GRAYED) != 0 };
+        if (state & MF_SEPARATOR) item.text = "-";
+        items.push_back(item);
+    }
+    PostMessageW(popup, WM_KEYDOWN, VK_ESCAPE, 0);
+    PostMessageW(nbx_mainWindow, WM_CANCELMODE, 0, 0);
+    nbxt::WaitFor([] { HWND p = FindWindowW(L"#32768", NULL); return !p || !IsWindowVisible(p); });
+    return items;
+}
+
+static std::string Describe(const std::vector<MenuItem> &items)
+{
+    std::string s;
+    for (const MenuItem &m : items) s += m.text + (m.grey ? "(grey)" : "") + "|";
+    return s;
+}
+
+TEST_CASE("popup menu before Start: every item enabled, in order")
+{
+    REQUIRE(nbx_running == 0);
+    std::vector<MenuItem> items = ReadPopupMenu();
+    CHECK(Describe(items) ==
+          "Paste\tCtrl+V|-|Start|Stop|E&xit|-|Image Window|Text Window|Input Box|Button Box|-|"
+          "&Window Info.\tCtrl+W|");
+    const UINT ids[] = { 1026, 0, 1001, 1003, 1002, 0, 1027, 1028, 1044, 1051, 0, 1045 };
+    REQUIRE(items.size() == 12);
+    for (size_t i = 0; i < items.size(); i++)
+        if (items[i].text != "-") CHECK(items[i].id == ids[i]);
+}
+
+TEST_CASE("Ctrl-dragging the main window snaps it to the screen edge; without Ctrl it does not")
+{
+    RECT r = nbxt::WindowRect(nbx_mainWindow);
+    int w = r.right - r.left, h = r.bottom - r.top;
+    RECT proposed = { 5, 300, 5 + w, 300 + h };
+    SendMessageW(nbx_mainWindow, WM_MOVING, WMSZ_LEFT, (LPARAM)&proposed);
+    CHECK(proposed.left == 5);
+    nbxt::SetCtrlHeld(nbx_mainWindow, true);
+    SendMessageW(nbx_mainWindow, WM_MOVING, WMSZ_LEFT, (LPARAM)&proposed);
+    nbxt::SetCtrlHeld(nbx_mainWindow, false);
+    CHECK(proposed.left == 0);
+    CHECK(proposed.right - proposed.left == w);
+    CHECK(proposed.top == 300);
+}
+
+TEST_CASE("Start enters UserMain once; Stop sets the flag; the popup then greys all but Stop and Exit")
 {
     CHECK(nbx_running == 0);
     CHECK(userMainEntries == 0);
@@ -88,4 +150,11 @@ TEST_CASE("Start enters UserMain once; Stop sets the flag")
     nbx_stop = 0;
     nbxt::Command(nbx_mainWindow, 1003);
     CHECK(nbxt::WaitFor([] { return nbx_stop == 1; }));
+
+    std::vector<MenuItem> items = ReadPopupMenu();
+    for (const MenuItem &m : items) {
+        if (m.text == "-") continue;
+        bool shouldBeEnabled = m.id == 1003 || m.id == 1002;
+        CHECK_MESSAGE(m.grey == !shouldBeEnabled, m.text);
+    }
 }
