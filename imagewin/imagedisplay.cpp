@@ -1,0 +1,122 @@
+// imagedisplay.cpp - putting pixel buffers on screen, captions, stretch
+// modes and zoom changes.
+#include "imagewin/imagewin_private.h"
+#include <stdlib.h>
+
+int NBX_DrawImage(int n)
+{
+    ImageRecord *r = ImageInUse(n);
+    if (!r) return 1;
+    // 100 % is the movie viewer's per-frame path: a plain copy.
+    if (r->zoom == 100)
+        BitBlt(r->windowDC, 0, 0, r->width, r->height, r->memDC, 0, 0, SRCCOPY);
+    else
+        StretchBlt(r->windowDC, 0, 0, r->dispWidth, r->dispHeight,
+                   r->memDC, 0, 0, r->width, r->height, SRCCOPY);
+    return 0;
+}
+
+// ---------------------------------------------------------------- captions
+
+int FormatImageTitle(int zoom, const char *title, int bits, char out[256])
+{
+    return FormatImageCaption(out, 256, zoom, title, bits, false);
+}
+
+// Also used while a zoom change holds the record out of use.
+static void ApplyTitle(const ImageRecord *r)
+{
+    char caption[256];
+    FormatImageCaption(caption, sizeof caption, r->zoom, r->title ? r->title : "", r->bits,
+                       GetStretchBltMode(r->memDC) == HALFTONE);
+    WCHAR wide[256];
+    NbxAnsiToWide(caption, wide, 256);
+    SetWindowTextW(r->window, wide);
+}
+
+void UpdateImageTitle(int n)
+{
+    ImageRecord *r = ImageInUse(n);
+    if (r) ApplyTitle(r);
+}
+
+// ----------------------------------------------------------- stretch mode
+
+int SetImageStretchMode(int mode, int n)
+{
+    ImageRecord *r = ImageInUse(n);
+    if (!r) return 1;
+    if (mode == COLORONCOLOR || mode == HALFTONE) {
+        SetStretchBltMode(r->windowDC, mode);
+        SetBrushOrgEx(r->windowDC, 0, 0, NULL);
+        SetStretchBltMode(r->memDC, mode);
+        SetBrushOrgEx(r->memDC, 0, 0, NULL);
+    }
+    InvalidateRect(r->window, NULL, FALSE);
+    ApplyTitle(r);
+    return 0;
+}
+
+int GetImageStretchMode(int n)
+{
+    ImageRecord *r = ImageInUse(n);
+    return r ? GetStretchBltMode(r->windowDC) : 0;
+}
+
+// ------------------------------------------------------------------- zoom
+
+int SetImageZoom(int zoom, int n)
+{
+    ImageRecord *r = ImageInUse(n);
+    if (!r) return 1;
+    // Out of use while the window changes size, so paints and look-ups
+    // during SetWindowPos leave it alone.
+    r->inUse = 0;
+    ImageLimits limits = {};
+    GetWindowLimits(r->limitMode, &limits);
+    int z, w, h;
+    if (!FitZoom(zoom, r->width, r->height, limits, &z, &w, &h)) {
+        r->inUse = 1;
+        return 2;
+    }
+    r->zoom = z;
+    RECT outer;
+    GetWindowRect(r->window, &outer);
+    SetWindowPos(r->window, NULL, 0, 0,
+                 outer.right - outer.left + (w - r->dispWidth),
+                 outer.bottom - outer.top + (h - r->dispHeight),
+                 SWP_SHOWWINDOW | SWP_NOZORDER | SWP_NOMOVE);
+    r->dispWidth = w;
+    r->dispHeight = h;
+    InvalidateRect(r->window, NULL, FALSE);
+    ApplyTitle(r);
+    r->inUse = 1;           // back in use first, so the edge table sees it
+    RebuildEdgeTable();
+    return 0;
+}
+
+// ------------------------------------------------- typed zoom and resize
+
+static int AskNumber(const char *format, int n)
+{
+    char line[256];
+    line[0] = 0;
+    NBX_Printf(format, n);
+    NBX_InputText(line);
+    return atoi(line);
+}
+
+void RunTypedZoomCommand(int n)
+{
+    NBX_OpenTextWindow(0, -1, -1, -1, -1);
+    int zoom = AskNumber("[%d] Zoom(%%)=", n);
+    SetImageZoom(zoom, n);
+}
+
+void RunResizeCommand(int n)
+{
+    NBX_OpenTextWindow(0, -1, -1, -1, -1);
+    int width = AskNumber("[%d] New x-size(pixel)=", n);
+    int height = AskNumber("[%d] New y-size(pixel)=", n);
+    RecreateImageWindow(n, width, height);
+}

@@ -1,0 +1,120 @@
+// imagelogic.cpp - arithmetic of the image windows on plain values.
+#include "shell/nbx_internal.h"
+#include "imagewin/imagewin_logic.h"
+#include <math.h>
+#include <stdint.h>
+#include <stdio.h>
+#include <string.h>
+
+void LimitsForMode(int mode, const ImageMetrics &m, ImageLimits *limits)
+{
+    if (mode == 1) {
+        // The frame width stands for the height's frame too, as the system
+        // sizes the frame the same on all sides.
+        limits->minWidth = m.cxMin - 2 * m.cxFrame;
+        limits->minHeight = m.cyMin - 2 * m.cxFrame - m.cyCaption;
+        limits->maxWidth = m.cxScreen;
+        limits->maxHeight = m.cyScreen - m.cyCaption;
+    } else if (mode == 0) {
+        limits->minWidth = 1;
+        limits->minHeight = 1;
+        limits->maxWidth = 2 * m.cxScreen;
+        limits->maxHeight = 2 * m.cyScreen;
+    }
+}
+
+// The zoom that one side allows: the requested zoom while size x zoom / 100
+// lies within 1..maxSize, else the zoom of the clamped extent. Exact integer
+// arithmetic: in floating point 160 x 111 / 100 x 100 / 160 falls just below
+// 111 and would truncate to 110.
+static int64_t SideZoom(int size, int zoom, int maxSize)
+{
+    int64_t scaled = (int64_t)size * zoom;            // extent x 100
+    if (scaled > (int64_t)maxSize * 100) return (int64_t)maxSize * 100 / size;
+    if (scaled < 100) return 100 / size;
+    return zoom;
+}
+
+static int Scaled(int size, int zoom)
+{
+    return (int)((int64_t)size * zoom / 100);
+}
+
+bool FitZoom(int zoom, int width, int height, const ImageLimits &l,
+             int *effZoom, int *dispWidth, int *dispHeight)
+{
+    if (width < 1) width = 1;
+    if (height < 1) height = 1;
+    int64_t zw = SideZoom(width, zoom, l.maxWidth), zh = SideZoom(height, zoom, l.maxHeight);
+    int z = (int)(zw < zh ? zw : zh);
+    int w = Scaled(width, z), h = Scaled(height, z);
+    if (w < l.minWidth || h < l.minHeight) {
+        double rw = ceil((double)l.minWidth * 100.0 / width);
+        double rh = ceil((double)l.minHeight * 100.0 / height);
+        double raised = rw > rh ? rw : rh;
+        if (raised > 2147483647.0 / 2) return false;
+        z = (int)raised;
+        int64_t w64 = (int64_t)width * z / 100, h64 = (int64_t)height * z / 100;
+        if (w64 > l.maxWidth || h64 > l.maxHeight) return false;
+        w = (int)w64;
+        h = (int)h64;
+    }
+    *effZoom = z;
+    *dispWidth = w;
+    *dispHeight = h;
+    return true;
+}
+
+void HistoryPush(int history[8], int *current, int n)
+{
+    for (int i = 7; i > 0; i--) history[i] = history[i - 1];
+    history[0] = *current;
+    *current = n;
+}
+
+void HistoryPop(int history[8], int *current)
+{
+    *current = history[0];
+    for (int i = 0; i < 7; i++) history[i] = history[i + 1];
+}
+
+void CopyImageArea(const void *pixels, int bits, int width, int height,
+                   void *out, int x, int y, int w, int h)
+{
+    const int stride = ImageStride(bits, width);
+    for (int j = 0; j < h; j++) {
+        unsigned row = (unsigned)(y + j);
+        for (int i = 0; i < w; i++) {
+            unsigned col = (unsigned)(x + i);
+            bool inside = col < (unsigned)width && row < (unsigned)height;
+            if (bits == 8) {
+                const BYTE *src = (const BYTE *)pixels;
+                ((BYTE *)out)[(size_t)j * w + i] = inside ? src[(size_t)row * stride + col] : 0;
+            } else {
+                const DWORD *src = (const DWORD *)pixels;
+                ((DWORD *)out)[(size_t)j * w + i] = inside ? src[(size_t)row * width + col] : 0;
+            }
+        }
+    }
+}
+
+int FormatImageCaption(char *out, int outBytes, int zoom, const char *title, int bits, bool halftone)
+{
+    if (outBytes <= 0) return 0;
+    char tail[40];
+    int tailLen = snprintf(tail, sizeof tail, bits == 8 ? "(%d%%)[8bit]%s" : "(%d%%)%s",
+                           zoom, halftone ? "*" : "");
+    if (tailLen >= outBytes) {          // not even the zoom fits: keep what does
+        lstrcpynA(out, tail, outBytes);
+        return lstrlenA(out);
+    }
+    if (!title) title = "";
+    int room = outBytes - 1 - tailLen;
+    int len = 0;
+    while (title[len] && len < room) len++;
+    memcpy(out, title, len);
+    out[len] = 0;
+    if (title[len]) len = NbxCutAnsi(out, len);   // cut: not inside a character
+    memcpy(out + len, tail, tailLen + 1);
+    return len + tailLen;
+}

@@ -1,0 +1,55 @@
+// imagewin_logic.h - the image windows' arithmetic on plain values: window
+// limits, zoom fitting, zoom steps, buffer layout, the current-image history,
+// area reads and captions. No window handles here, so it is tested directly.
+#ifndef NBX_IMAGEWIN_LOGIC_H
+#define NBX_IMAGEWIN_LOGIC_H
+
+#include <windows.h>
+
+// Smallest and largest client area an image window may have.
+struct ImageLimits {
+    int minWidth, minHeight, maxWidth, maxHeight;
+};
+
+// The system metrics the limits are made of.
+struct ImageMetrics {
+    int cxMin, cyMin, cxFrame, cyCaption, cxScreen, cyScreen;
+};
+
+// Mode 1: the screen; mode 0: 1 x 1 up to twice the screen. Any other mode
+// leaves `limits` as it was.
+void LimitsForMode(int mode, const ImageMetrics &m, ImageLimits *limits);
+
+// Fits `zoom` for a width x height image: a zoom that fits is kept, one too
+// large is reduced (keeping the aspect ratio), one too small is raised to the
+// least that reaches the minimum size. False when no zoom fits.
+bool FitZoom(int zoom, int width, int height, const ImageLimits &limits,
+             int *effZoom, int *dispWidth, int *dispHeight);
+
+// Keyboard / wheel zoom steps: 100 -> 111 -> 123 and 100 -> 90 -> 81.
+inline int ZoomStepIn(int zoom) { return (10 * zoom + 4) / 9; }
+inline int ZoomStepOut(int zoom) { return (9 * zoom + 5) / 10; }
+
+// Row stride in bytes of a pixel buffer, and its whole size.
+inline int ImageStride(int bits, int width) { return bits == 8 ? (width + 3) & ~3 : width * 4; }
+inline size_t ImageBytes(int bits, int width, int height)
+{
+    return (size_t)ImageStride(bits, width) * (size_t)height;
+}
+
+// The current-image history, most recent first. Push drops the oldest entry;
+// Pop makes the most recent current and keeps the oldest slot (held twice).
+void HistoryPush(int history[8], int *current, int n);
+void HistoryPop(int history[8], int *current);
+
+// Copies a w x h area at (x, y) of a buffer into `out`, packed row after row
+// (words for 32-bit, bytes for 8-bit). Pixels outside the image read 0.
+void CopyImageArea(const void *pixels, int bits, int width, int height,
+                   void *out, int x, int y, int w, int h);
+
+// "%s(%d%%)" or "%s(%d%%)[8bit]", with "*" appended for halftone. The title
+// is cut (never inside a double-byte character) so that the zoom and marks
+// always fit `outBytes`. Returns the length.
+int FormatImageCaption(char *out, int outBytes, int zoom, const char *title, int bits, bool halftone);
+
+#endif
