@@ -32,6 +32,30 @@ static void RunQueued()
     }
 }
 
+// Calls reach the user thread as a message to a hidden window of its own, so
+// they run inside any pump: the idle loop before Start, ServeUser, printing or
+// a waiting line input.
+static HWND callWindow;
+static const UINT WM_RUN_CALLS = WM_APP + 77;
+
+static LRESULT CALLBACK CallWindowProc(HWND w, UINT m, WPARAM wp, LPARAM lp)
+{
+    if (m == WM_RUN_CALLS) { RunQueued(); return 0; }
+    return DefWindowProcW(w, m, wp, lp);
+}
+
+static void CreateCallWindow()
+{
+    WNDCLASSW wc;
+    ZeroMemory(&wc, sizeof wc);
+    wc.lpfnWndProc = CallWindowProc;
+    wc.hInstance = GetModuleHandleW(NULL);
+    wc.lpszClassName = L"nbxt_calls";
+    RegisterClassW(&wc);
+    callWindow = CreateWindowExW(0, L"nbxt_calls", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, NULL,
+                                 wc.hInstance, NULL);
+}
+
 void ServeUser()
 {
     for (;;) {
@@ -48,6 +72,7 @@ Pending *OnUserAsync(const std::function<void()> &fn)
     EnterCriticalSection(&queueLock);
     queue.push_back(p);
     LeaveCriticalSection(&queueLock);
+    PostMessageW(callWindow, WM_RUN_CALLS, 0, 0);
     return p;
 }
 
@@ -99,6 +124,7 @@ void BeginDriver(bool autoStart)
 {
     InitializeCriticalSection(&queueLock);
     userThreadId = GetCurrentThreadId();
+    CreateCallWindow();
     setvbuf(stdout, NULL, _IONBF, 0);
     driverThread = CreateThread(NULL, 0, DriverMain, NULL, 0, NULL);
     if (autoStart) nbx_start = 1;

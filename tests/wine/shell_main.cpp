@@ -129,6 +129,25 @@ TEST_CASE("Ctrl-dragging the main window snaps it to the screen edge; without Ct
     CHECK(proposed.top == 300);
 }
 
+TEST_CASE("Ctrl+W before Start opens text window 0 on the user thread through the request channel")
+{
+    REQUIRE(nbx_running == 0);
+    REQUIRE(TextWindowHandle(0) == NULL);
+    nbxt::PressCtrlKey(nbx_mainWindow, 'W');
+    HWND text = NULL;
+    REQUIRE(nbxt::WaitFor([&] { return (text = TextWindowHandle(0)) != NULL; }));
+    CHECK(GetWindowThreadProcessId(text, NULL) == nbx_userThreadId);
+    CHECK(nbxt::WindowTextA(text) == "TextWindow 0");
+    CHECK(CurrentTextWindow() == 0);
+    CHECK(nbx_request == 0);
+    CHECK(nbx_done == 1);
+    // Asking again only brings it forward: no second window, no request.
+    nbxt::PressCtrlKey(nbx_mainWindow, 'W');
+    nbxt::Pause(200);
+    CHECK(TextWindowHandle(0) == text);
+    nbxt::OnUser([] { NBX_CloseTextWindow(0); });
+}
+
 TEST_CASE("Start enters UserMain once; Stop sets the flag; the popup then greys all but Stop and Exit")
 {
     CHECK(nbx_running == 0);
