@@ -4,6 +4,7 @@
 // nbx-test: also-cp1252
 #include "harness.h"
 #include "imagewin/imagewin_logic.h"
+#include <shlobj.h>
 #include <math.h>
 #include <string.h>
 #include <string>
@@ -464,4 +465,96 @@ TEST_CASE("current image, history and area reads")
     }
     for (int n = 20; n <= 21; n++)
         if (nbx_images[n].inUse) Destroy(n);
+}
+
+namespace {
+
+// Waits for line input in text window 0 and types one line into it. With
+// another prompt following at once, the input flag may never be seen down:
+// then only a pause lets the typed line be taken.
+bool AnswerPrompt(const char *line, bool last = true)
+{
+    if (!nbxt::WaitFor([] { return nbx_inputActive == 1 && TextWindowHandle(0) != NULL; }, 5000))
+        return false;
+    nbxt::TypeText(TextWindowHandle(0), line);
+    if (!last) {
+        nbxt::Pause(300);
+        return true;
+    }
+    return nbxt::WaitFor([] { return nbx_inputActive == 0; }, 5000);
+}
+
+}  // namespace
+
+TEST_CASE("typed zoom and resize ask in text window 0")
+{
+    REQUIRE(Create(24, "typed", 80, 80, 160, 120, 100) == 0);
+    HWND w = Window(24);
+
+    SUBCASE("a typed zoom") {
+        nbxt::Command(w, 1046);
+        REQUIRE(AnswerPrompt("150\r"));
+        CHECK(nbxt::WaitFor([] { return nbx_images[24].zoom == 150; }, 3000));
+        CHECK(Caption(24) == "typed(150%)");
+        CHECK(nbxt::ClientSize(w).cx == 240);
+    }
+    SUBCASE("letters give the smallest zoom that reaches the minimum size") {
+        nbxt::Command(w, 1046);
+        REQUIRE(AnswerPrompt("abc\r"));
+        int zw = (int)ceil(MinClientWidth() * 100.0 / 160), zh = (int)ceil(MinClientHeight() * 100.0 / 120);
+        int z = zw > zh ? zw : zh;
+        CHECK(nbxt::WaitFor([&] { return nbx_images[24].zoom == z; }, 3000));
+        CHECK(Caption(24) == "typed(" + std::to_string(z) + "%)");
+    }
+    SUBCASE("resize re-creates the window with the typed size and clears it") {
+        for (int i = 0; i < 160 * 120; i++) nbx_pixels[24][i] = 0xFFFFFF;
+        nbxt::Command(w, 1047);
+        REQUIRE(AnswerPrompt("300\r", false));
+        REQUIRE(AnswerPrompt("200\r"));
+        REQUIRE(nbxt::WaitFor([] { return nbx_images[24].inUse && nbx_images[24].width == 300; }, 3000));
+        CHECK(nbx_images[24].height == 200);
+        CHECK(nbx_images[24].zoom == 100);
+        CHECK(Caption(24) == "typed(100%)");
+        SIZE c = nbxt::ClientSize(Window(24));
+        CHECK(c.cx == 300);
+        CHECK(c.cy == 200);
+        bool cleared = true;
+        for (int i = 0; i < 300 * 200; i++) cleared = cleared && nbx_pixels[24][i] == 0;
+        CHECK(cleared);
+    }
+    SUBCASE("resize to 0 x 0 gives a 1 x 1 image at the minimum window size") {
+        nbxt::Command(w, 1047);
+        REQUIRE(AnswerPrompt("0\r", false));
+        REQUIRE(AnswerPrompt("0\r"));
+        REQUIRE(nbxt::WaitFor([] { return nbx_images[24].inUse && nbx_images[24].width == 1; }, 3000));
+        CHECK(nbx_images[24].height == 1);
+        SIZE c = nbxt::ClientSize(Window(24));
+        CHECK(c.cx == (MinClientWidth() > MinClientHeight() ? MinClientWidth() : MinClientHeight()));
+    }
+    if (nbx_images[24].inUse) Destroy(24);
+}
+
+TEST_CASE("a dropped file is loaded with the window made current for the while")
+{
+    REQUIRE(Create(26, "drop-a", 10, 10, 160, 120, 100) == 0);
+    REQUIRE(Create(27, "drop-b", 10, 300, 160, 120, 100) == 0);
+    CHECK(nbx_curImage == 27);
+    int history[8];
+    memcpy(history, nbx_imageHistory, sizeof history);
+
+    const WCHAR files[] = L"Z:\\tmp\\first.bmp\0Z:\\tmp\\second.bmp\0";
+    HGLOBAL drop = GlobalAlloc(GHND, sizeof(DROPFILES) + sizeof files);
+    DROPFILES *df = (DROPFILES *)GlobalLock(drop);
+    df->pFiles = sizeof(DROPFILES);
+    df->fWide = TRUE;
+    memcpy((char *)df + sizeof(DROPFILES), files, sizeof files);
+    GlobalUnlock(drop);
+    PostMessageW(Window(26), WM_DROPFILES, (WPARAM)drop, 0);
+    Settle();
+    CHECK(nbx_curImage == 27);
+    // The oldest slot is held twice after a select and restore.
+    CHECK(memcmp(history, nbx_imageHistory, 7 * sizeof(int)) == 0);
+    CHECK(GetForegroundWindow() == Window(26));
+    Destroy(26);
+    Destroy(27);
 }
