@@ -1,0 +1,97 @@
+// viewer_bench_accuracy.cpp - frame accuracy of the viewer's seeking buttons
+// beyond MJPEG (host program, the same video source the viewer uses).
+//
+// For shown frames f spread over the movie: open the movie, read frames in
+// order until f is shown (as playback does), then act as "<", "> 10" or ">>"
+// do (position from POS_FRAMES, the viewer's target arithmetic, seek, query)
+// and read the index strip of the frame that arrives. A press "lands wrong"
+// when that index differs from the frame the button means, or when no frame
+// comes.
+//
+//   viewer_bench_accuracy <folder with sample.avi / sample_mpeg4.avi / sample_h264.avi>
+#include "viewer/video_source.h"
+#include "viewer/viewer_logic.h"
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+static int Decode(const NbxFrame *f, std::vector<uint32_t> &buf)
+{
+    if (!f) return -1;
+    buf.resize((size_t)f->width * f->height);
+    nbxv::ConvertFrame(f->imageData, f->width, f->height, f->step, buf.data(), f->width, f->height);
+    return nbxv::DecodeStrip(buf.data(), f->width, f->height, f->width);
+}
+
+struct Tally { int presses = 0, wrong = 0, none = 0; double offBy = 0; };
+
+static void Report(const char *name, const Tally &t)
+{
+    std::printf("  %-5s %3d presses, %3d on a wrong frame (%5.1f %%), %d without a frame, mean |error| %.2f frames\n",
+                name, t.presses, t.wrong + t.none, 100.0 * (t.wrong + t.none) / (t.presses ? t.presses : 1),
+                t.none, t.wrong ? t.offBy / t.wrong : 0.0);
+}
+
+static bool Measure(const std::string &path, int stepBetween)
+{
+    NbxCapture *probe = NbxVideoOpen(path.c_str());
+    if (!probe) {
+        std::printf("%s: cannot be read (not written by this OpenCV?)\n", path.c_str());
+        return false;
+    }
+    double n = NbxVideoGet(probe, NBX_CAP_PROP_FRAME_COUNT);
+    double fourcc = NbxVideoGet(probe, NBX_CAP_PROP_FOURCC);
+    NbxVideoRelease(&probe);
+    unsigned cc = (unsigned)fourcc;
+    std::printf("%s: %.0f frames, fourcc %c%c%c%c\n", path.c_str(), n, cc & 255, (cc >> 8) & 255,
+                (cc >> 16) & 255, (cc >> 24) & 255);
+
+    std::vector<uint32_t> buf;
+    Tally back, fwd10, last;
+    const char *names[3] = { "<", "> 10", ">>" };
+    Tally *tallies[3] = { &back, &fwd10, &last };
+    int count = (int)n;
+    for (int shown = 1; shown < count; shown += stepBetween) {
+        for (int action = 0; action < 3; action++) {
+            NbxCapture *c = NbxVideoOpen(path.c_str());
+            if (!c) continue;
+            NbxVideoQuery(c);   // frame 0 is read and dropped on opening
+            int at = -1;
+            for (int i = 1; i <= shown; i++) at = Decode(NbxVideoQuery(c), buf);
+            if (at != shown) {
+                std::printf("  sequential read reached %d instead of %d\n", at, shown);
+                NbxVideoRelease(&c);
+                continue;
+            }
+            double p = NbxVideoGet(c, NBX_CAP_PROP_POS_FRAMES);
+            double target = action == 0 ? nbxv::TargetBack(p)
+                          : action == 1 ? nbxv::TargetForward10(p, n) : nbxv::TargetLast(n);
+            int expected = action == 0 ? (shown - 1 < 0 ? 0 : shown - 1)
+                         : action == 1 ? (shown + 10 > count - 1 ? count - 1 : shown + 10) : count - 1;
+            NbxVideoSet(c, NBX_CAP_PROP_POS_FRAMES, target);
+            int got = Decode(NbxVideoQuery(c), buf);
+            Tally &t = *tallies[action];
+            t.presses++;
+            if (got < 0) t.none++;
+            else if (got != expected) {
+                t.wrong++;
+                t.offBy += got > expected ? got - expected : expected - got;
+            }
+            NbxVideoRelease(&c);
+        }
+    }
+    for (int a = 0; a < 3; a++) Report(names[a], *tallies[a]);
+    return true;
+}
+
+int main(int argc, char **argv)
+{
+    std::string dir = argc > 1 ? argv[1] : ".";
+    int step = argc > 2 ? std::atoi(argv[2]) : 7;
+    std::printf("frame accuracy of \"<\", \"> 10\", \">>\" (shown frames every %d)\n", step);
+    Measure(dir + "/../movies/sample.avi", step);
+    Measure(dir + "/sample_mpeg4.avi", step);
+    Measure(dir + "/sample_h264.avi", step);
+    return 0;
+}

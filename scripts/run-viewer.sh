@@ -1,0 +1,58 @@
+#!/bin/bash
+# Runs the movie viewer in the folder of the sample movie, so that its first
+# file dialog shows sample.avi. With an X display the viewer simply starts.
+# Without one it starts a virtual display, opens the sample through the real
+# file dialog, lets it play a few seconds, saves docs/screenshot.png and ends
+# the viewer with its own Exit.
+set -e
+source "$(dirname "$0")/common.sh"
+
+VIEWER="$BUILD/nubrix_viewer.exe"
+MOVIES="$BUILD/movies"
+if [ ! -f "$VIEWER.so" ] || [ ! -f "$MOVIES/sample.avi" ]; then
+  nbx_build
+fi
+
+if [ -n "$DISPLAY" ] && [ -z "$NUBRIX_HEADLESS" ]; then
+  nbx_prepare_prefix
+  cd "$MOVIES"
+  exec "$VIEWER"
+fi
+
+SHOT="${NUBRIX_SCREENSHOT:-$ROOT/docs/screenshot.png}"
+mkdir -p "$(dirname "$SHOT")"
+echo "No X display: playing $MOVIES/sample.avi on a virtual display (Xvfb)."
+
+# Runs inside xvfb-run: drives the viewer as a user would.
+headless() {
+  set -e
+  nbx_prepare_prefix
+  wineserver -p   # one server for the whole session
+  cd "$MOVIES"
+  "$VIEWER" &
+  local viewer=$!
+  # The open-file dialog comes up by itself; its file name box has the focus.
+  local dialog
+  dialog=$(timeout 60 xdotool search --sync --onlyvisible --name '^Open$' | head -n 1) || {
+    echo "the viewer's file dialog did not appear" >&2; kill "$viewer"; wineserver -k; return 1; }
+  sleep 1
+  xdotool key --window "$dialog" ctrl+a
+  xdotool type --window "$dialog" --delay 30 sample.avi
+  xdotool key --window "$dialog" Return
+  timeout 30 xdotool search --sync --onlyvisible --name '^NUBRIX window' >/dev/null || {
+    echo "the movie did not open" >&2; kill "$viewer"; wineserver -k; return 1; }
+  sleep 4
+  xwd -root -silent | convert xwd:- png:"$SHOT"
+  # Exit from the main window (its X key), as a user ends the program.
+  local main
+  main=$(xdotool search --name '^NUBRIX 7\.3' | head -n 1)
+  [ -n "$main" ] && xdotool key --window "$main" x
+  for _ in $(seq 50); do kill -0 "$viewer" 2>/dev/null || break; sleep 0.1; done
+  if kill -0 "$viewer" 2>/dev/null; then kill "$viewer"; fi
+  wait "$viewer" 2>/dev/null || true
+  wineserver -k
+}
+export -f headless nbx_prepare_prefix
+export VIEWER MOVIES SHOT
+xvfb-run "${XVFB_ARGS[@]}" bash -c headless
+echo "Screenshot of the viewer playing the sample: $SHOT"
