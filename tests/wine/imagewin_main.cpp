@@ -558,3 +558,36 @@ TEST_CASE("a dropped file is loaded with the window made current for the while")
     Destroy(26);
     Destroy(27);
 }
+
+TEST_CASE("moving with Ctrl snaps to another image window's edge")
+{
+    REQUIRE(Create(28, "left", 100, 100, 160, 120, 100) == 0);
+    REQUIRE(Create(29, "right", 500, 100, 160, 120, 100) == 0);
+    RECT a = nbxt::WindowRect(Window(28));
+    RECT b = nbxt::WindowRect(Window(29));
+    RECT proposed = b;
+    int shift = a.right + 3 - b.left;
+    proposed.left += shift;
+    proposed.right += shift;
+    nbxt::SetCtrlHeld(Window(29), true);
+    SendMessageW(Window(29), WM_MOVING, WMSZ_LEFT, (LPARAM)&proposed);
+    nbxt::SetCtrlHeld(Window(29), false);
+    CHECK(proposed.left == a.right);
+    CHECK(proposed.right - proposed.left == b.right - b.left);
+    // Moved for real, the table follows (WM_MOVE rebuilds it): snapping now
+    // uses the new place of window 28.
+    nbxt::OnUser([] { SetWindowPos(nbx_images[28].window, NULL, 100, 400, 0, 0, SWP_NOSIZE | SWP_NOZORDER); });
+    RECT a2 = nbxt::WindowRect(Window(28));
+    proposed = b;
+    shift = a2.right + 2 - b.left;
+    proposed.left += shift;
+    proposed.right += shift;
+    proposed.top = a2.top + 1;
+    proposed.bottom = proposed.top + (b.bottom - b.top);
+    nbxt::SetCtrlHeld(Window(29), true);
+    SendMessageW(Window(29), WM_MOVING, WMSZ_LEFT, (LPARAM)&proposed);
+    nbxt::SetCtrlHeld(Window(29), false);
+    CHECK(proposed.left == a2.right);
+    Destroy(28);
+    Destroy(29);
+}
