@@ -24,6 +24,7 @@ namespace vt {
 
 const int kSampleFrames = 250;   // movies/sample.avi
 const int kOtherFrames = 40;     // testmovies/other.avi
+const int kBreakButton = 11;
 
 // "<build>\<sub>\<file>" as a Windows path.
 inline std::string BuildFile(const char *sub, const char *file)
