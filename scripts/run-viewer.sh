@@ -13,15 +13,13 @@ if [ ! -f "$VIEWER.so" ] || [ ! -f "$MOVIES/sample.avi" ]; then
   nbx_build
 fi
 
-if [ -n "$DISPLAY" ] && [ -z "$NUBRIX_HEADLESS" ]; then
+if [ -n "$DISPLAY" ] && [ -z "$NUBRIX_HEADLESS" ] && [ "$1" != "--inside-xvfb" ]; then
   nbx_prepare_prefix
   cd "$MOVIES"
   exec "$VIEWER"
 fi
 
 SHOT="${NUBRIX_SCREENSHOT:-$ROOT/docs/screenshot.png}"
-mkdir -p "$(dirname "$SHOT")"
-echo "No X display: playing $MOVIES/sample.avi on a virtual display (Xvfb)."
 
 # Runs inside xvfb-run: drives the viewer as a user would.
 headless() {
@@ -52,7 +50,11 @@ headless() {
   wait "$viewer" 2>/dev/null || true
   wineserver -k
 }
-export -f headless nbx_prepare_prefix
-export VIEWER MOVIES SHOT
-xvfb-run "${XVFB_ARGS[@]}" bash -c headless
+if [ "$1" = "--inside-xvfb" ]; then
+  headless
+  exit
+fi
+mkdir -p "$(dirname "$SHOT")"
+echo "No X display: playing $MOVIES/sample.avi on a virtual display (Xvfb)."
+xvfb-run "${XVFB_ARGS[@]}" bash "${BASH_SOURCE[0]}" --inside-xvfb
 echo "Screenshot of the viewer playing the sample: $SHOT"
