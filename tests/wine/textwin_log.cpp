@@ -250,6 +250,7 @@ TEST_CASE("the popup menu: items, check marks, copy name, and no menu during inp
 
     // Ctrl+C copies this window's log.
     nbxt::Command(w, 1024);
+    CHECK(nbxt::WaitFor([] { return Rec(12).logState == 1; }));
     nbxt::OnUser([] { NBX_Printf("menu\n"); });
     nbxt::PressCtrlKey(w, 'C');
     CHECK(nbxt::WaitFor([] { return nbxt::ClipboardText() == "menu\r\n"; }));
