@@ -6,12 +6,4 @@ source "$(dirname "$0")/common.sh"
 bash "$ROOT/scripts/install-deps.sh"
 nbx_build
 cd "$BUILD"
-# One X server and one wineserver for the whole run: each test then starts in
-# a second instead of several.
-xvfb-run "${XVFB_ARGS[@]}" bash -c '
-  source "'"$ROOT"'/scripts/common.sh"
-  nbx_prepare_prefix
-  wineserver -p
-  ctest --output-on-failure "$@"; rc=$?
-  wineserver -k
-  exit $rc' ctest "$@"
+xvfb-run "${XVFB_ARGS[@]}" bash "$ROOT/scripts/ctest-on-display.sh" "$@"
