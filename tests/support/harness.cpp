@@ -19,6 +19,20 @@ static std::deque<Pending *> queue;
 static DWORD userThreadId;
 static HANDLE driverThread;
 
+// Every program a test starts, so none outlives the test program: a child
+// left running would keep the test runner's output pipe open.
+static std::vector<DWORD> startedPrograms;
+
+static void EndStartedPrograms()
+{
+    for (DWORD pid : startedPrograms) {
+        HANDLE p = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
+        if (!p) continue;
+        if (WaitForSingleObject(p, 0) == WAIT_TIMEOUT) TerminateProcess(p, 9);
+        CloseHandle(p);
+    }
+}
+
 static void RunQueued()
 {
     for (;;) {
@@ -114,6 +128,7 @@ static DWORD WINAPI DriverMain(LPVOID)
     const char *filter = getenv("NBX_TEST_CASE");
     if (filter && *filter) context.setOption("test-case", filter);
     int failed = context.run();
+    EndStartedPrograms();
     fflush(stdout);
     fflush(stderr);
     ExitProcess(failed ? 1 : 0);
@@ -358,6 +373,63 @@ bool AnswerDialog(const WCHAR *caption, int buttonId, int ms)
     return WaitFor([box] { return !IsWindow(box); }, ms);
 }
 
+static BOOL CALLBACK FindNameEdit(HWND w, LPARAM lp)
+{
+    WCHAR cls[32];
+    GetClassNameW(w, cls, 32);
+    int id = GetDlgCtrlID(w);
+    // Explorer style: an edit inside the cmb13 combo; old style: edt1.
+    if (lstrcmpiW(cls, L"Edit") != 0 || (id != 0x47C && id != 0x480)) return TRUE;
+    *(HWND *)lp = w;
+    return FALSE;
+}
+
+HWND FileDialogNameEdit(HWND dialog)
+{
+    HWND edit = NULL;
+    if (dialog) EnumChildWindows(dialog, FindNameEdit, (LPARAM)&edit);
+    return edit;
+}
+
+HWND FileDialogFilterCombo(HWND dialog) { return GetDlgItem(dialog, 0x470); }
+
+struct FileDialogSearch { const WCHAR *caption; HWND found; };
+
+static BOOL CALLBACK FindFileDialog(HWND w, LPARAM lp)
+{
+    FileDialogSearch *s = (FileDialogSearch *)lp;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    if (pid != GetCurrentProcessId() || !IsWindowVisible(w)) return TRUE;
+    WCHAR buf[256];
+    GetClassNameW(w, buf, 256);
+    if (lstrcmpW(buf, L"#32770") != 0 || !FileDialogNameEdit(w)) return TRUE;
+    if (s->caption) {
+        buf[0] = 0;
+        InternalGetWindowText(w, buf, 256);
+        if (lstrcmpW(buf, s->caption) != 0) return TRUE;
+    }
+    s->found = w;
+    return FALSE;
+}
+
+HWND WaitFileDialog(const WCHAR *caption, int ms)
+{
+    FileDialogSearch s = { caption, NULL };
+    WaitFor([&] { EnumWindows(FindFileDialog, (LPARAM)&s); return s.found != NULL; }, ms);
+    if (s.found) Pause(300);   // let it fill its list first
+    return s.found;
+}
+
+void ChooseFileDialogFilter(HWND dialog, int index)
+{
+    HWND combo = FileDialogFilterCombo(dialog);
+    SendMessageW(combo, CB_SETCURSEL, index - 1, 0);
+    // A pick with the mouse or keys ends in both notifications.
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(0x470, CBN_SELCHANGE), (LPARAM)combo);
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(0x470, CBN_SELENDOK), (LPARAM)combo);
+}
+
 std::string BinPath(const char *programFile)
 {
     const char *bin = getenv("NBX_TEST_BIN");
@@ -384,6 +456,7 @@ HANDLE StartProgram(const char *programFile, const char *workDir)
     if (!CreateProcessA(path.c_str(), line.data(), NULL, NULL, FALSE, 0, NULL, workDir, &si, &pi))
         return NULL;
     CloseHandle(pi.hThread);
+    startedPrograms.push_back(pi.dwProcessId);
     return pi.hProcess;
 }
 

@@ -64,6 +64,14 @@ HWND WaitTop(const WCHAR *className, const WCHAR *caption, int ms = 5000);
 // A message box or dialog by caption; clicks the button with that id.
 bool AnswerDialog(const WCHAR *caption, int buttonId, int ms = 5000);
 
+// The common file dialogs (open and save) of this process: the visible
+// "#32770" with that caption (any caption when NULL) that has a file-name box.
+HWND WaitFileDialog(const WCHAR *caption, int ms = 15000);
+HWND FileDialogNameEdit(HWND dialog);   // the edit of the file-name box
+HWND FileDialogFilterCombo(HWND dialog);  // the file-type combo (cmb1)
+// Chooses filter index (1-based) as a user's pick in the combo does.
+void ChooseFileDialogFilter(HWND dialog, int index);
+
 // Child processes (other programs of the build folder, NBX_TEST_BIN).
 std::string BinPath(const char *programFile);       // "<bin>\\<file>"
 HANDLE StartProgram(const char *programFile, const char *workDir = nullptr);

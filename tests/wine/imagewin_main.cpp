@@ -382,17 +382,20 @@ TEST_CASE("re-creation keeps place, zoom, stretch mode and palette; clears the b
     });
     nbx_pixels8[18][0] = 9;
     int result = -1;
-    nbxt::OnUser([&] { result = RecreateImageWindow(18, 60, 50); });
+    // 80 wide at 200 % stays above the system's minimum client width in
+    // both code pages, so the zoom is kept as it was.
+    REQUIRE(160 >= GetSystemMetrics(SM_CXMIN) - 2 * GetSystemMetrics(SM_CXFRAME));
+    nbxt::OnUser([&] { result = RecreateImageWindow(18, 80, 50); });
     REQUIRE(result == 0);
     const ImageRecord &r = nbx_images[18];
-    CHECK(r.width == 60);
+    CHECK(r.width == 80);
     CHECK(r.height == 50);
     CHECK(r.zoom == 200);
     CHECK(r.bits == 8);
     RECT now = nbxt::WindowRect(r.window);
     CHECK(now.left == place.left);
     CHECK(now.top == place.top);
-    CHECK(nbxt::ClientSize(r.window).cx == 120);
+    CHECK(nbxt::ClientSize(r.window).cx == 160);
     CHECK(Caption(18) == "again(200%)[8bit]*");
     CHECK(nbx_pixels8[18][0] == 0);
     RGBQUAD kept = {};

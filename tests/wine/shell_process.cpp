@@ -42,6 +42,8 @@ TEST_CASE("the status line says Ready while the window drops into place")
     REQUIRE(p != NULL);
     HWND main = NULL;
     REQUIRE(nbxt::WaitFor([&] { return (main = MainWindowOf(1)) != NULL; }, 20000));
+    // The window exists a moment before its status line does.
+    REQUIRE(nbxt::WaitFor([&] { return FindWindowExW(main, NULL, L"STATIC", NULL) != NULL; }));
     std::string early = StatusOf(main);
     int earlyTop = nbxt::WindowRect(main).top;
     REQUIRE(nbxt::WaitFor([&] { return StatusOf(main).find("bit color") != std::string::npos; }, 10000));

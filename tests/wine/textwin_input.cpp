@@ -28,6 +28,24 @@ Input *StartInput()
     return in;
 }
 
+// Posts `typed` into window w first and only then lets NBX_InputText start,
+// so the whole text is waiting in the queue when the input begins to pump.
+Input *StartInputAfterTyping(HWND w, const char *typed)
+{
+    Input *in = new Input;
+    in->buffer[0] = 0;
+    char *buffer = in->buffer;
+    static volatile LONG posted;
+    posted = 0;
+    in->pending = nbxt::OnUserAsync([buffer] {
+        while (!posted) Sleep(1);
+        NBX_InputText(buffer);
+    });
+    nbxt::TypeText(w, typed);
+    InterlockedExchange(&posted, 1);
+    return in;
+}
+
 std::string FinishInput(Input *in)
 {
     bool done = nbxt::WaitDone(in->pending);
@@ -123,8 +141,7 @@ TEST_CASE("Enter at once, Up-arrow recall, tab, typed ahead")
     CHECK(FinishInput(in) == "axy z!");
 
     // Units typed after Enter stay in the ring for the next input.
-    in = StartInput();
-    nbxt::TypeText(w, "one\rtwo\r");
+    in = StartInputAfterTyping(w, "one\rtwo\r");
     CHECK(FinishInput(in) == "one");
     in = StartInput();
     CHECK(FinishInput(in) == "two");
