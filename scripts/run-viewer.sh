@@ -2,7 +2,8 @@
 # Runs the movie viewer in the folder of the sample movie, so that its first
 # file dialog shows sample.avi. With an X display the viewer simply starts.
 # Without one it starts a virtual display, opens the sample through the real
-# file dialog, lets it play a few seconds, saves docs/screenshot.png and ends
+# file dialog, lets it play a few seconds, saves build/viewer-screenshot.png
+# (NUBRIX_SCREENSHOT names another file) and ends
 # the viewer with its own Exit.
 set -e
 source "$(dirname "$0")/common.sh"
@@ -19,7 +20,7 @@ if [ -n "$DISPLAY" ] && [ -z "$NUBRIX_HEADLESS" ] && [ "$1" != "--inside-xvfb" ]
   exec "$VIEWER"
 fi
 
-SHOT="${NUBRIX_SCREENSHOT:-$ROOT/docs/screenshot.png}"
+SHOT="${NUBRIX_SCREENSHOT:-$BUILD/viewer-screenshot.png}"
 
 # Runs inside xvfb-run: drives the viewer as a user would.
 headless() {
