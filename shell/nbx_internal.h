@@ -121,7 +121,21 @@ void UpdateImageTitle(int n);         // caption from the record and mode
 // procedure: "&Load image file" (1004), "&Save as" (1010) and dropped files.
 void RunLoadImageCommand(int n);
 void RunSaveAsCommand(int n);
-int  SaveFileDialog(char *path);
+int  SaveFileDialog(char *path);      // 0 chosen, 1 cancelled
+extern int nbx_jpegQuality;           // JPEG quality of saves, 100 at start
+extern int nbx_openFilterIndex;       // open dialog's last filter, 1..9
+extern int nbx_saveFilterIndex;       // save dialog's last filter, 1..6
+// Saves the current image as type 0 BMP, 1 JPEG, 2 GIF, 3 PNG, 4 TIFF, the
+// type's extension appended unless the path has it. 0 saved; 1 failed (also
+// when the path cannot take the extension); 2 width or height not positive;
+// 3 current image out of range or free.
+int  SaveImageFile(int height, int width, int type, const char *path);
+// Colour table of the current 8-bit image as 0x00RRGGBB words from index 0.
+// 0; 1 current image out of range or free; 2 not 8-bit.
+int  SetImagePalette(const DWORD *entries, int count);
+int  GetImagePalette(DWORD *entries);  // 256 entries
+// Class id of the first GDI+ encoder of that MIME type; all zero if none.
+CLSID FindEncoder(const WCHAR *mimeType);
 
 #ifdef __cplusplus
 }
