@@ -379,3 +379,66 @@ TEST_CASE("moving with Ctrl held snaps to the screen edge")
     CHECK(proposed.left == 0);
     CloseBox();
 }
+
+// ----------------------------------------------------------------- rename
+
+static std::string LogOfTextWindow0()
+{
+    char name[64];
+    wsprintfA(name, "NUBRIX%d%d.LOG", nbx_instance, 0);
+    return nbxt::ReadWholeFile((std::string(nbx_logDir) + name).c_str());
+}
+
+// Waits for the line input the rename asks for, then types the answer.
+static void AnswerRename(const WCHAR *answer)
+{
+    REQUIRE(nbxt::WaitFor([] { return nbx_inputActive != 0; }));
+    nbxt::TypeWide(TextWindowHandle(0), answer);
+    nbxt::TypeWide(TextWindowHandle(0), L"\r");
+    REQUIRE(nbxt::WaitFor([] { return nbx_inputActive == 0; }));
+    nbxt::OnUser([] {});   // the rename has finished
+}
+
+TEST_CASE("rename by double click and by the Rename menu, through line input")
+{
+    EnsureStarted();
+    nbxt::OnUser([] {
+        NBX_OpenTextWindow(0, 400, 300, 400, 300);
+        NBX_SelectTextWindow(0);
+        NBX_StartLog(0);
+    });
+    HWND box = OpenTwoBySix();
+    REQUIRE(box != NULL);
+    SIZE c = nbxt::ClientSize(box);
+
+    // Below the last row, left column: button 10.
+    PostMessageW(box, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(10, c.cy - 2));
+    const WCHAR japanese[] = { 0x518D, 0x751F, 0 };
+    const WCHAR *answer = GetACP() == 932 ? japanese : L"Play";
+    AnswerRename(answer);
+    CHECK(nbxt::WindowTextW(ButtonOf(10)) == std::u16string((const char16_t *)answer));
+    CHECK(LogOfTextWindow0().find("10 '10' ->") != std::string::npos);
+
+    // An empty answer keeps the caption.
+    PostMessageW(box, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(c.cx - 1, 0));   // button 1
+    AnswerRename(L"");
+    CHECK(nbxt::WindowTextA(ButtonOf(1)) == "1");
+    CHECK(LogOfTextWindow0().find("1 '1' ->") != std::string::npos);
+
+    // Right click in the gap right of button 3, then "Rename".
+    PostMessageW(box, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(2 * (98 + kGap) + 1, 30 + 10));
+    CHECK(ChooseOnlyMenuItem() == u"Rename");
+    AnswerRename(L"Stop here");
+    CHECK(nbxt::WindowTextA(ButtonOf(3)) == "Stop here");
+    CHECK(nbxt::WindowTextA(ButtonOf(2)) == "2");
+
+    // The box closed while the question waits: the answer renames nothing.
+    PostMessageW(box, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(10, 10));
+    REQUIRE(nbxt::WaitFor([] { return nbx_inputActive != 0; }));
+    PostMessageW(box, WM_CLOSE, 0, 0);
+    CHECK(nbxt::WaitFor([box] { return !IsWindow(box); }));
+    nbxt::TypeText(TextWindowHandle(0), "late\r");
+    REQUIRE(nbxt::WaitFor([] { return nbx_inputActive == 0; }));
+    nbxt::OnUser([] { NBX_StopLog(0); });
+    CHECK(Box() == NULL);
+}
