@@ -13,6 +13,7 @@ if(TARGET nbx_viewer_core)
   add_dependencies(viewer_bench nbx_sample_movies)
 
   set(NBX_BENCH_RUN ${CMAKE_BINARY_DIR}/benchrun/viewer)
+  file(MAKE_DIRECTORY ${NBX_BENCH_RUN})   # the run's working folder must exist first
   add_custom_target(run_viewer_bench
     COMMAND ${CMAKE_COMMAND} -E make_directory ${NBX_BENCH_RUN}
     COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_BINARY_DIR}/movies/sample.avi ${NBX_BENCH_RUN}/
