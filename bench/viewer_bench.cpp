@@ -147,14 +147,13 @@ static double ViewerRun(int frames, int memFrames, double *rss100, double *rssEn
     while (counter.total < memFrames) { counter.Sample(); Sleep(10); }
     if (rssEnd) *rssEnd = ResidentMB();
     vt::PressButton(vt::kBreakButton);
-    nbxt::WaitFor([] { return vt::OpenDialog() != NULL; }, 10000);
-    nbxt::Pause(300);
+    nbxt::WaitFileDialog(NULL, 10000);
     return fps;
 }
 
 static DWORD WINAPI BenchMain(LPVOID)
 {
-    nbxt::WaitFor([] { return vt::OpenDialog() != NULL; }, 30000);
+    nbxt::WaitFileDialog(NULL, 30000);
     int frames = getenv("NBX_BENCH_FRAMES") ? atoi(getenv("NBX_BENCH_FRAMES")) : 1500;
     int rounds = getenv("NBX_BENCH_ROUNDS") ? atoi(getenv("NBX_BENCH_ROUNDS")) : 3;
     int memFrames = getenv("NBX_BENCH_MEMFRAMES") ? atoi(getenv("NBX_BENCH_MEMFRAMES")) : 10000;

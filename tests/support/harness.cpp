@@ -393,14 +393,14 @@ HWND FileDialogNameEdit(HWND dialog)
 
 HWND FileDialogFilterCombo(HWND dialog) { return GetDlgItem(dialog, 0x470); }
 
-struct FileDialogSearch { const WCHAR *caption; HWND found; };
+struct FileDialogSearch { const WCHAR *caption; bool anyProcess; HWND found; };
 
 static BOOL CALLBACK FindFileDialog(HWND w, LPARAM lp)
 {
     FileDialogSearch *s = (FileDialogSearch *)lp;
     DWORD pid = 0;
     GetWindowThreadProcessId(w, &pid);
-    if (pid != GetCurrentProcessId() || !IsWindowVisible(w)) return TRUE;
+    if ((!s->anyProcess && pid != GetCurrentProcessId()) || !IsWindowVisible(w)) return TRUE;
     WCHAR buf[256];
     GetClassNameW(w, buf, 256);
     if (lstrcmpW(buf, L"#32770") != 0 || !FileDialogNameEdit(w)) return TRUE;
@@ -413,9 +413,9 @@ static BOOL CALLBACK FindFileDialog(HWND w, LPARAM lp)
     return FALSE;
 }
 
-HWND WaitFileDialog(const WCHAR *caption, int ms)
+HWND WaitFileDialog(const WCHAR *caption, int ms, bool anyProcess)
 {
-    FileDialogSearch s = { caption, NULL };
+    FileDialogSearch s = { caption, anyProcess, NULL };
     WaitFor([&] { EnumWindows(FindFileDialog, (LPARAM)&s); return s.found != NULL; }, ms);
     if (s.found) Pause(300);   // let it fill its list first
     return s.found;

@@ -64,9 +64,10 @@ HWND WaitTop(const WCHAR *className, const WCHAR *caption, int ms = 5000);
 // A message box or dialog by caption; clicks the button with that id.
 bool AnswerDialog(const WCHAR *caption, int buttonId, int ms = 5000);
 
-// The common file dialogs (open and save) of this process: the visible
-// "#32770" with that caption (any caption when NULL) that has a file-name box.
-HWND WaitFileDialog(const WCHAR *caption, int ms = 15000);
+// The common file dialogs (open and save) of this process (or of any, with
+// anyProcess): the visible "#32770" with that caption (any caption when NULL)
+// that has a file-name box.
+HWND WaitFileDialog(const WCHAR *caption, int ms = 15000, bool anyProcess = false);
 HWND FileDialogNameEdit(HWND dialog);   // the edit of the file-name box
 HWND FileDialogFilterCombo(HWND dialog);  // the file-type combo (cmb1)
 // Chooses filter index (1-based) as a user's pick in the combo does.

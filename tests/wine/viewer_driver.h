@@ -55,62 +55,12 @@ inline bool WriteFileBytes(const char *file, const std::string &bytes)
     return ok && written == bytes.size();
 }
 
-struct DialogSearch { bool any; HWND found; };
-
-inline BOOL CALLBACK FindNameEditProc(HWND w, LPARAM lp)
-{
-    WCHAR cls[32];
-    GetClassNameW(w, cls, 32);
-    int id = GetDlgCtrlID(w);
-    if (lstrcmpW(cls, L"Edit") != 0 || (id != 0x47C && id != 0x480)) return TRUE;
-    *(HWND *)lp = w;
-    return FALSE;
-}
-
-// The file name box: an edit inside the cmb13 combo (explorer style, nested
-// in a ComboBoxEx32 under Wine) or edt1 (old style).
-inline HWND FileNameEdit(HWND dialog)
-{
-    HWND edit = NULL;
-    EnumChildWindows(dialog, FindNameEditProc, (LPARAM)&edit);
-    return edit;
-}
-
-inline BOOL CALLBACK FindDialogProc(HWND w, LPARAM lp)
-{
-    DialogSearch *s = (DialogSearch *)lp;
-    DWORD pid = 0;
-    GetWindowThreadProcessId(w, &pid);
-    if (!s->any && pid != GetCurrentProcessId()) return TRUE;
-    WCHAR cls[64];
-    GetClassNameW(w, cls, 64);
-    if (lstrcmpW(cls, L"#32770") != 0 || !IsWindowVisible(w) || !FileNameEdit(w)) return TRUE;
-    s->found = w;
-    return FALSE;
-}
-
-// The open-file dialog, once it is on screen.
-inline HWND OpenDialog(bool anyProcess = false)
-{
-    DialogSearch s = { anyProcess, NULL };
-    EnumWindows(FindDialogProc, (LPARAM)&s);
-    return s.found;
-}
-
-inline HWND WaitOpenDialog(int ms = 15000, bool anyProcess = false)
-{
-    HWND found = NULL;
-    nbxt::WaitFor([&] { return (found = OpenDialog(anyProcess)) != NULL; }, ms);
-    if (found) nbxt::Pause(300);   // let it finish filling its list
-    return found;
-}
-
 // Types a file name into the dialog and presses Enter, as a user does.
 inline bool ChooseFile(const char *name, bool anyProcess = false)
 {
-    HWND dialog = WaitOpenDialog(15000, anyProcess);
+    HWND dialog = nbxt::WaitFileDialog(NULL, 15000, anyProcess);
     if (!dialog) return false;
-    HWND edit = FileNameEdit(dialog);
+    HWND edit = nbxt::FileDialogNameEdit(dialog);
     SendMessageW(edit, EM_SETSEL, 0, -1);
     nbxt::TypeText(edit, name);
     nbxt::PressKey(edit, VK_RETURN);
@@ -119,7 +69,7 @@ inline bool ChooseFile(const char *name, bool anyProcess = false)
 
 inline bool CancelDialog()
 {
-    HWND dialog = WaitOpenDialog();
+    HWND dialog = nbxt::WaitFileDialog(NULL);
     if (!dialog) return false;
     PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
     return nbxt::WaitFor([dialog] { return !IsWindow(dialog); }, 10000);

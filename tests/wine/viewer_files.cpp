@@ -24,7 +24,7 @@ TEST_CASE("Cancel before any movie: empty path, \"Can't load\", the dialog again
     size_t at = Log().size();
     REQUIRE(CancelDialog());
     CHECK(WaitLog(at, "[] : Can't load .\n"));
-    CHECK(WaitOpenDialog() != NULL);
+    CHECK(nbxt::WaitFileDialog(NULL) != NULL);
     CHECK(ImageWindow0() == NULL);
 }
 
@@ -37,7 +37,7 @@ TEST_CASE("files that are not movies: the message and the dialog again")
         size_t at = Log().size();
         REQUIRE(ChooseFile(name));
         CHECK(HasCantLoad(at, name));
-        CHECK(WaitOpenDialog() != NULL);
+        CHECK(nbxt::WaitFileDialog(NULL) != NULL);
         CHECK(ImageWindow0() == NULL);
     }
 
@@ -45,7 +45,7 @@ TEST_CASE("files that are not movies: the message and the dialog again")
     // it, and the video source refuses it when it is handed one.
     CreateDirectoryA(Here("folder.avi").c_str(), NULL);
     REQUIRE((GetFileAttributesA(Here("folder.avi").c_str()) & FILE_ATTRIBUTE_DIRECTORY) != 0);
-    HWND dialog = WaitOpenDialog();
+    HWND dialog = nbxt::WaitFileDialog(NULL);
     REQUIRE(ChooseFile("folder.avi") == false);   // still the same dialog
     CHECK(IsWindow(dialog));
     CHECK(ImageWindow0() == NULL);
@@ -70,7 +70,7 @@ TEST_CASE("a truncated movie plays what can be decoded, or is refused")
     bool opened = nbxt::WaitFor([] { return ImageWindow0() != NULL; }, 5000);
     if (!opened) {
         CHECK(HasCantLoad(at, "truncated.avi"));
-        CHECK(WaitOpenDialog() != NULL);
+        CHECK(nbxt::WaitFileDialog(NULL) != NULL);
         return;
     }
     // Plays the frames that are there, looping over them.
@@ -88,7 +88,7 @@ TEST_CASE("a truncated movie plays what can be decoded, or is refused")
     CHECK(highest < kSampleFrames * 3 / 5);   // 40 % of the bytes: far from the end
     PressButton(11);
     CHECK(nbxt::WaitFor([] { return ImageWindow0() == NULL; }));
-    CHECK(WaitOpenDialog() != NULL);
+    CHECK(nbxt::WaitFileDialog(NULL) != NULL);
 }
 
 TEST_CASE("a movie too large for the screen at any zoom: a clear message, no window")
@@ -96,7 +96,7 @@ TEST_CASE("a movie too large for the screen at any zoom: a clear message, no win
     size_t at = Log().size();
     REQUIRE(ChooseFile("tall.avi"));
     CHECK(WaitLog(at, "tall.avi] : 32 x 2048 movie does not fit the screen.\n"));
-    CHECK(WaitOpenDialog() != NULL);
+    CHECK(nbxt::WaitFileDialog(NULL) != NULL);
     CHECK(ImageWindow0() == NULL);
     CHECK(nbx_images[0].inUse == 0);
 }
@@ -110,7 +110,7 @@ TEST_CASE("\"break\" then Cancel reopens the same movie from its start; another 
     PressButton(11);
     REQUIRE(nbxt::WaitFor([] { return ImageWindow0() == NULL; }));
     CHECK(nbxt::WaitFor([first] { return !IsWindow(first); }));
-    REQUIRE(WaitOpenDialog() != NULL);
+    REQUIRE(nbxt::WaitFileDialog(NULL) != NULL);
 
     // "pause" pressed while the dialog is up is counted; it takes effect right
     // after the first frame the reopened movie shows: frame 1 (frame 0 is
@@ -156,7 +156,7 @@ TEST_CASE("image window 0 closed during playback: frames are still read; \"break
     PressButton(0);
     CHECK(WaitLog(at, "play\n"));
     PressButton(11);
-    REQUIRE(WaitOpenDialog() != NULL);
+    REQUIRE(nbxt::WaitFileDialog(NULL) != NULL);
     REQUIRE(ChooseFile("sample.avi"));
     REQUIRE(nbxt::WaitFor([] { return ImageWindow0() != NULL; }, 10000));
     CHECK(FramesSeen(1000) >= 5);

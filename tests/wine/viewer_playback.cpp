@@ -32,10 +32,10 @@ TEST_CASE("start-up: text window 0, the labelled 2 x 6 box and the dialog withou
     CHECK(GetDlgItem(box, 3012) == NULL);
 
     // The dialog comes up by itself, in the start-up folder with "*.AVI".
-    HWND dialog = WaitOpenDialog();
+    HWND dialog = nbxt::WaitFileDialog(NULL);
     REQUIRE(dialog != NULL);
     CHECK(nbx_running == 1);
-    CHECK(nbxt::WindowTextA(FileNameEdit(dialog)) == "*.AVI");
+    CHECK(nbxt::WindowTextA(nbxt::FileDialogNameEdit(dialog)) == "*.AVI");
     REQUIRE(StartLog());
 }
 
