@@ -165,17 +165,36 @@ void PressKey(HWND window, UINT vk)
     PostMessageW(window, WM_KEYUP, vk, 0xC0000001);
 }
 
-void SetCtrlHeld(HWND window, bool held)
+static void SetCtrlInOwnState(bool held)
 {
-    DWORD target = GetWindowThreadProcessId(window, NULL);
-    DWORD self = GetCurrentThreadId();
-    AttachThreadInput(self, target, TRUE);
     BYTE keys[256];
     GetKeyboardState(keys);
     keys[VK_CONTROL] = held ? 0x80 : 0;
     keys[VK_LCONTROL] = held ? 0x80 : 0;
     SetKeyboardState(keys);
-    AttachThreadInput(self, target, FALSE);
+}
+
+void SetCtrlHeld(HWND window, bool held)
+{
+    DWORD target = GetWindowThreadProcessId(window, NULL);
+    if (target == userThreadId) {
+        // The user thread sets its own key state: nothing is shared.
+        OnUser([held] { SetCtrlInOwnState(held); });
+        return;
+    }
+    // Another thread (the main window's): share its input state for a moment,
+    // and check that the change took, since an attach can fail.
+    DWORD self = GetCurrentThreadId();
+    for (int tries = 0; tries < 50; tries++) {
+        if (AttachThreadInput(self, target, TRUE)) {
+            SetCtrlInOwnState(held);
+            bool took = (GetKeyState(VK_CONTROL) < 0) == held;
+            AttachThreadInput(self, target, FALSE);
+            if (took) return;
+        }
+        Sleep(10);
+    }
+    FAIL("could not set the Ctrl key state of the window's thread");
 }
 
 void PressCtrlKey(HWND window, UINT vk)

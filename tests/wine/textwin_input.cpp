@@ -22,9 +22,13 @@ Input *StartInput()
     memset(in->buffer, 0x7F, sizeof in->buffer);
     in->buffer[sizeof in->buffer - 1] = 0;
     char *buffer = in->buffer;
+    // No input may still be running, or its flag would pass for this one's.
+    REQUIRE(nbxt::WaitFor([] { return nbx_inputActive == 0; }));
     nbxt::Pending *p = nbxt::OnUserAsync([buffer] { NBX_InputText(buffer); });
     in->pending = p;
     REQUIRE(nbxt::WaitFor([p] { return nbx_inputActive != 0 || nbxt::Done(p); }));
+    // The window the input runs in must be the one the test types into.
+    CAPTURE(nbx_inputActive);
     return in;
 }
 
