@@ -7,6 +7,7 @@
 // Rounds alternate between the two so drift of the machine hits both alike.
 // Run it under Xvfb (see bench/imagewin.cmake).
 #include "nubrix.h"
+#include "dib32.h"
 #include <stdio.h>
 #include <stdlib.h>
 
@@ -51,14 +52,8 @@ static void OpenBare(Bare *b, int zoom)
     b->windowDC = GetDC(b->window);
     SetStretchBltMode(b->windowDC, COLORONCOLOR);
     b->memDC = CreateCompatibleDC(b->windowDC);
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = W;
-    info.bmiHeader.biHeight = -H;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void *bits = NULL;
-    b->section = CreateDIBSection(b->windowDC, &info, DIB_RGB_COLORS, &bits, NULL, 0);
+    void *bits;
+    b->section = CreateTopDownDib32(b->windowDC, W, H, &bits);
     b->pixels = (DWORD *)bits;
     SelectObject(b->memDC, b->section);
 }

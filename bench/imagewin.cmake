@@ -4,6 +4,7 @@
 #    Target run_image_bench runs it.
 add_executable(image_bench WIN32 ${CMAKE_CURRENT_SOURCE_DIR}/image_bench.cpp)
 nubrix_link_program(image_bench)
+target_include_directories(image_bench PRIVATE ${CMAKE_SOURCE_DIR}/tests/support)
 target_include_directories(image_bench PRIVATE ${CMAKE_SOURCE_DIR})
 set_target_properties(image_bench PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 add_custom_target(run_image_bench

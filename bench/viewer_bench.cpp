@@ -10,6 +10,7 @@
 // Run it under Xvfb from a folder holding sample.avi (see bench/viewer.cmake).
 #include "viewer_driver.h"
 #include "viewer/video_source.h"
+#include "dib32.h"
 #include <psapi.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -83,15 +84,8 @@ static double BareLoop(int frames)
                                   300, 250, r.right - r.left, r.bottom - r.top, NULL, NULL, wc.hInstance, NULL);
     HDC dc = GetDC(window);
     HDC mem = CreateCompatibleDC(dc);
-    BITMAPINFO info;
-    ZeroMemory(&info, sizeof info);
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = w;
-    info.bmiHeader.biHeight = -h;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void *bits = NULL;
-    HBITMAP dib = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, NULL, 0);
+    void *bits;
+    HBITMAP dib = CreateTopDownDib32(dc, w, h, &bits);
     HGDIOBJ old = SelectObject(mem, dib);
     double t0 = Seconds();
     for (int i = 0; i < frames; i++) {

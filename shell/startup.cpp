@@ -27,7 +27,6 @@ COLORREF  nbx_customColors[16];
 volatile int nbx_mainWindowGone;
 
 static const DWORD kMainStyle = WS_VISIBLE | WS_CAPTION | WS_THICKFRAME;
-static const DWORD kChildWindowStyle = 0x10CC0000;  // visible, caption, sysmenu, sizing
 
 // ---------------------------------------------------------------- helpers
 
@@ -243,6 +242,3 @@ int NbxRunProgram(HINSTANCE instance)
     Gdiplus::GdiplusShutdown(gdiplusToken);
     return 0;
 }
-
-// Used by the window kinds that share the framework's child-window style.
-DWORD NbxChildWindowStyle(void) { return kChildWindowStyle; }

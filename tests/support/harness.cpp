@@ -1,6 +1,7 @@
 // harness.cpp - the driver thread and its helpers (see harness.h).
 #define DOCTEST_CONFIG_IMPLEMENT
 #include "harness.h"
+#include "dib32.h"
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -263,15 +264,8 @@ std::vector<DWORD> GrabScreen(int x, int y, int w, int h)
     std::vector<DWORD> pixels((size_t)w * h);
     HDC screen = GetDC(NULL);
     HDC mem = CreateCompatibleDC(screen);
-    BITMAPINFO info;
-    ZeroMemory(&info, sizeof info);
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = w;
-    info.bmiHeader.biHeight = -h;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void *bits = NULL;
-    HBITMAP dib = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, NULL, 0);
+    void *bits;
+    HBITMAP dib = CreateTopDownDib32(screen, w, h, &bits);
     HGDIOBJ old = SelectObject(mem, dib);
     BitBlt(mem, 0, 0, w, h, screen, x, y, SRCCOPY);
     GdiFlush();

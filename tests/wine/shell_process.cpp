@@ -63,35 +63,34 @@ TEST_CASE("the status line says Ready while the window drops into place")
     CloseHandle(p);
 }
 
-TEST_CASE("Exit ends a running program that never polls after about 2 s, exit code 0")
+// Starts an idle_app, gives Start, then sends `message` (an Exit by key or a
+// close request) and returns how long the process took to end with code 0.
+static DWORD EndRunningProgram(UINT message, WPARAM wParam)
 {
     HWND main;
     HANDLE p = StartIdleApp(1, &main);
     PostMessageW(main, WM_COMMAND, 1001, 0);   // Start: UserMain spins forever
     nbxt::Pause(300);
     DWORD t0 = GetTickCount();
-    PostMessageW(main, WM_KEYDOWN, VK_ESCAPE, 0);
+    PostMessageW(main, message, wParam, 0);
     DWORD code = nbxt::WaitExit(p, 10000);
     DWORD took = GetTickCount() - t0;
     CHECK(code == 0);
+    CloseHandle(p);
+    return took;
+}
+
+TEST_CASE("Exit ends a running program that never polls after about 2 s, exit code 0")
+{
+    DWORD took = EndRunningProgram(WM_KEYDOWN, VK_ESCAPE);
     CHECK(took >= 1900);                       // it waited for the user thread
     CHECK(took < 4000);
     MESSAGE("Exit of a busy program took " << took << " ms");
-    CloseHandle(p);
 }
 
 TEST_CASE("a close request (Alt+F4) runs the Exit sequence")
 {
-    HWND main;
-    HANDLE p = StartIdleApp(1, &main);
-    PostMessageW(main, WM_COMMAND, 1001, 0);
-    nbxt::Pause(300);
-    DWORD t0 = GetTickCount();
-    PostMessageW(main, WM_CLOSE, 0, 0);
-    DWORD code = nbxt::WaitExit(p, 10000);
-    CHECK(code == 0);
-    CHECK(GetTickCount() - t0 >= 1900);
-    CloseHandle(p);
+    CHECK(EndRunningProgram(WM_CLOSE, 0) >= 1900);
 }
 
 TEST_CASE("ten instances run, the eleventh is refused, a freed number is reused")
