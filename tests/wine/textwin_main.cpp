@@ -1,0 +1,558 @@
+// Text windows under Wine: opening and the current window, printing with
+// wrap, scroll and colours, resizing, line input from typed keys, shortcuts,
+// the popup menu and log files.
+// nbx-test: also-cp1252
+#include "harness.h"
+#include "textwin/textwin_internal.h"
+#include <stdio.h>
+#include <string.h>
+#include <string>
+
+void UserInit(void) { nbxt::BeginDriver(); }
+void UserMain(void) { nbxt::ServeUser(); }
+
+using nbxt::OnUser;
+using nbxt::WaitFor;
+
+namespace {
+
+TextWindow &Rec(int n) { return nbx_textWindows[n]; }
+
+HWND Fresh(int n, int w = 400, int h = 300)
+{
+    OnUser([=] {
+        for (int i = 0; i < 256; i++) NBX_CloseTextWindow(i);
+        NBX_OpenTextWindow(n, 20, 20, w, h);
+    });
+    return TextWindowHandle(n);
+}
+
+// Pixels of one colour in a cell of the back buffer.
+int CellPixels(int n, int col, int row, DWORD rgb)
+{
+    int count = 0;
+    OnUser([&] {
+        GdiFlush();
+        TextWindow &t = Rec(n);
+        for (int y = row * t.lineHeight; y < (row + 1) * t.lineHeight; y++)
+            for (int x = col * t.cellWidth; x < (col + 1) * t.cellWidth; x++)
+                count += RgbToColorRef(GetPixel(t.bufferDC, x, y)) == rgb;
+    });
+    return count;
+}
+
+// A running NBX_InputText; Finish() waits for it and gives the line.
+struct Input {
+    char buffer[300];
+    nbxt::Pending *pending;
+    std::string Finish()
+    {
+        REQUIRE(nbxt::WaitDone(pending));
+        return buffer;
+    }
+};
+
+// Pixels of a cell that are not the black background.
+int Ink(int n, int col, int row) { return Rec(n).cellWidth * Rec(n).lineHeight - CellPixels(n, col, row, 0); }
+
+Input *StartInput()
+{
+    // No input may still be running, or its flag would pass for this one's.
+    REQUIRE(WaitFor([] { return nbx_inputActive == 0; }));
+    Input *in = new Input;
+    in->buffer[0] = 0;
+    char *buffer = in->buffer;
+    in->pending = nbxt::OnUserAsync([buffer] { NBX_InputText(buffer); });
+    REQUIRE(WaitFor([in] { return nbx_inputActive != 0 || nbxt::Done(in->pending); }));
+    return in;
+}
+
+std::string Answer(HWND w, const char *typed)
+{
+    Input *in = StartInput();
+    nbxt::TypeText(w, typed);
+    std::string got = in->Finish();
+    delete in;
+    return got;
+}
+
+// A key whose character comes from TranslateMessage, queued behind what is
+// already posted: let it arrive before typing on.
+void Key(HWND w, UINT vk)
+{
+    nbxt::PressKey(w, vk);
+    nbxt::Pause(80);
+}
+
+std::string LogPath(int n)
+{
+    char name[NBX_PATH + 32];
+    snprintf(name, sizeof name, "%sNUBRIX%d%d.LOG", nbx_logDir, nbx_instance, n);
+    return name;
+}
+
+std::string Log(int n) { return nbxt::ReadWholeFile(LogPath(n).c_str()); }
+
+struct MenuItem { std::string text; UINT id; bool checked; };
+
+// Opens the popup menu with a right click and reads it while it is tracked.
+std::vector<MenuItem> ReadMenu(HWND window)
+{
+    std::vector<MenuItem> items;
+    nbxt::ClickClient(window, 10, 10, true);
+    HWND popup = nbxt::WaitTop(L"#32768", NULL);
+    REQUIRE(popup != NULL);
+    REQUIRE(WaitFor([popup] { return IsWindowVisible(popup) != 0; }));
+    HMENU menu = (HMENU)SendMessageW(popup, MN_GETHMENU, 0, 0);
+    for (int i = 0; i < GetMenuItemCount(menu); i++) {
+        char text[128] = "";
+        GetMenuStringA(menu, i, text, sizeof text, MF_BYPOSITION);
+        items.push_back({ text, GetMenuItemID(menu, i), (GetMenuState(menu, i, MF_BYPOSITION) & MF_CHECKED) != 0 });
+    }
+    PostMessageW(popup, WM_KEYDOWN, VK_ESCAPE, 0);
+    REQUIRE(WaitFor([popup] { return !IsWindowVisible(popup); }));
+    return items;
+}
+
+bool NoMenuOnRightClick(HWND w)
+{
+    nbxt::ClickClient(w, 10, 10, true);
+    nbxt::Pause(300);
+    HWND popup = nbxt::FindTop(L"#32768", NULL);
+    return popup == NULL || !IsWindowVisible(popup);
+}
+
+}  // namespace
+
+TEST_CASE("opening, re-opening, defaults, select, close and the current window")
+{
+    HWND w = Fresh(3, 152, 469);
+    REQUIRE(w != NULL);
+    CHECK(nbxt::WindowTextA(w) == "TextWindow 3");
+    // The system adds WS_CLIPSIBLINGS to such windows.
+    CHECK(((DWORD)GetWindowLongW(w, GWL_STYLE) & ~(DWORD)WS_CLIPSIBLINGS) == 0x10CC0000u);
+    CHECK(GetWindow(w, GW_OWNER) == nbx_mainWindow);
+    CHECK(nbxt::ClientSize(w).cx == 152);
+    CHECK(nbxt::ClientSize(w).cy == 469);
+    CHECK(nbxt::WindowRect(w).left == 20);
+    int result = -1;
+    OnUser([&] {
+        NBX_OpenTextWindow(4, -1, -1, -1, -1);
+        result = NBX_OpenTextWindow(3, 500, 500, 50, 50);   // already open: nothing moves
+    });
+    CHECK(result == 1);
+    CHECK(CurrentTextWindow() == 3);
+    CHECK(nbxt::ClientSize(w).cx == 152);
+    CHECK(nbxt::ClientSize(TextWindowHandle(4)).cx == 400);
+    CHECK(nbxt::ClientSize(TextWindowHandle(4)).cy == 300);
+
+    struct { int call, n, result, current; } steps[] = {
+        { 's', 4, 0, 4 }, { 's', 6, 1, 4 }, { 's', 256, 1, 4 },
+        { 'c', 3, 0, 4 },      // not current: the current one stays
+        { 'c', 3, 1, 4 }, { 'c', 256, 1, 4 },
+        { 'o', 9, 0, 9 }, { 'c', 9, 0, 4 },   // the current one: the lowest open becomes current
+        { 'c', 4, 0, 4 },      // the last one: the number stays
+    };
+    for (auto &s : steps) {
+        CAPTURE(s.call); CAPTURE(s.n);
+        OnUser([&] {
+            result = s.call == 's' ? NBX_SelectTextWindow(s.n)
+                   : s.call == 'c' ? NBX_CloseTextWindow(s.n) : NBX_OpenTextWindow(s.n, 0, 0, 100, 100);
+        });
+        CHECK(result == s.result);
+        CHECK(CurrentTextWindow() == s.current);
+    }
+    CHECK(!IsWindow(w));
+    OnUser([] { NBX_Printf("into nothing\n"); NBX_PushTextColor(1, 2); NBX_PopTextColor(); });
+
+    // A window opened again starts fresh.
+    OnUser([] {
+        NBX_OpenTextWindow(5, 250, 10, 200, 100);
+        NBX_PushTextColor(0x112233, 0x445566);
+        NBX_StartLog(5);
+        NBX_Printf("abc");
+        NBX_CloseTextWindow(5);
+        NBX_OpenTextWindow(5, 250, 10, 200, 100);
+    });
+    CHECK(Rec(5).cursorX == 0);
+    CHECK(Rec(5).colors.text == 0xFFFFFF);
+    CHECK(Rec(5).logState == 0);
+    CHECK(CellPixels(5, 0, 0, 0) == Rec(5).cellWidth * Rec(5).lineHeight);
+
+    // NBX_ShowTextWindow: window 0 centred when none is open, else the current one.
+    OnUser([] { NBX_CloseTextWindow(5); NBX_ShowTextWindow(); });
+    HWND w0 = TextWindowHandle(0);
+    REQUIRE(w0 != NULL);
+    CHECK(nbxt::WindowRect(w0).left == GetSystemMetrics(SM_CXFULLSCREEN) / 2 - 200);
+    CHECK(nbxt::WindowRect(w0).top == GetSystemMetrics(SM_CYFULLSCREEN) / 2 - 150);
+    OnUser([] { NBX_OpenTextWindow(2, 0, 0, 100, 100); NBX_ShowTextWindow(); });
+    CHECK(CurrentTextWindow() == 2);
+    CHECK(TextWindowHandle(0) == w0);
+}
+
+TEST_CASE("printing: runs, wrap, colours, scroll, screen, colour stack and resize")
+{
+    int cw = 0, lh = 0;
+    Fresh(0);
+    OnUser([&] { cw = Rec(0).cellWidth; lh = Rec(0).lineHeight; });
+    // 19 cells wide and 6 lines high: the 6th line scrolls.
+    HWND w = Fresh(0, 19 * cw, 6 * lh);
+    OnUser([] { NBX_Printf("abc"); NBX_Printf("def"); });
+    CHECK(Rec(0).cursorX == 6 * cw);
+    CHECK(Ink(0, 5, 0) > 0);
+    CHECK(Ink(0, 6, 0) == 0);
+    OnUser([] { NBX_Printf("\n%s", "0123456789012345678X"); });
+    CHECK(Rec(0).cursorX == cw);
+    CHECK(Rec(0).cursorY == 2 * lh);
+    CHECK(Ink(0, 0, 2) > 0);   // X wrapped onto the third line
+
+    OnUser([] {
+        NBX_PushTextColor(0x0000FF, 0xFFFF00);
+        NBX_Printf("\tZ");
+        NBX_PopTextColor();
+        NBX_Printf("w");
+    });
+    CHECK(CellPixels(0, 1, 2, 0x0000FF) > 0);   // the tab is a blue cell
+    CHECK(CellPixels(0, 2, 2, 0xFFFF00) > 0);   // Z in yellow
+    CHECK(Ink(0, 3, 2) > 0);   // w in the first colours again
+    CHECK(CellPixels(0, 3, 2, 0x0000FF) + CellPixels(0, 3, 2, 0xFFFF00) == 0);
+
+    OnUser([] { NBX_Printf("\nline3\nline4"); });
+    CHECK(Rec(0).cursorY == 4 * lh);
+    OnUser([] { NBX_Printf("\n"); });
+    CHECK(Rec(0).cursorY == 4 * lh);
+    CHECK(CellPixels(0, 2, 1, 0xFFFF00) > 0);   // everything moved up one line
+    CHECK(CellPixels(0, 2, 2, 0xFFFF00) == 0);
+    for (int col = 0; col < 19; col++) CHECK(CellPixels(0, col, 4, 0) == cw * lh);
+    nbxt::Pause(200);
+    std::vector<DWORD> screen = nbxt::GrabClient(w);
+    int yellow = 0;
+    for (int y = lh; y < 2 * lh; y++)
+        for (int x = 2 * cw; x < 3 * cw; x++) yellow += screen[(size_t)y * 19 * cw + x] == 0xFFFF00;
+    CHECK(yellow == CellPixels(0, 2, 1, 0xFFFF00));
+
+    // Nine pushes and pops bring back the first colour; an extra pop the default.
+    OnUser([] {
+        for (DWORD i = 1; i <= 9; i++) NBX_PushTextColor(0x10 * i, i);
+        for (int i = 0; i < 9; i++) NBX_PopTextColor();
+    });
+    CHECK(Rec(0).colors.text == 1);
+    CHECK(Rec(0).colors.background == 0x10);
+    CHECK(GetTextColor(Rec(0).bufferDC) == RgbToColorRef(1));
+    Fresh(0, 300, 200);
+    OnUser([] { NBX_PushTextColor(0x505050, 0x50FF50); NBX_PopTextColor(); NBX_PopTextColor(); });
+    CHECK(Rec(0).colors.text == 0xFFFFFF);
+    CHECK(Rec(0).colors.background == 0);
+
+    // Resizing clears the window and homes the cursor; so does a restore.
+    w = TextWindowHandle(0);
+    OnUser([] { NBX_Printf("hello\nworld"); });
+    RECT r = nbxt::WindowRect(w);
+    SetWindowPos(w, NULL, 0, 0, r.right - r.left + 40, r.bottom - r.top + 20, SWP_NOMOVE | SWP_NOZORDER);
+    CHECK(WaitFor([] { return Rec(0).width == 340; }));
+    CHECK(Rec(0).height == 220);
+    CHECK(Rec(0).cursorY == 0);
+    CHECK(Ink(0, 0, 1) == 0);
+    ShowWindow(w, SW_MINIMIZE);
+    OnUser([] { NBX_Printf("lost"); });
+    ShowWindow(w, SW_RESTORE);
+    CHECK(WaitFor([] { return Rec(0).width == 340; }));
+    CHECK(Ink(0, 0, 0) == 0);
+}
+
+TEST_CASE("line input: edit keys, recall, tab, typed ahead, paste, echo")
+{
+    HWND w = Fresh(0);
+    OnUser([] { NBX_Printf("Name? "); });
+    Input *in = StartInput();
+    CHECK(nbxt::WindowTextA(nbx_statusWindow).find("Input text") != std::string::npos);
+    nbxt::TypeText(w, "abc");
+    Key(w, VK_BACK);
+    nbxt::TypeText(w, "d\r");
+    CHECK(in->Finish() == "abd");
+    delete in;
+    CHECK(Rec(0).cursorX == 0);
+    CHECK(Rec(0).cursorY == Rec(0).lineHeight);
+    CHECK(nbxt::WindowTextA(nbx_statusWindow).find("-bit color") != std::string::npos);
+    nbxt::Pause(100);
+    for (int col = 6; col < 10; col++) CHECK((Ink(0, col, 0) > 0) == (col < 9));
+
+    CHECK(Answer(w, "\r") == "");
+    CHECK(Answer(w, "xy\tz\r") == "xy z");
+    // Up appends the previous answer after what is typed; V alone is a letter.
+    in = StartInput();
+    nbxt::TypeText(w, "a");
+    nbxt::Pause(100);
+    Key(w, VK_UP);
+    Key(w, 'V');
+    nbxt::TypeText(w, "!\r");
+    CHECK(in->Finish() == "axy zv!");
+    delete in;
+    // Ctrl+V pastes the clipboard's first line.
+    REQUIRE(nbxt::SetClipboardUnicode(u"first\r\nsecond"));
+    in = StartInput();
+    nbxt::TypeText(w, "<");
+    nbxt::Pause(50);
+    nbxt::PressCtrlKey(w, 'V');
+    nbxt::Pause(100);
+    nbxt::TypeText(w, ">\r");
+    CHECK(in->Finish() == "<first>");
+    delete in;
+
+    // Units typed after Enter wait in the ring for the next input; units
+    // typed while no input runs are dropped; Ctrl+key is no character.
+    static volatile LONG posted;
+    posted = 0;
+    char first[256];
+    nbxt::Pending *p = nbxt::OnUserAsync([&first] { while (!posted) Sleep(1); NBX_InputText(first); });
+    nbxt::TypeText(w, "one\rtwo\r");
+    InterlockedExchange(&posted, 1);
+    REQUIRE(nbxt::WaitDone(p));
+    CHECK(std::string(first) == "one");
+    CHECK(Answer(w, "") == "two");
+    nbxt::TypeText(w, "zz");
+    nbxt::Pause(100);
+    in = StartInput();
+    nbxt::SetCtrlHeld(w, true);
+    SendMessageW(w, WM_CHAR, 'k', 1);
+    nbxt::SetCtrlHeld(w, false);
+    nbxt::TypeText(w, "m\r");
+    CHECK(in->Finish() == "m");
+    delete in;
+}
+
+TEST_CASE("line input: wrap and Backspace across the break, two-cell characters, 255-byte cut")
+{
+    bool japanese = GetACP() == 932;
+    int cw = 0;
+    Fresh(0);
+    OnUser([&] { cw = Rec(0).cellWidth; });
+    HWND w = Fresh(0, 19 * cw, 300);
+    int lh = Rec(0).lineHeight;
+    auto at = [&](int x, int y) { return WaitFor([&] { return Rec(0).cursorX == x * cw && Rec(0).cursorY == y * lh; }); };
+    Input *in = StartInput();
+    nbxt::TypeText(w, "abcdefghijklmnopqr");
+    CHECK(at(18, 0));
+    nbxt::TypeText(w, "s");            // the cursor cell no longer fits
+    CHECK(at(0, 1));
+    Key(w, VK_BACK);
+    CHECK(at(18, 0));
+    nbxt::TypeText(w, "ST");
+    CHECK(at(1, 1));
+    Key(w, VK_BACK);
+    Key(w, VK_BACK);
+    Key(w, VK_BACK);
+    CHECK(at(17, 0));
+    // A two-cell unit that does not fit at 18 of 19 cells moves whole.
+    WCHAR wide[2] = { (WCHAR)(japanese ? 0x3042 : 0x00E9), 0 };
+    char ansi[3] = "";
+    WideCharToMultiByte(CP_ACP, 0, wide, 1, ansi, 3, NULL, NULL);
+    nbxt::TypeText(w, "r");
+    nbxt::TypeWide(w, wide);
+    CHECK(at(2, 1));
+    Key(w, VK_BACK);
+    CHECK(at(18, 0));
+    nbxt::TypeWide(w, wide);
+    nbxt::TypeWide(w, wide);
+    CHECK(at(4, 1));
+    nbxt::TypeText(w, "\r");
+    CHECK(in->Finish() == std::string("abcdefghijklmnopqr") + ansi + ansi);
+    delete in;
+    CHECK(at(0, 2));
+
+    // Over 255 bytes: cut on a character boundary.
+    w = Fresh(0);
+    WCHAR line[301];
+    int n = japanese ? 200 : 300;
+    for (int i = 0; i < n; i++) line[i] = japanese ? 0x3042 : L'a' + i % 26;
+    line[n] = 0;
+    in = StartInput();
+    nbxt::TypeWide(w, line);
+    nbxt::Pause(300);
+    nbxt::PressKey(w, VK_RETURN);
+    std::string got = in->Finish();
+    delete in;
+    CHECK(got.size() == (japanese ? 254u : 255u));
+    CHECK(got.substr(got.size() - strlen(japanese ? ansi : "u")) == (japanese ? ansi : "u"));
+}
+
+TEST_CASE("line input ends with an empty line when its window closes or Exit clears it")
+{
+    Fresh(0);
+    OnUser([] { NBX_OpenTextWindow(2, 500, 20, 200, 100); NBX_SelectTextWindow(0); });
+    HWND w = TextWindowHandle(0);
+    Input *in = StartInput();
+    nbxt::TypeText(w, "abc");
+    nbxt::Pause(100);
+    // Shortcuts of other windows are off meanwhile.
+    nbxt::PressCtrlKey(TextWindowHandle(2), 'Q');
+    nbxt::Pause(150);
+    CHECK(TextWindowHandle(2) != NULL);
+    CHECK(NoMenuOnRightClick(w));
+    PostMessageW(w, WM_CLOSE, 0, 0);
+    CHECK(in->Finish() == "");
+    delete in;
+    CHECK(CurrentTextWindow() == 2);
+    CHECK(nbxt::WindowTextA(nbx_statusWindow).find("-bit color") != std::string::npos);
+    in = StartInput();
+    nbxt::TypeText(TextWindowHandle(2), "abc");
+    nbxt::Pause(100);
+    nbx_inputActive = 0;
+    CHECK(in->Finish() == "");
+    delete in;
+    // With no text window open the call returns at once, buffer untouched.
+    char buffer[256] = "untouched";
+    OnUser([&] { NBX_CloseTextWindow(2); NBX_InputText(buffer); });
+    CHECK(std::string(buffer) == "untouched");
+}
+
+TEST_CASE("shortcuts and the popup menu")
+{
+    Fresh(0);
+    OnUser([] { NBX_OpenTextWindow(12, 500, 40, 200, 100); NBX_SelectTextWindow(0); });
+    HWND w = TextWindowHandle(12);
+    DeleteFileA(LogPath(12).c_str());
+    std::vector<MenuItem> items = ReadMenu(w);
+    char copy[64];
+    sprintf(copy, "&Copy NUBRIX%d12.LOG\tCtrl+C", nbx_instance);
+    const MenuItem expected[11] = {
+        { "&Select\tCtrl+S", 1069, false }, { "&Window Info.\tCtrl+W", 1045, false }, { "Command", 1029, false },
+        { "", 0, false }, { "Start Log", 1024, false }, { "Stop Log", 1025, false }, { copy, 1030, false },
+        { "", 0, false }, { "&About NUBRIX\tCtrl+A", 1020, false }, { "", 0, false }, { "&Destroy\tCtrl+Q", 1006, false } };
+    REQUIRE(items.size() == 11);
+    for (int i = 0; i < 11; i++) {
+        CAPTURE(i);
+        CHECK(items[i].text == expected[i].text);
+        CHECK(items[i].id == expected[i].id);
+        CHECK(!items[i].checked);
+    }
+    // The check marks follow Select and the log state.
+    nbxt::Command(w, 1069);
+    nbxt::Command(w, 1024);
+    CHECK(WaitFor([] { return Rec(12).logState == 1; }));
+    items = ReadMenu(w);
+    CHECK((items[0].checked && items[4].checked && !items[5].checked));
+    nbxt::Command(w, 1025);
+    CHECK(WaitFor([] { return Rec(12).logState == 2; }));
+    items = ReadMenu(w);
+    CHECK((!items[4].checked && items[5].checked));
+
+    // Ctrl+A prints the version line in its colours; Ctrl+C copies the log.
+    OnUser([] { NBX_SelectTextWindow(0); NBX_StartLog(12); });
+    nbxt::PressCtrlKey(w, 'A');
+    CHECK(WaitFor([] { return Rec(12).cursorY > 0 && Rec(12).colors.text == 0xFFFFFF; }));
+    CHECK(CurrentTextWindow() == 12);
+    CHECK(CellPixels(12, 0, 0, 0x50FF50) > 0);
+    CHECK(CellPixels(12, 0, 0, 0x505050) > 0);
+    nbxt::PressCtrlKey(w, 'C');
+    // Read the clipboard once the copy has run: polling it could hold it
+    // open just when the copy wants it.
+    OnUser([] {});
+    CHECK(nbxt::ClipboardText() == "NUBRIX 7.3  2009/4/30\r\n");
+    OnUser([] { NBX_CloseLogs(); NBX_SelectTextWindow(0); });
+    nbxt::PressCtrlKey(w, 'S');
+    CHECK(WaitFor([] { return CurrentTextWindow() == 12; }));
+
+    // The main window's keys work from here; unknown keys and commands do nothing.
+    nbx_stop = 0;
+    nbxt::PressKey(w, 'C');
+    CHECK(WaitFor([] { return nbx_stop == 1; }));
+    nbx_stop = 0;
+    nbxt::PressCtrlKey(w, 'Z');
+    nbxt::Command(w, 4242);
+    nbxt::PressKey(w, VK_SPACE);
+    nbx_pickActive = 1;   // no menu while a pick tool waits for clicks
+    CHECK(NoMenuOnRightClick(w));
+    nbx_pickActive = 0;
+    CHECK(TextWindowHandle(12) == w);
+    nbxt::PressCtrlKey(w, 'Q');
+    CHECK(WaitFor([w] { return TextWindowHandle(12) == NULL && !IsWindow(w); }));
+    CHECK(CurrentTextWindow() == 0);
+    // Moving without Ctrl does not snap.
+    HWND w0 = TextWindowHandle(0);
+    RECT proposed = nbxt::WindowRect(w0);
+    OffsetRect(&proposed, 3, 3);
+    RECT copyRect = proposed;
+    SendMessageW(w0, WM_MOVING, 0, (LPARAM)&copyRect);
+    CHECK(EqualRect(&copyRect, &proposed));
+    PostMessageW(w0, WM_CLOSE, 0, 0);
+    CHECK(WaitFor([w0] { return !IsWindow(w0); }));
+}
+
+TEST_CASE("logs: CRLF, input echo, stop and restart, copy, status codes, reopening, cut at 4095")
+{
+    HWND w = Fresh(0);
+    DeleteFileA(LogPath(0).c_str());
+    int r = -1;
+    OnUser([&] { r = NBX_StartLog(0); NBX_Printf("a\n"); NBX_Printf("b"); });
+    CHECK(r == 0);
+    CHECK(Answer(w, "x\r") == "x");
+    OnUser([&] { r = NBX_StopLog(0); NBX_Printf("c\n"); });
+    CHECK(Rec(0).logState == 2);
+    OnUser([&] { r = NBX_StartLog(0); NBX_Printf("d\n"); r += 10 * NBX_StartLog(0); NBX_Printf("e"); });
+    CHECK(r == 10);   // a second start changes nothing and keeps the file
+    OnUser([&] { r = NBX_CopyLog(0); });
+    CHECK(r == 0);
+    CHECK(nbxt::ClipboardText() == "a\r\nbx\r\nd\r\ne");
+    CHECK(Rec(0).logState == 1);
+    OnUser([] { NBX_Printf("\n"); NBX_CloseTextWindow(0); NBX_Printf("after close\n"); });
+    CHECK(Log(0) == "a\r\nbx\r\nd\r\ne\r\n");
+    Fresh(0);
+    OnUser([] { NBX_Printf("unlogged\n"); NBX_StartLog(0); NBX_Printf("new\n"); NBX_CloseLogs(); });
+    CHECK(Log(0) == "new\r\n");
+
+    struct { char call; int n, result; } codes[] = {
+        { 's', 300, 3 }, { 's', 9, 3 }, { 't', 256, 2 }, { 'c', 256, 4 }, { 'c', 9, 4 }, { 't', 0, 1 } };
+    for (auto &c : codes) {
+        CAPTURE(c.call); CAPTURE(c.n);
+        OnUser([&] { r = c.call == 's' ? NBX_StartLog(c.n) : c.call == 't' ? NBX_StopLog(c.n) : NBX_CopyLog(c.n); });
+        CHECK(r == c.result);
+    }
+
+    // A window that never logged: "Can't open LOG file!", the clipboard closed again.
+    OnUser([] { NBX_OpenTextWindow(2, 500, 20, 200, 100); });
+    DeleteFileA(LogPath(2).c_str());
+    nbxt::Pending *p = nbxt::OnUserAsync([&] { r = NBX_CopyLog(2); });
+    HWND box = nbxt::WaitTop(L"#32770", L"Pause");
+    REQUIRE(box != NULL);
+    WCHAR text[128] = L"";
+    GetWindowTextW(GetDlgItem(box, 0xFFFF), text, 128);
+    char ansiText[128];
+    NbxWideToAnsi(text, ansiText, sizeof ansiText);
+    CHECK(std::string(ansiText) == "Can't open LOG file!");
+    CHECK(nbxt::AnswerDialog(L"Pause", IDOK));
+    REQUIRE(nbxt::WaitDone(p));
+    CHECK(r == 2);
+    CHECK(OpenClipboard(NULL));
+    CloseClipboard();
+
+    // The log folder vanishes under a running log: the copy fails and the log is off.
+    OnUser([] { NBX_SelectTextWindow(0); NBX_StartLog(0); NBX_Printf("kept\n"); });
+    std::string path = LogPath(0);
+    char saved[NBX_PATH];
+    lstrcpynA(saved, nbx_logDir, NBX_PATH);
+    lstrcpynA(nbx_logDir, (nbxt::CurrentDir() + "\\gone\\").c_str(), NBX_PATH);
+    p = nbxt::OnUserAsync([&] { r = NBX_CopyLog(0); });
+    CHECK(nbxt::AnswerDialog(L"Pause", IDOK));
+    REQUIRE(nbxt::WaitDone(p));
+    lstrcpynA(nbx_logDir, saved, NBX_PATH);
+    CHECK(r == 2);
+    CHECK(Rec(0).logState == 0);
+    OnUser([&] { NBX_Printf("not written\n"); r = NBX_StopLog(0); });
+    CHECK(r == 1);
+    CHECK(nbxt::ReadWholeFile(path.c_str()) == "kept\r\n");
+
+    // A print over 4095 bytes is cut at 4095 on a character boundary.
+    bool japanese = GetACP() == 932;
+    static char big[6000];
+    for (int i = 0; i < 5000; i += 2) {
+        big[i] = japanese ? (char)0x82 : 'q';
+        big[i + 1] = japanese ? (char)0xA0 : 'q';
+    }
+    Fresh(4);
+    DeleteFileA(LogPath(4).c_str());
+    OnUser([] { NBX_StartLog(4); NBX_Printf("%s", big); NBX_CloseLogs(); });
+    std::string log = Log(4);
+    CHECK(log.size() == (japanese ? 4094u : 4095u));
+    CHECK(log == std::string(big, log.size()));
+}
