@@ -221,6 +221,26 @@ void ClickClient(HWND window, int x, int y, bool right)
     }
 }
 
+std::vector<MenuEntry> ReadPopupMenu(HWND window)
+{
+    std::vector<MenuEntry> items;
+    ClickClient(window, 10, 10, true);
+    HWND popup = NULL;
+    WaitFor([&] { return (popup = FindTop(L"#32768", NULL)) != NULL && IsWindowVisible(popup); });
+    REQUIRE(popup != NULL);
+    HMENU menu = (HMENU)SendMessageW(popup, MN_GETHMENU, 0, 0);
+    for (int i = 0; i < GetMenuItemCount(menu); i++) {
+        char text[128] = "";
+        GetMenuStringA(menu, i, text, sizeof text, MF_BYPOSITION);
+        UINT state = GetMenuState(menu, i, MF_BYPOSITION);
+        items.push_back({ (state & MF_SEPARATOR) ? "-" : text, GetMenuItemID(menu, i), state });
+    }
+    PostMessageW(popup, WM_KEYDOWN, VK_ESCAPE, 0);
+    PostMessageW(window, WM_CANCELMODE, 0, 0);
+    REQUIRE(WaitFor([popup] { return !IsWindowVisible(popup); }));
+    return items;
+}
+
 // -------------------------------------------------------------- reading back
 
 std::u16string WindowTextW(HWND window)

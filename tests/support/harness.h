@@ -44,6 +44,11 @@ void SetCtrlHeld(HWND window, bool held);           // key state of window's thr
 void Command(HWND window, UINT id);                 // WM_COMMAND posted
 void ClickClient(HWND window, int x, int y, bool right = false);
 
+// The popup menu a right click at (10, 10) opens, read while it is tracked
+// and then dismissed: text ("-" for a separator), id and MF_ state bits.
+struct MenuEntry { std::string text; UINT id; UINT state; };
+std::vector<MenuEntry> ReadPopupMenu(HWND window);
+
 // Reading back.
 std::string WindowTextA(HWND window);               // ANSI code page
 std::u16string WindowTextW(HWND window);

@@ -1,44 +1,46 @@
-// The application shell under Wine: the main window, Start / Stop / Exit,
-// nbx-test: also-cp1252
-// the status line and the instance limit.
+// The application shell under Wine: the main window, its menus and keys,
+// Ctrl-snapping, the request channel, and separate program instances (start-up,
+// the instance limit, Exit's timing and exit codes). Start comes last: after
+// it the program runs its UserMain.
 #include "harness.h"
 #include <stdio.h>
 
-static volatile int userMainEntries;
+static volatile LONG userMainEntries;
 
 void UserInit(void) { nbxt::BeginDriver(false); }
 
 void UserMain(void)
 {
-    InterlockedIncrement((volatile LONG *)&userMainEntries);
+    InterlockedIncrement(&userMainEntries);
     nbxt::ServeUser();
 }
 
-TEST_CASE("main window class, caption, menu and placement")
+using nbxt::WaitFor;
+
+static std::string MenuText(const std::vector<nbxt::MenuEntry> &items)
+{
+    std::string s;
+    for (const nbxt::MenuEntry &m : items) s += m.text + ((m.state & MF_GRAYED) ? "(grey)" : "") + "|";
+    return s;
+}
+
+TEST_CASE("main window: class, caption, menu bar, size, place, status and popup menu")
 {
     HWND main = nbx_mainWindow;
-    REQUIRE(main != NULL);
-    WCHAR cls[32];
+    WCHAR cls[32], expected[16];
     GetClassNameW(main, cls, 32);
-    WCHAR expected[16];
     wsprintfW(expected, L"nubrix_mw%d", nbx_instance);
     CHECK(lstrcmpW(cls, expected) == 0);
     CHECK(nbxt::WindowTextA(main) == "NUBRIX 7.3  2009/4/30");
-
     HMENU bar = GetMenu(main);
-    REQUIRE(bar != NULL);
-    CHECK(GetMenuItemCount(bar) == 3);
-    const char *labels[3] = { "Start(&S)", "Stop(&C)", "Exit(&X)" };
-    const UINT ids[3] = { 1001, 1003, 1002 };
-    for (int i = 0; i < 3; i++) {
+    std::string barText;
+    for (int i = 0; i < GetMenuItemCount(bar); i++) {
         char text[64];
         GetMenuStringA(bar, i, text, 64, MF_BYPOSITION);
-        CHECK(std::string(text) == labels[i]);
-        CHECK(GetMenuItemID(bar, i) == ids[i]);
+        barText += std::string(text) + "=" + std::to_string(GetMenuItemID(bar, i)) + "|";
     }
-
-    LONG style = GetWindowLongW(main, GWL_STYLE);
-    CHECK((style & WS_SYSMENU) == 0);   // no close box
+    CHECK(barText == "Start(&S)=1001|Stop(&C)=1003|Exit(&X)=1002|");
+    CHECK((GetWindowLongW(main, GWL_STYLE) & WS_SYSMENU) == 0);   // no close box
 
     RECT expect = { 0, 0, 240, GetSystemMetrics(SM_CYMENU) + 32 };
     AdjustWindowRect(&expect, WS_VISIBLE | WS_CAPTION | WS_THICKFRAME, FALSE);
@@ -48,73 +50,27 @@ TEST_CASE("main window class, caption, menu and placement")
     CHECK(r.bottom - r.top == h);
     CHECK(r.left == (GetSystemMetrics(SM_CXFULLSCREEN) - w) / 2);
     CHECK(r.top == GetSystemMetrics(SM_CYFULLSCREEN) + GetSystemMetrics(SM_CYCAPTION) - h);
+    // Dragging the border keeps the size.
+    RECT proposed = r;
+    proposed.right += 50;
+    proposed.bottom += 30;
+    SendMessageW(main, WM_SIZING, WMSZ_BOTTOMRIGHT, (LPARAM)&proposed);
+    CHECK(EqualRect(&proposed, &r));
 
     char depth[32];
     sprintf(depth, "%d-bit color", nbx_colorDepth);
-    std::string status = nbxt::WindowTextA(nbx_statusWindow);
-    CHECK(status.find(depth) != std::string::npos);
-    CHECK(nbx_colorDepth >= 24);
-}
+    CHECK(nbxt::WindowTextA(nbx_statusWindow).find(depth) != std::string::npos);
 
-TEST_CASE("dragging the border keeps the main window's size")
-{
-    RECT before = nbxt::WindowRect(nbx_mainWindow);
-    RECT proposed = before;
-    proposed.right += 50;
-    proposed.bottom += 30;
-    SendMessageW(nbx_mainWindow, WM_SIZING, WMSZ_BOTTOMRIGHT, (LPARAM)&proposed);
-    CHECK(proposed.right == before.right);
-    CHECK(proposed.bottom == before.bottom);
-}
-
-// Opens the main window's popup menu from its right button, reads its items
-// (text and state) and closes it again.
-struct MenuItem { std::string text; UINT id; bool grey; };
-
-static std::vector<MenuItem> ReadPopupMenu()
-{
-    std::vector<MenuItem> items;
-    PostMessageW(nbx_mainWindow, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(10, 10));
-    HWND popup = NULL;
-    nbxt::WaitFor([&] { return (popup = FindWindowW(L"#32768", NULL)) != NULL && IsWindowVisible(popup); });
-    REQUIRE(popup != NULL);
-    HMENU menu = (HMENU)SendMessageW(popup, MN_GETHMENU, 0, 0);
-    REQUIRE(menu != NULL);
-    for (int i = 0; i < GetMenuItemCount(menu); i++) {
-        char text[128] = "";
-        GetMenuStringA(menu, i, text, 128, MF_BYPOSITION);
-        UINT state = GetMenuState(menu, i, MF_BYPOSITION);
-        MenuItem item = { text, GetMenuItemID(menu, i), (state & MF_GRAYED) != 0 };
-        if (state & MF_SEPARATOR) item.text = "-";
-        items.push_back(item);
-    }
-    PostMessageW(popup, WM_KEYDOWN, VK_ESCAPE, 0);
-    PostMessageW(nbx_mainWindow, WM_CANCELMODE, 0, 0);
-    nbxt::WaitFor([] { HWND p = FindWindowW(L"#32768", NULL); return !p || !IsWindowVisible(p); });
-    return items;
-}
-
-static std::string Describe(const std::vector<MenuItem> &items)
-{
-    std::string s;
-    for (const MenuItem &m : items) s += m.text + (m.grey ? "(grey)" : "") + "|";
-    return s;
-}
-
-TEST_CASE("popup menu before Start: every item enabled, in order")
-{
-    REQUIRE(nbx_running == 0);
-    std::vector<MenuItem> items = ReadPopupMenu();
-    CHECK(Describe(items) ==
-          "Paste\tCtrl+V|-|Start|Stop|E&xit|-|Image Window|Text Window|Input Box|Button Box|-|"
-          "&Window Info.\tCtrl+W|");
+    std::vector<nbxt::MenuEntry> items = nbxt::ReadPopupMenu(main);
+    CHECK(MenuText(items) == "Paste\tCtrl+V|-|Start|Stop|E&xit|-|Image Window|Text Window|Input Box|Button Box|-|"
+                             "&Window Info.\tCtrl+W|");
     const UINT ids[] = { 1026, 0, 1001, 1003, 1002, 0, 1027, 1028, 1044, 1051, 0, 1045 };
     REQUIRE(items.size() == 12);
     for (size_t i = 0; i < items.size(); i++)
         if (items[i].text != "-") CHECK(items[i].id == ids[i]);
 }
 
-TEST_CASE("Ctrl-dragging the main window snaps it to the screen edge; without Ctrl it does not")
+TEST_CASE("Ctrl-dragging snaps the main window to the screen edge; Ctrl+W opens text window 0 by request")
 {
     RECT r = nbxt::WindowRect(nbx_mainWindow);
     int w = r.right - r.left, h = r.bottom - r.top;
@@ -125,55 +81,145 @@ TEST_CASE("Ctrl-dragging the main window snaps it to the screen edge; without Ct
     SendMessageW(nbx_mainWindow, WM_MOVING, WMSZ_LEFT, (LPARAM)&proposed);
     nbxt::SetCtrlHeld(nbx_mainWindow, false);
     CHECK(proposed.left == 0);
-    CHECK(proposed.right - proposed.left == w);
+    CHECK(proposed.right == w);
     CHECK(proposed.top == 300);
-}
 
-TEST_CASE("Ctrl+W before Start opens text window 0 on the user thread through the request channel")
-{
-    REQUIRE(nbx_running == 0);
     REQUIRE(TextWindowHandle(0) == NULL);
     nbxt::PressCtrlKey(nbx_mainWindow, 'W');
     HWND text = NULL;
-    REQUIRE(nbxt::WaitFor([&] { return (text = TextWindowHandle(0)) != NULL; }));
+    REQUIRE(WaitFor([&] { return (text = TextWindowHandle(0)) != NULL; }));
     CHECK(GetWindowThreadProcessId(text, NULL) == nbx_userThreadId);
-    CHECK(nbxt::WindowTextA(text) == "TextWindow 0");
-    CHECK(CurrentTextWindow() == 0);
     CHECK(nbx_request == 0);
     CHECK(nbx_done == 1);
-    // Asking again only brings it forward: no second window, no request.
+    // Asking again only brings it forward.
     nbxt::PressCtrlKey(nbx_mainWindow, 'W');
     nbxt::Pause(200);
     CHECK(TextWindowHandle(0) == text);
     nbxt::OnUser([] { NBX_CloseTextWindow(0); });
 }
 
+// ------------------------------------------------ other program instances
+
+static HWND MainWindowOf(int instance)
+{
+    WCHAR cls[16];
+    wsprintfW(cls, L"nubrix_mw%d", instance);
+    return FindWindowW(cls, NULL);
+}
+
+static std::string StatusOf(HWND main)
+{
+    WCHAR text[128] = { 0 };
+    // No message: the window may be busy.
+    InternalGetWindowText(FindWindowExW(main, NULL, L"STATIC", NULL), text, 128);
+    char ansi[128];
+    NbxWideToAnsi(text, ansi, 128);
+    return ansi;
+}
+
+// Starts an idle_app (spins in UserMain without polling) as instance `expect`.
+static HANDLE StartIdleApp(int expect, HWND *main)
+{
+    HANDLE p = nbxt::StartProgram("idle_app.exe.so");
+    REQUIRE(p != NULL);
+    REQUIRE(WaitFor([&] { return (*main = MainWindowOf(expect)) != NULL; }, 20000));
+    WaitFor([&] { return StatusOf(*main).find("bit color") != std::string::npos; }, 10000);
+    return p;
+}
+
+// Exit (or a close request) for another program; ms until it ended with code 0.
+static DWORD EndProgram(HWND main, HANDLE p, UINT message, WPARAM wParam)
+{
+    DWORD t0 = GetTickCount();
+    PostMessageW(main, message, wParam, 0);
+    DWORD code = nbxt::WaitExit(p, 10000);
+    DWORD took = GetTickCount() - t0;
+    CHECK(code == 0);
+    CloseHandle(p);
+    return took;
+}
+
+TEST_CASE("another instance: Ready while it drops into place; Exit idle at once, running after 2 s")
+{
+    HANDLE p = nbxt::StartProgram("idle_app.exe.so");
+    HWND main = NULL;
+    REQUIRE(WaitFor([&] { return (main = MainWindowOf(1)) != NULL; }, 20000));
+    REQUIRE(WaitFor([&] { return FindWindowExW(main, NULL, L"STATIC", NULL) != NULL; }));
+    std::string early = StatusOf(main);
+    int earlyTop = nbxt::WindowRect(main).top;
+    REQUIRE(WaitFor([&] { return StatusOf(main).find("bit color") != std::string::npos; }, 10000));
+    CHECK(early == "Ready");
+    int slid = nbxt::WindowRect(main).top - earlyTop;
+    CHECK(slid > 0);
+    CHECK(slid <= 55);
+    DWORD took = EndProgram(main, p, WM_COMMAND, 1002);
+    CHECK(took < 1500);
+    MESSAGE("idle Exit took " << took << " ms");
+
+    // Started, the program never polls: Exit (Esc) and a close request both
+    // wait for it about 2 s, then end it.
+    const UINT messages[2] = { WM_KEYDOWN, WM_CLOSE };
+    for (UINT message : messages) {
+        p = StartIdleApp(1, &main);
+        PostMessageW(main, WM_COMMAND, 1001, 0);
+        nbxt::Pause(300);
+        took = EndProgram(main, p, message, message == WM_KEYDOWN ? VK_ESCAPE : 0);
+        CHECK(took >= 1900);
+        CHECK(took < 4000);
+        MESSAGE("Exit of a busy program took " << took << " ms");
+    }
+}
+
+TEST_CASE("ten instances run, the eleventh is refused, a freed number is reused")
+{
+    // This program is instance 0; nine more take the numbers 1..9.
+    HANDLE procs[10] = {};
+    HWND mains[10] = {};
+    for (int i = 1; i <= 9; i++) procs[i] = StartIdleApp(i, &mains[i]);
+    HANDLE extra = nbxt::StartProgram("idle_app.exe.so");
+    HWND box = NULL;
+    REQUIRE(WaitFor([&] {
+        HWND w = NULL;
+        while ((w = FindWindowExW(NULL, w, L"#32770", L"NUBRIX")) != NULL) {
+            DWORD pid = 0;
+            GetWindowThreadProcessId(w, &pid);
+            if (pid == GetProcessId(extra)) return (box = w) != NULL;
+        }
+        return false;
+    }, 20000));
+    bool sawText = false;
+    for (HWND label = NULL; (label = FindWindowExW(box, label, L"Static", NULL)) != NULL;) {
+        WCHAR text[64] = { 0 };
+        GetWindowTextW(label, text, 64);
+        sawText |= lstrcmpW(text, L"Over instance limit!") == 0;
+    }
+    CHECK(sawText);
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    CHECK(nbxt::WaitExit(extra, 10000) == 1);
+    CloseHandle(extra);
+
+    EndProgram(mains[4], procs[4], WM_COMMAND, 1002);
+    procs[4] = StartIdleApp(4, &mains[4]);
+    for (int i = 1; i <= 9; i++) EndProgram(MainWindowOf(i), procs[i], WM_COMMAND, 1002);
+}
+
 TEST_CASE("Start enters UserMain once; Stop sets the flag; the popup then greys all but Stop and Exit")
 {
-    CHECK(nbx_running == 0);
     CHECK(userMainEntries == 0);
     nbxt::Command(nbx_mainWindow, 1001);
-    REQUIRE(nbxt::WaitFor([] { return userMainEntries == 1; }));
+    REQUIRE(WaitFor([] { return userMainEntries == 1; }));
     CHECK(nbx_running == 1);
-    CHECK(nbx_start == 0);
-    // Start again from the menu and from the S key: nothing more happens.
     nbxt::Command(nbx_mainWindow, 1001);
     nbxt::PressKey(nbx_mainWindow, 'S');
     nbxt::Pause(200);
     CHECK(userMainEntries == 1);
     CHECK(nbx_start == 0);
 
-    CHECK(nbx_stop == 0);
     nbxt::PressKey(nbx_mainWindow, 'C');
-    CHECK(nbxt::WaitFor([] { return nbx_stop == 1; }));
+    CHECK(WaitFor([] { return nbx_stop == 1; }));
     nbx_stop = 0;
     nbxt::Command(nbx_mainWindow, 1003);
-    CHECK(nbxt::WaitFor([] { return nbx_stop == 1; }));
-
-    std::vector<MenuItem> items = ReadPopupMenu();
-    for (const MenuItem &m : items) {
-        if (m.text == "-") continue;
-        bool shouldBeEnabled = m.id == 1003 || m.id == 1002;
-        CHECK_MESSAGE(m.grey == !shouldBeEnabled, m.text);
-    }
+    CHECK(WaitFor([] { return nbx_stop == 1; }));
+    for (const nbxt::MenuEntry &m : nbxt::ReadPopupMenu(nbx_mainWindow))
+        if (m.text != "-") CHECK_MESSAGE(((m.state & MF_GRAYED) != 0) == (m.id != 1003 && m.id != 1002), m.text);
 }

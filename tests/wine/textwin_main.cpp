@@ -93,27 +93,6 @@ std::string LogPath(int n)
 
 std::string Log(int n) { return nbxt::ReadWholeFile(LogPath(n).c_str()); }
 
-struct MenuItem { std::string text; UINT id; bool checked; };
-
-// Opens the popup menu with a right click and reads it while it is tracked.
-std::vector<MenuItem> ReadMenu(HWND window)
-{
-    std::vector<MenuItem> items;
-    nbxt::ClickClient(window, 10, 10, true);
-    HWND popup = nbxt::WaitTop(L"#32768", NULL);
-    REQUIRE(popup != NULL);
-    REQUIRE(WaitFor([popup] { return IsWindowVisible(popup) != 0; }));
-    HMENU menu = (HMENU)SendMessageW(popup, MN_GETHMENU, 0, 0);
-    for (int i = 0; i < GetMenuItemCount(menu); i++) {
-        char text[128] = "";
-        GetMenuStringA(menu, i, text, sizeof text, MF_BYPOSITION);
-        items.push_back({ text, GetMenuItemID(menu, i), (GetMenuState(menu, i, MF_BYPOSITION) & MF_CHECKED) != 0 });
-    }
-    PostMessageW(popup, WM_KEYDOWN, VK_ESCAPE, 0);
-    REQUIRE(WaitFor([popup] { return !IsWindowVisible(popup); }));
-    return items;
-}
-
 bool NoMenuOnRightClick(HWND w)
 {
     nbxt::ClickClient(w, 10, 10, true);
@@ -412,30 +391,31 @@ TEST_CASE("shortcuts and the popup menu")
     OnUser([] { NBX_OpenTextWindow(12, 500, 40, 200, 100); NBX_SelectTextWindow(0); });
     HWND w = TextWindowHandle(12);
     DeleteFileA(LogPath(12).c_str());
-    std::vector<MenuItem> items = ReadMenu(w);
+    std::vector<nbxt::MenuEntry> items = nbxt::ReadPopupMenu(w);
     char copy[64];
     sprintf(copy, "&Copy NUBRIX%d12.LOG\tCtrl+C", nbx_instance);
-    const MenuItem expected[11] = {
-        { "&Select\tCtrl+S", 1069, false }, { "&Window Info.\tCtrl+W", 1045, false }, { "Command", 1029, false },
-        { "", 0, false }, { "Start Log", 1024, false }, { "Stop Log", 1025, false }, { copy, 1030, false },
-        { "", 0, false }, { "&About NUBRIX\tCtrl+A", 1020, false }, { "", 0, false }, { "&Destroy\tCtrl+Q", 1006, false } };
+    const nbxt::MenuEntry expected[11] = {
+        { "&Select\tCtrl+S", 1069 }, { "&Window Info.\tCtrl+W", 1045 }, { "Command", 1029 }, { "-", 0 },
+        { "Start Log", 1024 }, { "Stop Log", 1025 }, { copy, 1030 }, { "-", 0 },
+        { "&About NUBRIX\tCtrl+A", 1020 }, { "-", 0 }, { "&Destroy\tCtrl+Q", 1006 } };
     REQUIRE(items.size() == 11);
     for (int i = 0; i < 11; i++) {
         CAPTURE(i);
         CHECK(items[i].text == expected[i].text);
         CHECK(items[i].id == expected[i].id);
-        CHECK(!items[i].checked);
+        CHECK((items[i].state & MF_CHECKED) == 0);
     }
     // The check marks follow Select and the log state.
     nbxt::Command(w, 1069);
     nbxt::Command(w, 1024);
     CHECK(WaitFor([] { return Rec(12).logState == 1; }));
-    items = ReadMenu(w);
-    CHECK((items[0].checked && items[4].checked && !items[5].checked));
+    auto checked = [&](int i) { return (items[i].state & MF_CHECKED) != 0; };
+    items = nbxt::ReadPopupMenu(w);
+    CHECK((checked(0) && checked(4) && !checked(5)));
     nbxt::Command(w, 1025);
     CHECK(WaitFor([] { return Rec(12).logState == 2; }));
-    items = ReadMenu(w);
-    CHECK((!items[4].checked && items[5].checked));
+    items = nbxt::ReadPopupMenu(w);
+    CHECK((!checked(4) && checked(5)));
 
     // Ctrl+A prints the version line in its colours; Ctrl+C copies the log.
     OnUser([] { NBX_SelectTextWindow(0); NBX_StartLog(12); });
