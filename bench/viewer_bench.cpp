@@ -8,7 +8,9 @@
 //      buffer every few milliseconds;
 // then resident memory after the first 100 and after 10,000 frames of (c).
 // Run it under Xvfb from a folder holding sample.avi (see bench/viewer.cmake).
-#include "viewer_driver.h"
+#include "viewer_drive.h"
+#include "viewer/viewer.h"
+#include "viewer/viewer_logic.h"
 #include "viewer/video_source.h"
 #include "dib32.h"
 #include <psapi.h>
@@ -140,7 +142,7 @@ static double ViewerRun(int frames, int memFrames, double *rss100, double *rssEn
     fps = (counter.total - from) / (Seconds() - t0);
     while (counter.total < memFrames) { counter.Sample(); Sleep(10); }
     if (rssEnd) *rssEnd = ResidentMB();
-    vt::PressButton(vt::kBreakButton);
+    vt::Press(vt::kBreakButton);
     nbxt::WaitFileDialog(NULL, 10000);
     return fps;
 }

@@ -1,0 +1,375 @@
+// The movie viewer under Wine, driven as a user drives it: the real file
+// dialog, the button box, files it cannot play, the sample playing with its
+// step buttons and clamps, "prop", presses made while playing, "break", Stop
+// and Exit. The frame on screen is read from the sample's index strip.
+//
+// The test program is the viewer itself with a driver thread: its UserInit
+// runs ViewerInit and BeginDriver; UserMain is ViewerMain. The driver never
+// runs code on the user thread; it posts what keys and clicks post.
+#include "viewer_drive.h"
+#include "viewer/viewer.h"
+#include "viewer/viewer_logic.h"
+#include "viewer/video_source.h"
+#include <stdio.h>
+#include <algorithm>
+#include <string>
+
+void UserInit(void) { ViewerInit(); nbxt::BeginDriver(false); }
+void UserMain(void) { ViewerMain(); }
+
+using nbxt::WaitFor;
+using namespace vt;
+
+namespace {
+
+const int n = kSampleFrames;
+const int kOtherFrames = 40;    // testmovies/other.avi
+
+bool CopyMovie(const char *sub, const char *file)
+{
+    return CopyFileA((nbxt::BinPath(sub) + "\\" + file).c_str(), Here(file).c_str(), FALSE) != 0;
+}
+
+bool WriteFileBytes(const char *file, const std::string &bytes)
+{
+    HANDLE f = CreateFileA(Here(file).c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+    DWORD written = 0;
+    BOOL ok = f != INVALID_HANDLE_VALUE && (bytes.empty() || WriteFile(f, bytes.data(), (DWORD)bytes.size(), &written, NULL));
+    CloseHandle(f);
+    return ok && written == bytes.size();
+}
+
+bool CancelDialog()
+{
+    HWND dialog = nbxt::WaitFileDialog(NULL);
+    if (dialog) PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    return dialog && WaitFor([dialog] { return !IsWindow(dialog); }, 10000);
+}
+
+HWND Image0() { return nbx_images[0].inUse ? nbx_images[0].window : NULL; }
+bool Image0Opens() { return WaitFor([] { return Image0() != NULL; }, 10000); }
+
+int FrameIn(HWND w)
+{
+    SIZE size = nbxt::ClientSize(w);
+    if (!w || size.cx <= 0 || size.cy <= 0) return -1;
+    std::vector<DWORD> pixels = nbxt::GrabClient(w);
+    return nbxv::DecodeStrip((const uint32_t *)pixels.data(), size.cx, size.cy, size.cx);
+}
+
+// The frame index shown in image window 0, or -1.
+int Shown() { return FrameIn(Image0()); }
+
+// The frame on screen once it holds still (paused or stopped).
+int Steady()
+{
+    int result = -1;
+    WaitFor([&] {
+        int now = Shown();
+        nbxt::Pause(150);
+        return (result = (now >= 0 && now == Shown()) ? now : -1) >= 0;
+    });
+    return result;
+}
+
+int WaitShown(int frame)
+{
+    int seen = -1;
+    WaitFor([&] { return (seen = Shown()) == frame; });
+    return seen;
+}
+
+// Distinct frame indexes seen over ms of playback.
+int FramesSeen(int ms, HWND w = NULL)
+{
+    std::vector<int> seen;
+    for (DWORD start = GetTickCount(); (int)(GetTickCount() - start) < ms; nbxt::Pause(20))
+        seen.push_back(w ? FrameIn(w) : Shown());
+    std::sort(seen.begin(), seen.end());
+    return (int)(std::unique(seen.begin(), seen.end()) - seen.begin()) - (seen.front() < 0);
+}
+
+// Text window 0's log, started through its menu command; line ends as printed.
+std::string LogPath()
+{
+    char name[NBX_PATH + 32];
+    sprintf(name, "%sNUBRIX%d0.LOG", nbx_logDir, nbx_instance);
+    return name;
+}
+
+std::string Log()
+{
+    std::string out;
+    for (char c : nbxt::ReadWholeFile(LogPath().c_str())) if (c != '\r') out.push_back(c);
+    return out;
+}
+
+// Waits until the log grows by text containing `needle` after `from` bytes.
+bool WaitLog(size_t from, const std::string &needle, int ms = 8000)
+{
+    return WaitFor([&] { std::string log = Log(); return log.size() > from && log.find(needle, from) != std::string::npos; }, ms);
+}
+
+bool CantLoad(size_t from, const char *file) { return WaitLog(from, std::string(file) + "] : Can't load .\n"); }
+
+// Presses buttons in turn, each followed by the frame it must show.
+void Steps(const std::vector<std::pair<int, int>> &steps)
+{
+    for (auto &s : steps) {
+        CAPTURE(s.first);
+        Press(s.first);
+        if (s.second >= 0) CHECK(WaitShown(s.second) == s.second);
+        else { nbxt::Pause(300); CHECK(Steady() == -s.second - 1); }   // stays on -s.second - 1
+    }
+}
+
+}  // namespace
+
+TEST_CASE("start-up: text window 0, the labelled 2 x 6 box and the dialog without Start")
+{
+    HWND text = NULL;
+    REQUIRE(WaitFor([&] { return (text = TextWindowHandle(0)) != NULL; }, 10000));
+    CHECK(nbxt::WindowRect(text).left == 672);
+    CHECK(nbxt::WindowRect(text).top == 0);
+    CHECK(nbxt::ClientSize(text).cx == 152);
+    CHECK(nbxt::ClientSize(text).cy == 469);
+    const char *labels[12] = { "play", "pause", "prop", "", "<", ">", "< 10", "> 10", "<<", ">>", "", "break" };
+    for (int k = 0; k < 12; k++) CHECK(nbxt::WindowTextA(GetDlgItem(ButtonBoxWindow(), 3000 + k)) == labels[k]);
+    CHECK(GetDlgItem(ButtonBoxWindow(), 3012) == NULL);
+    HWND dialog = nbxt::WaitFileDialog(NULL);
+    REQUIRE(dialog != NULL);
+    CHECK(nbx_running == 1);
+    CHECK(nbxt::WindowTextA(nbxt::FileDialogNameEdit(dialog)) == "*.AVI");
+    DeleteFileA(LogPath().c_str());
+    nbxt::Command(text, 1024);
+    REQUIRE(WaitFor([] { return nbxt::FileExists(LogPath().c_str()); }));
+}
+
+TEST_CASE("files it cannot play: Cancel, not a movie, empty, a folder, truncated, too tall")
+{
+    REQUIRE(CopyMovie("movies", "sample.avi"));
+    REQUIRE(CopyMovie("testmovies", "other.avi"));
+    REQUIRE(CopyMovie("testmovies", "tall.avi"));
+    size_t at = Log().size();
+    REQUIRE(CancelDialog());
+    CHECK(WaitLog(at, "[] : Can't load .\n"));
+    REQUIRE(WriteFileBytes("notmovie.avi", "This is a text file, not a movie.\r\n"));
+    REQUIRE(WriteFileBytes("empty.avi", ""));
+    for (const char *name : { "notmovie.avi", "empty.avi" }) {
+        CAPTURE(name);
+        at = Log().size();
+        REQUIRE(ChooseFile(name));
+        CHECK(CantLoad(at, name));
+        CHECK(Image0() == NULL);
+    }
+    // A folder named like a movie: the dialog opens it; the video source
+    // refuses it when handed one.
+    CreateDirectoryA(Here("folder.avi").c_str(), NULL);
+    HWND dialog = nbxt::WaitFileDialog(NULL);
+    REQUIRE(ChooseFile("folder.avi") == false);
+    CHECK(IsWindow(dialog));
+    char host[1024];
+    REQUIRE(NbxHostPath(Here("folder.avi").c_str(), host, sizeof host));
+    NbxCapture *capture = NbxVideoOpen(host);
+    CHECK(capture == nullptr);
+    NbxVideoRelease(&capture);
+    at = Log().size();
+    REQUIRE(ChooseFile("..\\tall.avi"));
+    CHECK(WaitLog(at, "tall.avi] : 32 x 2048 movie does not fit the screen.\n"));
+    CHECK(nbx_images[0].inUse == 0);
+
+    // A truncated movie plays the frames that are there, or is refused.
+    std::string whole = nbxt::ReadWholeFile(Here("sample.avi").c_str());
+    REQUIRE(WriteFileBytes("truncated.avi", whole.substr(0, whole.size() * 2 / 5)));
+    at = Log().size();
+    REQUIRE(ChooseFile("truncated.avi"));
+    if (!WaitFor([] { return Image0() != NULL; }, 5000)) {
+        CHECK(CantLoad(at, "truncated.avi"));
+        return;
+    }
+    CHECK(FramesSeen(2500) >= 10);
+    int highest = -1;
+    for (DWORD start = GetTickCount(); GetTickCount() - start < 2000; nbxt::Pause(10)) highest = std::max(highest, Shown());
+    CHECK(highest < n * 3 / 5);   // 40 % of the bytes: far from the end
+    Press(11);
+    CHECK(WaitFor([] { return Image0() == NULL; }));
+}
+
+TEST_CASE("the sample plays and loops; pause holds it; the step buttons move it with their clamps")
+{
+    REQUIRE(ChooseFile("sample.avi"));
+    REQUIRE(Image0Opens());
+    CHECK(nbx_images[0].width == 640);
+    CHECK(nbx_images[0].height == 480);
+    CHECK(nbxt::WindowTextA(Image0()) == "NUBRIX window(100%)");
+    CHECK(nbxt::WindowRect(Image0()).left == 0);
+    CHECK(nbxt::WindowRect(Image0()).top == 250);
+    CHECK(FramesSeen(3000) >= 20);
+    CHECK(WaitFor([] { int f = Shown(); return f >= 0 && f < 20; }, 15000));   // looped
+
+    size_t at = Log().size();
+    Press(1);
+    CHECK(WaitLog(at, "pause\n"));
+    int f = Steady();
+    REQUIRE(f >= 0);
+    nbxt::Pause(500);
+    CHECK(Shown() == f);
+    // button, frame shown (-k - 1: stays on k)
+    Steps({ { 8, 1 }, { 4, 0 }, { 4, -1 }, { 5, 1 }, { 5, 2 }, { 6, 0 }, { 7, 10 }, { 7, 20 }, { 6, 10 }, { 4, 9 },
+            { 9, n - 1 }, { 7, -n }, { 4, n - 2 }, { 7, n - 1 }, { 6, n - 11 },
+            // ">" past the end shows nothing and sets the position to the last frame
+            { 9, n - 1 }, { 5, -n }, { 4, n - 3 } });
+
+    // "prop" prints the eight properties with %f; nothing moves.
+    Steps({ { 8, 1 } });
+    at = Log().size();
+    Press(2);
+    REQUIRE(WaitLog(at, "FRAME_COUNT:"));
+    nbxt::Pause(200);
+    std::string printed = Log().substr(at);
+    double msec = -1, pos = -1, ratio = -1, w = -1, h = -1, fps = -1, fourcc = -1, count = -1;
+    CHECK(sscanf(printed.c_str(), "POS_MSEC: %lf\nPOS_FRAMES: %lf\nPOS_AVI_RATIO: %lf\nFRAME_WIDTH: %lf\n"
+                 "FRAME_HEIGHT: %lf\nFPS: %lf\nFOURCC: %lf\nFRAME_COUNT: %lf\n",
+                 &msec, &pos, &ratio, &w, &h, &fps, &fourcc, &count) == 8);
+    CHECK(pos == 2.0);
+    CHECK(msec == doctest::Approx(40.0));   // frame 1, the one shown, at 25 frames/s
+    CHECK(w == 640.0);
+    CHECK(h == 480.0);
+    CHECK(fps == 25.0);
+    CHECK(count == (double)n);
+    CHECK(printed.find("FOURCC: 1196444237.000000\n") != std::string::npos);   // 'MJPG'
+    CHECK(Steady() == 1);
+}
+
+TEST_CASE("presses made while playing act in the next scan")
+{
+    size_t at = Log().size();
+    Press(0);
+    CHECK(WaitLog(at, "play\n"));
+    CHECK(FramesSeen(1000) >= 5);
+    // ">>" while playing is held until the scan after "pause".
+    Press(9);
+    nbxt::Pause(300);
+    CHECK(FramesSeen(500) >= 3);
+    at = Log().size();
+    Press(1);
+    CHECK(WaitLog(at, "pause\n"));
+    CHECK(WaitShown(n - 1) == n - 1);
+    nbxt::Pause(300);
+    CHECK(Steady() == n - 1);
+    // "play" pressed while playing prints nothing until "pause", which
+    // prints "pause" and lets the held "play" resume at once.
+    Press(0);
+    REQUIRE(WaitLog(at, "play\n"));
+    nbxt::Pause(300);
+    at = Log().size();
+    Press(0);
+    nbxt::Pause(500);
+    CHECK(Log().size() == at);
+    Press(1);
+    CHECK(WaitLog(at, "pause\nplay\n"));
+    CHECK(FramesSeen(1000) >= 5);
+    // "pause" while paused does nothing.
+    at = Log().size();
+    Press(1);
+    REQUIRE(WaitLog(at, "pause\n"));
+    int f = Steady();
+    at = Log().size();
+    Press(1);
+    nbxt::Pause(500);
+    CHECK(Log().size() == at);
+    CHECK(Steady() == f);
+}
+
+TEST_CASE("\"break\": Cancel reopens the same movie from its start, another file opens that one")
+{
+    HWND first = Image0();
+    Press(11);
+    REQUIRE(WaitFor([first] { return Image0() == NULL && !IsWindow(first); }));
+    // "pause" pressed while the dialog is up acts right after the first frame
+    // the reopened movie shows: frame 1 (frame 0 is read and dropped on opening).
+    REQUIRE(nbxt::WaitFileDialog(NULL) != NULL);
+    Press(1);
+    nbxt::Pause(200);
+    size_t at = Log().size();
+    REQUIRE(CancelDialog());
+    REQUIRE(Image0Opens());
+    CHECK(WaitLog(at, "pause\n"));
+    CHECK(Steady() == 1);
+    Press(11);
+    REQUIRE(WaitFor([] { return Image0() == NULL; }));
+    Press(1);
+    REQUIRE(ChooseFile("other.avi"));
+    REQUIRE(Image0Opens());
+    CHECK(nbx_images[0].width == 320);
+    CHECK(nbx_images[0].height == 240);
+    CHECK(Steady() == 1);
+    Steps({ { 9, kOtherFrames - 1 } });
+}
+
+TEST_CASE("image window 0 closed during playback: the loop goes on; \"break\" works")
+{
+    Press(11);
+    REQUIRE(ChooseFile("sample.avi"));
+    REQUIRE(Image0Opens());
+    Press(0);
+    HWND image = Image0();
+    PostMessageW(image, WM_CLOSE, 0, 0);
+    REQUIRE(WaitFor([image] { return nbx_images[0].inUse == 0 && !IsWindow(image); }));
+    nbxt::Pause(1500);
+    size_t at = Log().size();
+    Press(1);
+    CHECK(WaitLog(at, "pause\n"));
+    Press(0);
+    CHECK(WaitLog(at, "play\n"));
+    Press(11);
+    REQUIRE(ChooseFile("sample.avi"));
+    REQUIRE(Image0Opens());
+    CHECK(FramesSeen(1000) >= 5);
+}
+
+TEST_CASE("Stop: frames no longer advance, the step buttons still work")
+{
+    nbxt::Command(nbx_mainWindow, 1003);
+    REQUIRE(WaitFor([] { return nbx_stop != 0; }));
+    int f = Steady();
+    REQUIRE(f >= 0);
+    nbxt::Pause(600);
+    CHECK(Shown() == f);
+    size_t at = Log().size();
+    Press(0);   // "play" only prints
+    CHECK(WaitLog(at, "play\n"));
+    nbxt::Pause(500);
+    CHECK(Steady() == f);
+    Steps({ { 8, 1 }, { 5, 2 }, { 7, 12 }, { 0, -13 } });
+}
+
+TEST_CASE("Exit while playing ends another viewer within about 2.5 s")
+{
+    HANDLE viewer = nbxt::StartProgram("nubrix_viewer.exe.so", nbx_logDir);
+    REQUIRE(viewer != NULL);
+    // The second viewer must not outlive the test: it would hold the test
+    // runner's output pipe open.
+    struct EndViewer {
+        HANDLE process;
+        ~EndViewer() { if (nbxt::WaitExit(process, 0) == STILL_ACTIVE) TerminateProcess(process, 9); CloseHandle(process); }
+    } endViewer = { viewer };
+    REQUIRE(ChooseFile("sample.avi", true));
+    HWND image = NULL;
+    REQUIRE(WaitFor([&] {
+        HWND w = nbxt::FindTop(L"nbx_iw", L"NUBRIX window(100%)", true);
+        DWORD pid = 0;
+        if (w) GetWindowThreadProcessId(w, &pid);
+        return (image = (pid == GetProcessId(viewer) ? w : NULL)) != NULL;
+    }, 15000));
+    CHECK(FramesSeen(1000, image) >= 5);
+    HWND main = nbxt::FindTop(L"nubrix_mw1", nullptr, true);
+    REQUIRE(main != NULL);
+    DWORD t0 = GetTickCount();
+    nbxt::Command(main, 1002);
+    DWORD code = nbxt::WaitExit(viewer, 5000);
+    DWORD took = GetTickCount() - t0;
+    MESSAGE("Exit while playing: ended after " << took << " ms, exit code " << code);
+    CHECK(code != STILL_ACTIVE);
+    CHECK(took <= 2500);
+}
