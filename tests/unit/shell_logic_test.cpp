@@ -1,176 +1,118 @@
-// Snapping, the status-line centring and the millisecond clock's arithmetic.
+// Snapping, the status-line centring, the millisecond clock's arithmetic and
+// the request channel (a plain worker thread stands in for the user thread).
 #include "doctest_wine.h"
+#include "shell/nbx_internal.h"
 #include "shell/shell_logic.h"
 #include <string.h>
 #include <string>
 
-static RECT Rect(int l, int t, int r, int b) { RECT x = { l, t, r, b }; return x; }
+static std::string Snapped(const EdgeTable &t, RECT current, RECT r)
+{
+    SnapRectToEdges(&t, &current, &r);
+    return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," + std::to_string(r.bottom);
+}
 
-static EdgeTable TableWith(RECT other)
+TEST_CASE("snapping beside, aligned, stacked, to walls; the first entry wins; own entry skipped")
 {
     EdgeTable t;
     EdgeTableClear(&t);
-    EdgeTableAdd(&t, other.left, other.top, other.right, other.bottom);
-    return t;
-}
+    EdgeTableAdd(&t, 100, 100, 300, 400);
+    EdgeTableAddWalls(&t, 1280, 1054);
+    EdgeTableAdd(&t, 0, 600, 200, 700);   // right edge 200 ...
+    EdgeTableAdd(&t, 0, 600, 203, 700);   // ... and 203, later in the table
+    const RECT away = { 900, 900, 950, 950 };
+    struct { RECT r; const char *snapped; } cases[] = {
+        { { 305, 200, 405, 300 }, "300,200,400,300" },    // 5 px beside: snaps
+        { { 308, 200, 408, 300 }, "308,200,408,300" },    // 8 px: no snap
+        { { -7, 200, 93, 300 }, "0,200,100,300" },        // wall, and 7 px left of its left edge
+        { { 297, 104, 397, 204 }, "300,100,400,200" },    // overlapping: beside, then tops aligned
+        { { 303, 104, 403, 204 }, "300,104,400,204" },    // a gap: beside only
+        { { 298, 295, 398, 397 }, "300,298,400,400" },    // bottoms aligned
+        { { 104, 398, 204, 498 }, "100,400,200,500" },    // stacked, then left edges aligned
+        { { 104, 406, 204, 506 }, "104,400,204,500" },    // a 6 px gap: stacked only
+        { { 150, 0, 250, 96 }, "150,4,250,100" },         // 4 px above its top
+        { { 600, 5, 700, 105 }, "600,0,700,100" },
+        { { 1183, 300, 1283, 400 }, "1180,300,1280,400" },
+        { { 600, 950, 700, 1050 }, "600,954,700,1054" },
+        { { 3, 950, 103, 1050 }, "0,954,100,1054" },      // a corner settles both axes
+        { { 205, 650, 305, 690 }, "200,650,300,690" },    // the earlier entry wins
+    };
+    for (auto &c : cases) CHECK(Snapped(t, away, c.r) == c.snapped);
+    const RECT self = { 100, 100, 300, 400 };
+    CHECK(Snapped(t, self, { 103, 103, 303, 403 }) == "103,103,303,403");
 
-static bool Same(RECT a, RECT b)
-{
-    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
-
-TEST_CASE("side-by-side snapping: 5 pixels snaps, 8 does not")
-{
-    EdgeTable t = TableWith(Rect(100, 100, 300, 400));
-    RECT current = Rect(0, 0, 100, 100);      // where the dragged window was
-
-    RECT r = Rect(305, 200, 405, 300);        // left edge 5 px right of the other's right edge
-    SnapRectToEdges(&t, &current, &r);
-    CHECK(Same(r, Rect(300, 200, 400, 300)));
-
-    r = Rect(308, 200, 408, 300);             // 8 px: no snap
-    SnapRectToEdges(&t, &current, &r);
-    CHECK(Same(r, Rect(308, 200, 408, 300)));
-
-    r = Rect(-7, 200, 93, 300);               // right edge 7 px left of its left edge
-    SnapRectToEdges(&t, &current, &r);
-    CHECK(Same(r, Rect(0, 200, 100, 300)));
-}
-
-TEST_CASE("side by side, then tops aligned only when the rectangles touched horizontally")
-{
-    EdgeTable t = TableWith(Rect(100, 100, 300, 400));
-    RECT current = Rect(0, 0, 10, 10);
-
-    // Overlapping by 3 px horizontally and 4 px below the other's top.
-    RECT r = Rect(297, 104, 397, 204);
-    SnapRectToEdges(&t, &current, &r);
-    CHECK(Same(r, Rect(300, 100, 400, 200)));
-
-    // A gap of 3 px: only the side-by-side snap happens.
-    r = Rect(303, 104, 403, 204);
-    SnapRectToEdges(&t, &current, &r);
-    CHECK(Same(r, Rect(300, 104, 400, 204)));
-
-    // Bottoms aligned when the tops are too far apart.
-    r = Rect(298, 295, 398, 397);
-    SnapRectToEdges(&t, &current, &r);
-    CHECK(Same(r, Rect(300, 298, 400, 400)));
-}
-
-TEST_CASE("stacked snapping, then left edges aligned")
-{
-    EdgeTable t = TableWith(Rect(100, 100, 300, 400));
-    RECT current = Rect(0, 0, 10, 10);
-    RECT r = Rect(104, 398, 204, 498);        // overlapping its bottom by 2 px
-    SnapRectToEdges(&t, &current, &r);
-    CHECK(Same(r, Rect(100, 400, 200, 500)));
-
-    r = Rect(104, 406, 204, 506);             // a 6 px gap: stacked, not aligned
-    SnapRectToEdges(&t, &current, &r);
-    CHECK(Same(r, Rect(104, 400, 204, 500)));
-
-    r = Rect(150, 0, 250, 96);                // bottom 4 px above the other's top
-    SnapRectToEdges(&t, &current, &r);
-    CHECK(Same(r, Rect(150, 4, 250, 100)));
-}
-
-TEST_CASE("the dragged window's own entry is skipped and sizes never change")
-{
-    RECT self = Rect(100, 100, 300, 400);
-    EdgeTable t = TableWith(self);
-    RECT r = Rect(103, 103, 303, 403);
-    SnapRectToEdges(&t, &self, &r);
-    CHECK(Same(r, Rect(103, 103, 303, 403)));
-}
-
-TEST_CASE("walls stop a window flush with the work area")
-{
-    const int W = 1280, H = 1054;
-    EdgeTable t;
-    EdgeTableClear(&t);
-    EdgeTableAddWalls(&t, W, H);
-    CHECK(t.count == 4);
-    RECT current = Rect(500, 500, 600, 600);
-
-    RECT r = Rect(-4, 300, 96, 400);
-    SnapRectToEdges(&t, &current, &r);
-    CHECK(r.left == 0);
-    CHECK(r.right - r.left == 100);
-
-    r = Rect(600, 5, 700, 105);
-    SnapRectToEdges(&t, &current, &r);
-    CHECK(r.top == 0);
-
-    r = Rect(1183, 300, 1283, 400);
-    SnapRectToEdges(&t, &current, &r);
-    CHECK(r.right == W);
-
-    r = Rect(600, 950, 700, 1050);
-    SnapRectToEdges(&t, &current, &r);
-    CHECK(r.bottom == H);
-
-    // A corner settles both axes.
-    r = Rect(3, 950, 103, 1050);
-    SnapRectToEdges(&t, &current, &r);
-    CHECK(r.left == 0);
-    CHECK(r.bottom == H);
-}
-
-TEST_CASE("earliest table entry wins for each axis")
-{
-    EdgeTable t;
-    EdgeTableClear(&t);
-    EdgeTableAdd(&t, 0, 0, 200, 300);   // right edge at 200
-    EdgeTableAdd(&t, 0, 0, 203, 300);   // right edge at 203, later in the table
-    RECT current = Rect(900, 900, 950, 950);
-    RECT r = Rect(205, 10, 305, 110);
-    SnapRectToEdges(&t, &current, &r);
-    CHECK(r.left == 200);
-}
-
-TEST_CASE("the table keeps at most 260 rectangles")
-{
-    EdgeTable t;
     EdgeTableClear(&t);
     for (int i = 0; i < 300; i++) EdgeTableAdd(&t, i, i, i + 1, i + 1);
     CHECK(t.count == 260);
     CHECK(t.left[259] == 259);
 }
 
-TEST_CASE("status text is centred by leading blanks")
+TEST_CASE("status text centring and cut; unsigned clock differences; the drop animation")
 {
-    char out[64];
-    FormatStatusText("Ready", out);
-    CHECK(std::string(out) == std::string(16, ' ') + "Ready");   // 18 - 5/2 = 16
-    FormatStatusText("32-bit color", out);
-    CHECK(std::string(out) == std::string(12, ' ') + "32-bit color");
-    FormatStatusText("", out);
-    CHECK(std::string(out) == std::string(18, ' '));
-
-    std::string longText(50, 'x');   // column 0 when the text is long
-    FormatStatusText(longText.c_str(), out);
-    CHECK(std::string(out) == longText);
-
-    std::string tooLong(100, 'y');   // cut so the buffer holds 63 bytes
-    FormatStatusText(tooLong.c_str(), out);
-    CHECK(strlen(out) == 63);
-}
-
-TEST_CASE("millisecond differences are unsigned across the wrap")
-{
+    struct { std::string text; int blanks; size_t length; } cases[] = {
+        { "Ready", 16, 21 }, { "32-bit color", 12, 24 }, { "", 18, 18 },
+        { std::string(50, 'x'), 0, 50 }, { std::string(100, 'y'), 0, 63 } };
+    for (auto &c : cases) {
+        char out[64];
+        FormatStatusText(c.text.c_str(), out);
+        CHECK(strlen(out) == c.length);
+        CHECK(std::string(out) == (std::string(c.blanks, ' ') + c.text).substr(0, c.length));
+    }
     CHECK(MsecElapsed(100, 50) == 50u);
-    CHECK(MsecElapsed(5, -10) == 15u);                   // past 0xFFFFFFFF
+    CHECK(MsecElapsed(5, -10) == 15u);
     CHECK(MsecElapsed((int)0x80000005, 0x7FFFFFFB) == 10u);
-    CHECK(MsecElapsed(10, 20) > 2000u);                  // a reading going backwards is huge
-}
-
-TEST_CASE("the drop animation adds up to 55 pixels in 28 steps")
-{
+    CHECK(MsecElapsed(10, 20) > 2000u);
     int sum = 0;
     for (int d : kDropOffsets) sum += d;
     CHECK(sum == 55);
-    CHECK(kDropOffsets[0] == 1);
-    CHECK(kDropOffsets[10] == -6);
-    CHECK(kDropOffsets[27] == 3);
+}
+
+static volatile LONG servicerRun, servicerPaused, servedCount, doneClearedWithCode, codeWithDoneSet;
+
+static DWORD WINAPI Servicer(LPVOID)
+{
+    for (; servicerRun; Sleep(1)) {
+        if (servicerPaused || !nbx_request) continue;
+        if (nbx_request != NBX_REQ_REDRAW_IMAGE) (nbx_done ? codeWithDoneSet : doneClearedWithCode) = 1;
+        ServiceRequest();
+        InterlockedIncrement(&servedCount);
+    }
+    return 0;
+}
+
+static DWORD WINAPI PostCreate(LPVOID result)
+{
+    *(volatile int *)result = RequestCreateImage(400, "y", 1, 1, 8);
+    return 0;
+}
+
+TEST_CASE("request channel: done flag order, a redraw does not wait, the next request waits, Exit ends a wait")
+{
+    servicerRun = 1;
+    HANDLE servicer = CreateThread(NULL, 0, Servicer, NULL, 0, NULL);
+    CHECK(RequestCreateImage(300, "x", 10, 10, 32) == 4);   // numbers from 256 are answered 4
+    CHECK((nbx_request == 0 && nbx_done == 1));
+    CHECK(doneClearedWithCode == 1);
+    CHECK(codeWithDoneSet == 0);
+
+    servicerPaused = 1;
+    LONG served = servedCount;
+    RequestRedrawImage(999);                 // returns at once, done flag untouched
+    CHECK((nbx_request == NBX_REQ_REDRAW_IMAGE && nbx_done == 1));
+    volatile int result = -1;
+    HANDLE poster = CreateThread(NULL, 0, PostCreate, (LPVOID)&result, 0, NULL);
+    Sleep(100);
+    CHECK(result == -1);                     // still waiting behind the redraw
+    servicerPaused = 0;
+    CHECK(WaitForSingleObject(poster, 5000) == WAIT_OBJECT_0);
+    CHECK(result == 4);
+    CHECK(servedCount - served == 2);
+    servicerRun = 0;
+    WaitForSingleObject(servicer, 5000);
+
+    nbx_quit = 1;                            // nothing would ever take it
+    CHECK(RequestCreateImage(5, "z", 1, 1, 32) == 4);
+    nbx_quit = 0;
+    nbx_request = 0;
+    nbx_done = 1;
 }

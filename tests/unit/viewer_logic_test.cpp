@@ -7,18 +7,9 @@
 
 using namespace nbxv;
 
-TEST_CASE("BGR triples become 0x00RRGGBB words in memory order")
+TEST_CASE("BGR triples become 0x00RRGGBB words at any length; frames convert top-down without overrun")
 {
-    const uint8_t bgr[] = { 1, 2, 3, 0xFF, 0x80, 0x00, 0x10, 0x20, 0x30 };
-    uint32_t out[4] = { 0xDEADBEEF, 0xDEADBEEF, 0xDEADBEEF, 0xDEADBEEF };
-    BgrToRgb32(bgr, out, 3);
-    CHECK(out[0] == 0x030201u);
-    CHECK(out[1] == 0x0080FFu);
-    CHECK(out[2] == 0x302010u);
-    CHECK(out[3] == 0xDEADBEEFu);   // nothing past the count
-
-    // Lengths around any vector width agree with the plain formula.
-    for (size_t n : { 0u, 1u, 7u, 15u, 16u, 17u, 63u, 100u }) {
+    for (size_t n : { 0u, 1u, 7u, 16u, 17u, 63u, 100u }) {
         std::vector<uint8_t> src(3 * n);
         for (size_t i = 0; i < src.size(); i++) src[i] = (uint8_t)(i * 37 + 11);
         std::vector<uint32_t> dst(n + 1, 0xAAAAAAAAu);
@@ -27,136 +18,62 @@ TEST_CASE("BGR triples become 0x00RRGGBB words in memory order")
             REQUIRE(dst[i] == ((uint32_t)src[3 * i + 2] << 16 | (uint32_t)src[3 * i + 1] << 8 | src[3 * i]));
         CHECK(dst[n] == 0xAAAAAAAAu);
     }
-}
+    // A 3 x 2 frame with rows padded to 12 bytes: pixel (x, y) lands at word y * 3 + x.
+    std::vector<uint8_t> padded(12 * 2, 0xEE);
+    for (int y = 0; y < 2; y++)
+        for (int x = 0; x < 3; x++) { uint8_t *p = &padded[y * 12 + 3 * x]; p[0] = (uint8_t)(10 * y + x); p[1] = p[2] = 0; }
+    std::vector<uint32_t> buf(6, 0);
+    CHECK(ConvertFrame(padded.data(), 3, 2, 12, buf.data(), 3, 2) == 6);
+    CHECK(buf == std::vector<uint32_t>({ 0, 1, 2, 10, 11, 12 }));
 
-TEST_CASE("a whole frame converts top-down; padded rows do not skew")
-{
-    const int w = 3, h = 2;
-    std::vector<uint8_t> packed(w * h * 3);
-    for (int i = 0; i < w * h; i++) { packed[3 * i] = (uint8_t)i; packed[3 * i + 1] = 0x40; packed[3 * i + 2] = 0x80; }
-    std::vector<uint32_t> buf(w * h, 0);
-    CHECK(ConvertFrame(packed.data(), w, h, w * 3, buf.data(), w, h) == 6);
-    for (int i = 0; i < w * h; i++) CHECK(buf[i] == (0x804000u | (uint32_t)i));
-
-    // Rows padded to 12 bytes: pixel (x, y) still lands at word y * w + x.
-    const int step = 12;
-    std::vector<uint8_t> padded(step * h, 0xEE);
-    for (int y = 0; y < h; y++)
-        for (int x = 0; x < w; x++) {
-            uint8_t *p = &padded[y * step + 3 * x];
-            p[0] = (uint8_t)(10 * y + x); p[1] = 0; p[2] = 0;
-        }
-    std::fill(buf.begin(), buf.end(), 0);
-    ConvertFrame(padded.data(), w, h, step, buf.data(), w, h);
-    CHECK(buf[0] == 0u);
-    CHECK(buf[2] == 2u);
-    CHECK(buf[3] == 10u);
-    CHECK(buf[5] == 12u);
-}
-
-TEST_CASE("a buffer smaller or larger than the frame is never overrun")
-{
-    const int w = 4, h = 4;
-    std::vector<uint8_t> frame(w * h * 3, 0x11);
-    // 2 x 3 buffer inside a guard zone.
+    // A smaller buffer inside a guard zone, and a larger one: the overlap only.
+    std::vector<uint8_t> frame(4 * 4 * 3, 0x11);
     std::vector<uint32_t> guarded(2 * 3 + 8, 0x55555555u);
-    CHECK(ConvertFrame(frame.data(), w, h, w * 3, guarded.data() + 4, 2, 3) == 6);
-    for (int i = 0; i < 4; i++) CHECK(guarded[i] == 0x55555555u);
-    for (int i = 4; i < 10; i++) CHECK(guarded[i] == 0x111111u);
-    for (int i = 10; i < 14; i++) CHECK(guarded[i] == 0x55555555u);
-
-    // Larger buffer: the frame fills its top-left corner only.
+    CHECK(ConvertFrame(frame.data(), 4, 4, 12, guarded.data() + 4, 2, 3) == 6);
+    for (int i = 0; i < 14; i++) CHECK(guarded[i] == (i >= 4 && i < 10 ? 0x111111u : 0x55555555u));
     std::vector<uint32_t> big(6 * 5, 0);
-    CHECK(ConvertFrame(frame.data(), w, h, w * 3, big.data(), 6, 5) == 16);
-    CHECK(big[0] == 0x111111u);
-    CHECK(big[3] == 0x111111u);
-    CHECK(big[4] == 0u);
-    CHECK(big[6 * 4] == 0u);
-
+    CHECK(ConvertFrame(frame.data(), 4, 4, 12, big.data(), 6, 5) == 16);
+    CHECK((big[3] == 0x111111u && big[4] == 0u && big[6 * 4] == 0u));
     CHECK(ConvertFrame(frame.data(), 0, 0, 0, big.data(), 6, 5) == 0);
-    CHECK(ConvertFrame(nullptr, w, h, w * 3, big.data(), 6, 5) == 0);
-    CHECK(ConvertFrame(frame.data(), w, h, w * 3, nullptr, 6, 5) == 0);
+    CHECK(ConvertFrame(nullptr, 4, 4, 12, big.data(), 6, 5) == 0);
+    CHECK(ConvertFrame(frame.data(), 4, 4, 12, nullptr, 6, 5) == 0);
 }
 
 TEST_CASE("step targets with their clamps")
 {
     // p is the next frame's position; the frame shown is p - 1.
-    CHECK(TargetBack(10) == 8);     // shown 9 -> 8
-    CHECK(TargetBack(2) == 0);      // shown 1 -> 0
-    CHECK(TargetBack(1) == 0);      // shown 0 -> stays 0
-    CHECK(TargetBack(0) == 0);
-    CHECK(TargetBack10(30) == 19);  // shown 29 -> 19
-    CHECK(TargetBack10(11) == 0);   // shown 10 -> 0
-    CHECK(TargetBack10(5) == 0);
-    CHECK(TargetForward10(20, 250) == 29);   // shown 19 -> 29
-    CHECK(TargetForward10(240, 250) == 249); // clamped to the last frame
-    CHECK(TargetForward10(241, 250) == 249);
-    CHECK(TargetForward10(250, 250) == 249);
+    const double cases[][3] = {   // kind, p, target
+        { 0, 10, 8 }, { 0, 2, 0 }, { 0, 1, 0 }, { 0, 0, 0 }, { 0, NAN, 0 }, { 0, 2.5, 0.5 },
+        { 1, 30, 19 }, { 1, 11, 0 }, { 1, 5, 0 },
+        { 2, 20, 29 }, { 2, 240, 249 }, { 2, 241, 249 }, { 2, 250, 249 }, { 2, NAN, 249 } };
+    for (auto &c : cases) {
+        double t = c[0] == 0 ? TargetBack(c[1]) : c[0] == 1 ? TargetBack10(c[1]) : TargetForward10(c[1], 250);
+        CHECK_MESSAGE(t == doctest::Approx(c[2]), c[0] << " at " << c[1]);
+    }
     CHECK(TargetFirst() == 1);
     CHECK(TargetLast(250) == 249);
     CHECK(PositionAfterForwardAtEnd(250) == 249);
-    // The comparisons are the ones written: a NaN position falls to the bound.
-    CHECK(TargetBack(NAN) == 0);
-    CHECK(TargetForward10(NAN, 250) == 249);
-    // Fractional positions (millisecond based demuxers) pass through.
-    CHECK(TargetBack(2.5) == doctest::Approx(0.5));
 }
 
-static std::vector<uint32_t> PaintedFrame(int w, int h, int index, uint8_t fill = 0x7F)
+static std::vector<uint32_t> PaintedFrame(int w, int h, int index)
 {
-    std::vector<uint8_t> bgr((size_t)w * h * 3, fill);
+    std::vector<uint8_t> bgr((size_t)w * h * 3, 0x7F);
     REQUIRE(PaintStrip(bgr.data(), w, h, w * 3, index));
     std::vector<uint32_t> rgb((size_t)w * h);
     ConvertFrame(bgr.data(), w, h, w * 3, rgb.data(), w, h);
     return rgb;
 }
 
-TEST_CASE("the index strip round-trips at the sample sizes")
+TEST_CASE("the index strip round-trips, survives light noise, and refuses missing or torn strips")
 {
-    for (int index : { 0, 1, 2, 9, 10, 127, 249, 1000, 16383 }) {
-        std::vector<uint32_t> f = PaintedFrame(640, 480, index);
-        CHECK(DecodeStrip(f.data(), 640, 480, 640) == index);
-    }
-    std::vector<uint32_t> small = PaintedFrame(320, 240, 39);
-    CHECK(DecodeStrip(small.data(), 320, 240, 320) == 39);
-
+    for (int index : { 0, 1, 2, 9, 127, 249, 16383 }) CHECK(DecodeStrip(PaintedFrame(640, 480, index).data(), 640, 480, 640) == index);
     // Inside a wider buffer (a screen grab with a stride of its own).
-    std::vector<uint32_t> f = PaintedFrame(320, 240, 77);
-    std::vector<uint32_t> wide(400 * 240, 0x123456);
+    std::vector<uint32_t> f = PaintedFrame(320, 240, 77), wide(400 * 240, 0x123456);
     for (int y = 0; y < 240; y++)
         for (int x = 0; x < 320; x++) wide[y * 400 + x] = f[y * 320 + x];
     CHECK(DecodeStrip(wide.data(), 320, 240, 400) == 77);
-}
 
-TEST_CASE("a missing, smeared or torn strip does not decode")
-{
-    std::vector<uint32_t> blank(640 * 480, 0x808080);
-    CHECK(DecodeStrip(blank.data(), 640, 480, 640) == -1);
-    std::vector<uint32_t> black(640 * 480, 0);
-    CHECK(DecodeStrip(black.data(), 640, 480, 640) == -1);
-
-    // Row B no longer the complement of row A in one cell (a torn picture).
-    std::vector<uint32_t> f = PaintedFrame(640, 480, 123);
-    StripLayout s = StripGeometry(640, 480);
-    for (int y = s.top + s.cellH; y < s.top + 2 * s.cellH; y++)
-        for (int x = 5 * s.cellW; x < 6 * s.cellW; x++) f[y * 640 + x] ^= 0xFFFFFF;
-    CHECK(DecodeStrip(f.data(), 640, 480, 640) == -1);
-
-    // Grey cells (blurred beyond telling) do not decode.
-    std::vector<uint32_t> g = PaintedFrame(640, 480, 5);
-    for (int y = s.top; y < s.top + s.cellH; y++)
-        for (int x = 3 * s.cellW; x < 4 * s.cellW; x++) g[y * 640 + x] = 0x808080;
-    CHECK(DecodeStrip(g.data(), 640, 480, 640) == -1);
-
-    CHECK(DecodeStrip(nullptr, 640, 480, 640) == -1);
-    CHECK(DecodeStrip(blank.data(), 10, 10, 5) == -1);
-    std::vector<uint8_t> tiny(8 * 8 * 3);
-    CHECK_FALSE(PaintStrip(tiny.data(), 8, 8, 24, 1));
-}
-
-TEST_CASE("light JPEG-like noise keeps the strip readable")
-{
-    std::vector<uint32_t> f = PaintedFrame(640, 480, 201);
+    f = PaintedFrame(640, 480, 201);
     uint32_t seed = 1;
     for (auto &v : f) {
         seed = seed * 1103515245u + 12345u;
@@ -164,10 +81,26 @@ TEST_CASE("light JPEG-like noise keeps the strip readable")
         uint32_t out = 0;
         for (int shift = 0; shift < 24; shift += 8) {
             int c = (int)((v >> shift) & 255) + d;
-            c = c < 0 ? 0 : c > 255 ? 255 : c;
-            out |= (uint32_t)c << shift;
+            out |= (uint32_t)(c < 0 ? 0 : c > 255 ? 255 : c) << shift;
         }
         v = out;
     }
     CHECK(DecodeStrip(f.data(), 640, 480, 640) == 201);
+
+    std::vector<uint32_t> blank(640 * 480, 0x808080), black(640 * 480, 0);
+    CHECK(DecodeStrip(blank.data(), 640, 480, 640) == -1);
+    CHECK(DecodeStrip(black.data(), 640, 480, 640) == -1);
+    StripLayout s = StripGeometry(640, 480);
+    f = PaintedFrame(640, 480, 123);   // row B no longer the complement of row A in one cell
+    for (int y = s.top + s.cellH; y < s.top + 2 * s.cellH; y++)
+        for (int x = 5 * s.cellW; x < 6 * s.cellW; x++) f[y * 640 + x] ^= 0xFFFFFF;
+    CHECK(DecodeStrip(f.data(), 640, 480, 640) == -1);
+    f = PaintedFrame(640, 480, 5);     // grey cells, blurred beyond telling
+    for (int y = s.top; y < s.top + s.cellH; y++)
+        for (int x = 3 * s.cellW; x < 4 * s.cellW; x++) f[y * 640 + x] = 0x808080;
+    CHECK(DecodeStrip(f.data(), 640, 480, 640) == -1);
+    CHECK(DecodeStrip(nullptr, 640, 480, 640) == -1);
+    CHECK(DecodeStrip(blank.data(), 10, 10, 5) == -1);
+    std::vector<uint8_t> tiny(8 * 8 * 3);
+    CHECK_FALSE(PaintStrip(tiny.data(), 8, 8, 24, 1));
 }
