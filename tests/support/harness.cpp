@@ -12,36 +12,23 @@ namespace nbxt {
 struct Pending {
     std::function<void()> fn;
     volatile LONG done = 0;
-    bool detached = false;
 };
 
 static CRITICAL_SECTION queueLock;
 static std::deque<Pending *> queue;
 static DWORD userThreadId;
-static HANDLE driverThread;
-
-// Every program a test starts, so none outlives the test program: a child
-// left running would keep the test runner's output pipe open.
+// Every program a test starts: none may outlive the test program, or it
+// would keep the test runner's output pipe open.
 static std::vector<DWORD> startedPrograms;
-
-static void EndStartedPrograms()
-{
-    for (DWORD pid : startedPrograms) {
-        HANDLE p = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
-        if (!p) continue;
-        if (WaitForSingleObject(p, 0) == WAIT_TIMEOUT) TerminateProcess(p, 9);
-        CloseHandle(p);
-    }
-}
 
 static void RunQueued()
 {
     for (;;) {
         EnterCriticalSection(&queueLock);
-        if (queue.empty()) { LeaveCriticalSection(&queueLock); return; }
-        Pending *p = queue.front();
-        queue.pop_front();
+        Pending *p = queue.empty() ? NULL : queue.front();
+        if (p) queue.pop_front();
         LeaveCriticalSection(&queueLock);
+        if (!p) return;
         p->fn();
         InterlockedExchange(&p->done, 1);
     }
@@ -59,24 +46,11 @@ static LRESULT CALLBACK CallWindowProc(HWND w, UINT m, WPARAM wp, LPARAM lp)
     return DefWindowProcW(w, m, wp, lp);
 }
 
-static void CreateCallWindow()
-{
-    WNDCLASSW wc;
-    ZeroMemory(&wc, sizeof wc);
-    wc.lpfnWndProc = CallWindowProc;
-    wc.hInstance = GetModuleHandleW(NULL);
-    wc.lpszClassName = L"nbxt_calls";
-    RegisterClassW(&wc);
-    callWindow = CreateWindowExW(0, L"nbxt_calls", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, NULL,
-                                 wc.hInstance, NULL);
-}
-
 void ServeUser()
 {
-    for (;;) {
+    for (;; Sleep(1)) {
         NBX_PumpMessages();
         RunQueued();
-        Sleep(1);
     }
 }
 
@@ -102,19 +76,15 @@ bool WaitDone(Pending *p, int ms)
 
 void OnUser(const std::function<void()> &fn)
 {
-    if (GetCurrentThreadId() == userThreadId) { fn(); return; }
-    Pending *p = OnUserAsync(fn);
-    if (!WaitDone(p, 30000)) FAIL("user thread did not run the call within 30 s");
+    if (GetCurrentThreadId() == userThreadId) return fn();
+    if (!WaitDone(OnUserAsync(fn), 30000)) FAIL("user thread did not run the call within 30 s");
 }
 
 bool WaitFor(const std::function<bool()> &pred, int ms)
 {
-    DWORD start = GetTickCount();
-    for (;;) {
-        if (pred()) return true;
+    for (DWORD start = GetTickCount(); !pred(); Sleep(5))
         if ((int)(GetTickCount() - start) > ms) return pred();
-        Sleep(5);
-    }
+    return true;
 }
 
 void Pause(int ms) { Sleep(ms); }
@@ -122,27 +92,30 @@ void Pause(int ms) { Sleep(ms); }
 static DWORD WINAPI DriverMain(LPVOID)
 {
     // The main window is ready once start-up has replaced "Ready".
-    WaitFor([] {
-        return nbx_mainWindow && nbx_statusWindow && WindowTextA(nbx_statusWindow).find("bit color") != std::string::npos;
-    }, 20000);
+    WaitFor([] { return nbx_statusWindow && WindowTextA(nbx_statusWindow).find("bit color") != std::string::npos; }, 20000);
     doctest::Context context;
     const char *filter = getenv("NBX_TEST_CASE");
     if (filter && *filter) context.setOption("test-case", filter);
     int failed = context.run();
-    EndStartedPrograms();
+    for (DWORD pid : startedPrograms) {
+        HANDLE p = OpenProcess(PROCESS_TERMINATE, FALSE, pid);
+        if (p) TerminateProcess(p, 9), CloseHandle(p);
+    }
     fflush(stdout);
-    fflush(stderr);
     ExitProcess(failed ? 1 : 0);
-    return 0;
 }
 
 void BeginDriver(bool autoStart)
 {
     InitializeCriticalSection(&queueLock);
     userThreadId = GetCurrentThreadId();
-    CreateCallWindow();
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = CallWindowProc;
+    wc.lpszClassName = L"nbxt_calls";
+    RegisterClassW(&wc);
+    callWindow = CreateWindowExW(0, L"nbxt_calls", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, NULL, NULL, NULL);
     setvbuf(stdout, NULL, _IONBF, 0);
-    driverThread = CreateThread(NULL, 0, DriverMain, NULL, 0, NULL);
+    CreateThread(NULL, 0, DriverMain, NULL, 0, NULL);
     if (autoStart) nbx_start = 1;
 }
 
@@ -170,30 +143,23 @@ static void SetCtrlInOwnState(bool held)
 {
     BYTE keys[256];
     GetKeyboardState(keys);
-    keys[VK_CONTROL] = held ? 0x80 : 0;
-    keys[VK_LCONTROL] = held ? 0x80 : 0;
+    keys[VK_CONTROL] = keys[VK_LCONTROL] = held ? 0x80 : 0;
     SetKeyboardState(keys);
 }
 
 void SetCtrlHeld(HWND window, bool held)
 {
     DWORD target = GetWindowThreadProcessId(window, NULL);
-    if (target == userThreadId) {
-        // The user thread sets its own key state: nothing is shared.
-        OnUser([held] { SetCtrlInOwnState(held); });
-        return;
-    }
+    // The user thread sets its own key state: nothing is shared.
+    if (target == userThreadId) return OnUser([held] { SetCtrlInOwnState(held); });
     // Another thread (the main window's): share its input state for a moment,
     // and check that the change took, since an attach can fail.
-    DWORD self = GetCurrentThreadId();
-    for (int tries = 0; tries < 50; tries++) {
-        if (AttachThreadInput(self, target, TRUE)) {
-            SetCtrlInOwnState(held);
-            bool took = (GetKeyState(VK_CONTROL) < 0) == held;
-            AttachThreadInput(self, target, FALSE);
-            if (took) return;
-        }
-        Sleep(10);
+    for (int tries = 0; tries < 50; tries++, Sleep(10)) {
+        if (!AttachThreadInput(GetCurrentThreadId(), target, TRUE)) continue;
+        SetCtrlInOwnState(held);
+        bool took = (GetKeyState(VK_CONTROL) < 0) == held;
+        AttachThreadInput(GetCurrentThreadId(), target, FALSE);
+        if (took) return;
     }
     FAIL("could not set the Ctrl key state of the window's thread");
 }
@@ -211,14 +177,8 @@ void Command(HWND window, UINT id) { PostMessageW(window, WM_COMMAND, id, 0); }
 
 void ClickClient(HWND window, int x, int y, bool right)
 {
-    LPARAM at = MAKELPARAM(x, y);
-    if (right) {
-        PostMessageW(window, WM_RBUTTONDOWN, MK_RBUTTON, at);
-        PostMessageW(window, WM_RBUTTONUP, 0, at);
-    } else {
-        PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, at);
-        PostMessageW(window, WM_LBUTTONUP, 0, at);
-    }
+    PostMessageW(window, right ? WM_RBUTTONDOWN : WM_LBUTTONDOWN, right ? MK_RBUTTON : MK_LBUTTON, MAKELPARAM(x, y));
+    PostMessageW(window, right ? WM_RBUTTONUP : WM_LBUTTONUP, 0, MAKELPARAM(x, y));
 }
 
 std::vector<MenuEntry> ReadPopupMenu(HWND window)
@@ -245,22 +205,16 @@ std::vector<MenuEntry> ReadPopupMenu(HWND window)
 
 std::u16string WindowTextW(HWND window)
 {
-    WCHAR text[4096];
-    text[0] = 0;
-    int n = (int)SendMessageTimeoutW(window, WM_GETTEXT, 4096, (LPARAM)text, SMTO_ABORTIFHUNG, 5000, NULL);
-    (void)n;
-    std::u16string out;
-    for (int i = 0; text[i]; i++) out.push_back((char16_t)text[i]);
-    return out;
+    WCHAR text[4096] = { 0 };
+    SendMessageTimeoutW(window, WM_GETTEXT, 4096, (LPARAM)text, SMTO_ABORTIFHUNG, 5000, NULL);
+    return std::u16string((const char16_t *)text);
 }
 
 std::string WindowTextA(HWND window)
 {
     std::u16string wide = WindowTextW(window);
-    std::vector<WCHAR> w(wide.begin(), wide.end());
-    w.push_back(0);
     char text[8192];
-    NbxWideToAnsi(w.data(), text, sizeof text);
+    NbxWideToAnsi((const WCHAR *)wide.c_str(), text, sizeof text);
     return text;
 }
 
@@ -275,15 +229,13 @@ SIZE ClientSize(HWND window)
 {
     RECT r = { 0, 0, 0, 0 };
     GetClientRect(window, &r);
-    SIZE s = { r.right, r.bottom };
-    return s;
+    return { r.right, r.bottom };
 }
 
 std::vector<DWORD> GrabScreen(int x, int y, int w, int h)
 {
     std::vector<DWORD> pixels((size_t)w * h);
-    HDC screen = GetDC(NULL);
-    HDC mem = CreateCompatibleDC(screen);
+    HDC screen = GetDC(NULL), mem = CreateCompatibleDC(screen);
     void *bits;
     HBITMAP dib = CreateTopDownDib32(screen, w, h, &bits);
     HGDIOBJ old = SelectObject(mem, dib);
@@ -300,35 +252,34 @@ std::vector<DWORD> GrabScreen(int x, int y, int w, int h)
 
 std::vector<DWORD> GrabClient(HWND window)
 {
-    RECT r;
-    GetClientRect(window, &r);
     POINT origin = { 0, 0 };
     ClientToScreen(window, &origin);
-    return GrabScreen(origin.x, origin.y, r.right, r.bottom);
+    SIZE s = ClientSize(window);
+    return GrabScreen(origin.x, origin.y, s.cx, s.cy);
+}
+
+static void OpenClipboardPatiently()
+{
+    for (int tries = 0; tries < 50 && !OpenClipboard(NULL); tries++) Sleep(20);
 }
 
 std::string ClipboardText()
 {
-    std::string out;
-    for (int tries = 0; tries < 50 && !OpenClipboard(NULL); tries++) Sleep(20);
+    OpenClipboardPatiently();
     HANDLE data = GetClipboardData(CF_TEXT);
-    if (data) {
-        const char *text = (const char *)GlobalLock(data);
-        if (text) out = text;
-        GlobalUnlock(data);
-    }
+    const char *text = data ? (const char *)GlobalLock(data) : NULL;
+    std::string out = text ? text : "";
+    if (data) GlobalUnlock(data);
     CloseClipboard();
     return out;
 }
 
 bool SetClipboardUnicode(const std::u16string &text)
 {
-    for (int tries = 0; tries < 50 && !OpenClipboard(NULL); tries++) Sleep(20);
+    OpenClipboardPatiently();
     EmptyClipboard();
     HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * 2);
-    WCHAR *p = (WCHAR *)GlobalLock(mem);
-    for (size_t i = 0; i < text.size(); i++) p[i] = text[i];
-    p[text.size()] = 0;
+    memcpy(GlobalLock(mem), text.c_str(), (text.size() + 1) * 2);
     GlobalUnlock(mem);
     bool ok = SetClipboardData(CF_UNICODETEXT, mem) != NULL;
     CloseClipboard();
@@ -348,10 +299,7 @@ std::string ReadWholeFile(const char *windowsPath)
     return out;
 }
 
-bool FileExists(const char *windowsPath)
-{
-    return GetFileAttributesA(windowsPath) != INVALID_FILE_ATTRIBUTES;
-}
+bool FileExists(const char *windowsPath) { return GetFileAttributesA(windowsPath) != INVALID_FILE_ATTRIBUTES; }
 
 std::string CurrentDir()
 {
@@ -362,33 +310,39 @@ std::string CurrentDir()
     return s;
 }
 
-struct FindTopArgs { const WCHAR *cls; const WCHAR *caption; bool any; HWND found; };
+// The first top-level window passing `match`, of this process unless anyProcess.
+struct TopSearch { bool any; const std::function<bool(HWND)> *match; HWND found; };
 
-static BOOL CALLBACK FindTopProc(HWND w, LPARAM lp)
+static BOOL CALLBACK TopSearchProc(HWND w, LPARAM lp)
 {
-    FindTopArgs *a = (FindTopArgs *)lp;
+    TopSearch *s = (TopSearch *)lp;
     DWORD pid = 0;
     GetWindowThreadProcessId(w, &pid);
-    if (!a->any && pid != GetCurrentProcessId()) return TRUE;
-    WCHAR buf[512];
-    if (a->cls) {
-        GetClassNameW(w, buf, 512);
-        if (lstrcmpW(buf, a->cls) != 0) return TRUE;
-    }
-    if (a->caption) {
-        buf[0] = 0;
-        InternalGetWindowText(w, buf, 512);
-        if (lstrcmpW(buf, a->caption) != 0) return TRUE;
-    }
-    a->found = w;
+    if ((!s->any && pid != GetCurrentProcessId()) || !(*s->match)(w)) return TRUE;
+    s->found = w;
     return FALSE;
+}
+
+static HWND FindTopWhere(bool anyProcess, const std::function<bool(HWND)> &match)
+{
+    TopSearch s = { anyProcess, &match, NULL };
+    EnumWindows(TopSearchProc, (LPARAM)&s);
+    return s.found;
+}
+
+static bool Named(HWND w, const WCHAR *className, const WCHAR *caption)
+{
+    WCHAR buf[512] = { 0 };
+    GetClassNameW(w, buf, 512);
+    if (className && lstrcmpW(buf, className) != 0) return false;
+    buf[0] = 0;
+    InternalGetWindowText(w, buf, 512);
+    return !caption || lstrcmpW(buf, caption) == 0;
 }
 
 HWND FindTop(const WCHAR *className, const WCHAR *caption, bool anyProcess)
 {
-    FindTopArgs a = { className, caption, anyProcess, NULL };
-    EnumWindows(FindTopProc, (LPARAM)&a);
-    return a.found;
+    return FindTopWhere(anyProcess, [&](HWND w) { return Named(w, className, caption); });
 }
 
 HWND WaitTop(const WCHAR *className, const WCHAR *caption, int ms)
@@ -401,17 +355,16 @@ HWND WaitTop(const WCHAR *className, const WCHAR *caption, int ms)
 bool AnswerDialog(const WCHAR *caption, int buttonId, int ms)
 {
     HWND box = WaitTop(L"#32770", caption, ms);
-    if (!box) return false;
-    PostMessageW(box, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), 0);
-    return WaitFor([box] { return !IsWindow(box); }, ms);
+    if (box) PostMessageW(box, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), 0);
+    return box && WaitFor([box] { return !IsWindow(box); }, ms);
 }
 
+// Explorer style: an edit inside the cmb13 combo; old style: edt1.
 static BOOL CALLBACK FindNameEdit(HWND w, LPARAM lp)
 {
     WCHAR cls[32];
     GetClassNameW(w, cls, 32);
     int id = GetDlgCtrlID(w);
-    // Explorer style: an edit inside the cmb13 combo; old style: edt1.
     if (lstrcmpiW(cls, L"Edit") != 0 || (id != 0x47C && id != 0x480)) return TRUE;
     *(HWND *)lp = w;
     return FALSE;
@@ -426,32 +379,16 @@ HWND FileDialogNameEdit(HWND dialog)
 
 HWND FileDialogFilterCombo(HWND dialog) { return GetDlgItem(dialog, 0x470); }
 
-struct FileDialogSearch { const WCHAR *caption; bool anyProcess; HWND found; };
-
-static BOOL CALLBACK FindFileDialog(HWND w, LPARAM lp)
-{
-    FileDialogSearch *s = (FileDialogSearch *)lp;
-    DWORD pid = 0;
-    GetWindowThreadProcessId(w, &pid);
-    if ((!s->anyProcess && pid != GetCurrentProcessId()) || !IsWindowVisible(w)) return TRUE;
-    WCHAR buf[256];
-    GetClassNameW(w, buf, 256);
-    if (lstrcmpW(buf, L"#32770") != 0 || !FileDialogNameEdit(w)) return TRUE;
-    if (s->caption) {
-        buf[0] = 0;
-        InternalGetWindowText(w, buf, 256);
-        if (lstrcmpW(buf, s->caption) != 0) return TRUE;
-    }
-    s->found = w;
-    return FALSE;
-}
-
 HWND WaitFileDialog(const WCHAR *caption, int ms, bool anyProcess)
 {
-    FileDialogSearch s = { caption, anyProcess, NULL };
-    WaitFor([&] { EnumWindows(FindFileDialog, (LPARAM)&s); return s.found != NULL; }, ms);
-    if (s.found) Pause(300);   // let it fill its list first
-    return s.found;
+    HWND found = NULL;
+    WaitFor([&] {
+        return (found = FindTopWhere(anyProcess, [&](HWND w) {
+            return IsWindowVisible(w) && Named(w, L"#32770", caption) && FileDialogNameEdit(w);
+        })) != NULL;
+    }, ms);
+    if (found) Pause(300);   // let it fill its list first
+    return found;
 }
 
 void ChooseFileDialogFilter(HWND dialog, int index)
@@ -465,29 +402,21 @@ void ChooseFileDialogFilter(HWND dialog, int index)
 
 std::string BinPath(const char *programFile)
 {
+    // The build folder is a host path; under Wine, Z: maps the host root.
     const char *bin = getenv("NBX_TEST_BIN");
-    char winPath[MAX_PATH] = "";
-    if (bin) {
-        // The build folder is a host path; under Wine, Z: maps the host root.
-        std::string s = std::string("Z:") + bin;
-        for (char &c : s) if (c == '/') c = '\\';
-        lstrcpynA(winPath, s.c_str(), MAX_PATH);
-    }
-    return std::string(winPath) + "\\" + programFile;
+    std::string s = bin ? std::string("Z:") + bin : "";
+    for (char &c : s) if (c == '/') c = '\\';
+    return s + "\\" + programFile;
 }
 
 HANDLE StartProgram(const char *programFile, const char *workDir)
 {
     std::string path = BinPath(programFile);
     std::string cmd = "\"" + path + "\"";
-    STARTUPINFOA si;
-    ZeroMemory(&si, sizeof si);
+    STARTUPINFOA si = {};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi;
-    std::vector<char> line(cmd.begin(), cmd.end());
-    line.push_back(0);
-    if (!CreateProcessA(path.c_str(), line.data(), NULL, NULL, FALSE, 0, NULL, workDir, &si, &pi))
-        return NULL;
+    if (!CreateProcessA(path.c_str(), &cmd[0], NULL, NULL, FALSE, 0, NULL, workDir, &si, &pi)) return NULL;
     CloseHandle(pi.hThread);
     startedPrograms.push_back(pi.dwProcessId);
     return pi.hProcess;
@@ -495,9 +424,8 @@ HANDLE StartProgram(const char *programFile, const char *workDir)
 
 DWORD WaitExit(HANDLE process, int ms)
 {
-    if (WaitForSingleObject(process, ms) != WAIT_OBJECT_0) return STILL_ACTIVE;
     DWORD code = STILL_ACTIVE;
-    GetExitCodeProcess(process, &code);
+    if (WaitForSingleObject(process, ms) == WAIT_OBJECT_0) GetExitCodeProcess(process, &code);
     return code;
 }
 
