@@ -232,6 +232,15 @@ SIZE ClientSize(HWND window)
     return { r.right, r.bottom };
 }
 
+std::string Geometry(HWND window)
+{
+    RECT r = WindowRect(window);
+    SIZE s = ClientSize(window);
+    char text[64];
+    sprintf(text, "%ld,%ld %ldx%ld", (long)r.left, (long)r.top, (long)s.cx, (long)s.cy);
+    return text;
+}
+
 std::vector<DWORD> GrabScreen(int x, int y, int w, int h)
 {
     std::vector<DWORD> pixels((size_t)w * h);

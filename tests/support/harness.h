@@ -54,6 +54,8 @@ std::string WindowTextA(HWND window);               // ANSI code page
 std::u16string WindowTextW(HWND window);
 RECT WindowRect(HWND window);
 SIZE ClientSize(HWND window);
+// "x,y WxH": the window's top-left corner on screen and its client size.
+std::string Geometry(HWND window);
 // Pixels of the screen (0x00RRGGBB), as a user would see them.
 std::vector<DWORD> GrabScreen(int x, int y, int w, int h);
 std::vector<DWORD> GrabClient(HWND window);         // the client area, row-major
