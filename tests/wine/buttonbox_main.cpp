@@ -22,11 +22,12 @@ static int CountButtons(HWND box)
     return n;
 }
 
-static RECT ButtonRectInBox(int i)
+// "x,y WxH" of button i in the box's client area.
+static std::string ButtonRect(int i)
 {
     RECT r = nbxt::WindowRect(ButtonOf(i));
     MapWindowPoints(NULL, Box(), (POINT *)&r, 2);
-    return r;
+    return std::to_string(r.left) + "," + std::to_string(r.top) + " " + std::to_string(r.right - r.left) + "x" + std::to_string(r.bottom - r.top);
 }
 
 static HWND OpenBox(int nx, int ny, int x = 30, int y = 40)
@@ -68,8 +69,7 @@ TEST_CASE("request 9007 replaces an open box with a fresh one at (0, 0)")
     HWND first = Box();
     REQUIRE(first != NULL);
     CHECK(CountButtons(first) == 6);
-    CHECK(nbxt::WindowRect(first).left == 0);
-    CHECK(nbxt::WindowRect(first).top == 0);
+    CHECK(nbxt::Geometry(first) == "0,0 310x64");
     RequestOpenButtonBox(4, 1);
     CHECK_FALSE(IsWindow(first));
     CHECK(CountButtons(Box()) == 4);
@@ -90,20 +90,13 @@ TEST_CASE("opening: window, buttons, geometry and refusals")
     CHECK(nbxt::WindowTextA(box) == "ButtonBox");
     CHECK((GetWindowLongW(box, GWL_STYLE) & (0x10CC0000 | WS_MINIMIZEBOX | WS_MAXIMIZEBOX)) == 0x10CC0000);
     CHECK(GetWindow(box, GW_OWNER) == nbx_mainWindow);
-    CHECK(nbxt::WindowRect(box).left == 30);
-    CHECK(nbxt::WindowRect(box).top == 40);
-    CHECK(nbxt::ClientSize(box).cx == 2 * (98 + kGap) + kGap);
-    CHECK(nbxt::ClientSize(box).cy == 6 * (26 + kGap) + kGap);
+    CHECK(nbxt::Geometry(box) == "30,40 208x184");   // 98 x 26 buttons, 4-pixel gaps
     CHECK(CountButtons(box) == 12);
     for (int i = 0; i < 12; i++) {
         CAPTURE(i);
         CHECK(nbxt::WindowTextA(ButtonOf(i)) == std::to_string(i));
         CHECK((GetWindowLongW(ButtonOf(i), GWL_STYLE) & 0x50002000) == 0x50002000);
-        RECT br = ButtonRectInBox(i);
-        CHECK(br.left == (i % 2) * (98 + kGap) + kGap);
-        CHECK(br.top == (i / 2) * (26 + kGap) + kGap);
-        CHECK(br.right - br.left == 98);
-        CHECK(br.bottom - br.top == 26);
+        CHECK(ButtonRect(i) == std::to_string((i % 2) * 102 + 4) + "," + std::to_string((i / 2) * 30 + 4) + " 98x26");
     }
     CHECK(OpenBox(4, 4, 300, 300) == box);   // a second opening does nothing
     CHECK(CountButtons(box) == 12);
@@ -209,20 +202,14 @@ TEST_CASE("captions in the ANSI code page, sizing, snapping")
     OnUser([&] { result = NBX_ResizeButtonBox(408, 244); });
     CHECK(result == 0);
     CHECK(nbxt::ClientSize(Box()).cx == 408);
-    // (408 - 12) / 2 = 198 wide, (244 - 28) / 6 = 36 high.
-    RECT b3 = ButtonRectInBox(3);
-    CHECK(b3.right - b3.left == 198);
-    CHECK(b3.bottom - b3.top == 36);
-    CHECK(b3.left == 198 + 2 * kGap);
-    CHECK(b3.top == 36 + 2 * kGap);
+    CHECK(ButtonRect(3) == "206,44 198x36");   // (408 - 12) / 2 wide, (244 - 28) / 6 high
     // A drag of the frame ends in the same WM_SIZE; the next box keeps the size.
     RECT outer = nbxt::WindowRect(Box());
     SetWindowPos(Box(), NULL, 0, 0, outer.right - outer.left + 20, outer.bottom - outer.top, SWP_NOMOVE | SWP_NOZORDER);
-    CHECK(ButtonRectInBox(1).right - ButtonRectInBox(1).left == 208);
+    CHECK(ButtonRect(1) == "216,4 208x36");
     CloseBox();
     OpenBox(1, 2);
-    CHECK(nbxt::ClientSize(Box()).cx == 208 + 2 * kGap);
-    CHECK(nbxt::ClientSize(Box()).cy == 2 * (36 + kGap) + kGap);
+    CHECK(nbxt::Geometry(Box()) == "30,40 216x84");
     RECT proposed = nbxt::WindowRect(Box());
     OffsetRect(&proposed, 3 - proposed.left, 0);
     nbxt::SetCtrlHeld(Box(), true);
