@@ -24,9 +24,11 @@ int InvertImage(int n)
 {
     ImageRecord *r = ImageInUse(n);
     if (!r) return 1;
-    RECT all = { 0, 0, r->width, r->height };
-    InvertRect(r->memDC, &all);
+    // The platform's InvertRect also sets the unused top byte of 32-bit
+    // pixels; inverting the colour bits here keeps it 0.
     GdiFlush();
+    Canvas c = MakeCanvas(nbx_pixels8[n], r->bits, r->width, r->height);
+    CanvasXorFillBox(c, 0, 0, r->width - 1, r->height - 1);
     InvalidateRect(r->window, NULL, FALSE);
     return 0;
 }
