@@ -247,6 +247,32 @@ void CanvasXorFillCircle(Canvas &c, int cx, int cy, int r)
 
 namespace {
 
+// The first x in [x, end) whose pixel differs from t (SkipEqual) or equals
+// it (SkipOther), eight pixels at a time where it can.
+template <typename Pixel>
+inline int SkipEqual(const Pixel *p, int x, int end, Pixel t)
+{
+    for (; x + 8 <= end; x += 8) {
+        Pixel d = (Pixel)((p[x] ^ t) | (p[x + 1] ^ t) | (p[x + 2] ^ t) | (p[x + 3] ^ t) |
+                          (p[x + 4] ^ t) | (p[x + 5] ^ t) | (p[x + 6] ^ t) | (p[x + 7] ^ t));
+        if (d) break;
+    }
+    while (x < end && p[x] == t) x++;
+    return x;
+}
+
+template <typename Pixel>
+inline int SkipOther(const Pixel *p, int x, int end, Pixel t)
+{
+    for (; x + 8 <= end; x += 8) {
+        int hit = (p[x] == t) | (p[x + 1] == t) | (p[x + 2] == t) | (p[x + 3] == t) |
+                  (p[x + 4] == t) | (p[x + 5] == t) | (p[x + 6] == t) | (p[x + 7] == t);
+        if (hit) break;
+    }
+    while (x < end && p[x] != t) x++;
+    return x;
+}
+
 // The region is told by the seed's value t; filled pixels are told either by
 // a marker value that occurs nowhere else in the image, or, when the image
 // has no value to spare, by a bit mask beside it.
@@ -274,43 +300,38 @@ struct Fill {
         size_t i = (size_t)y * c.width + x;
         return (mask[i >> 3] >> (i & 7)) & 1;
     }
-    // A seed above or below the run: pushed once per stretch of target
-    // pixels; a full stack is remembered, not forgotten.
-    void Look(int x, int y, bool *armed)
+    // Pushes one seed at the start of every stretch of target pixels of
+    // `line` (row y) within [xl, xr); a full stack is remembered in
+    // `overflow`, not forgotten.
+    void Seeds(const Pixel *line, int y, int xl, int xr)
     {
-        bool target = Target(x, y);
-        if (*armed && target) {
-            if (top < kFloodSeeds) {
-                seedX[top] = x;
-                seedY[top] = y;
-                top++;
-                *armed = false;
-            } else {
-                overflow = true;
-            }
-        } else if (!*armed && !target) {
-            *armed = true;
+        const Pixel target = t;
+        int sp = top;
+        for (int x = SkipOther(line, xl, xr, target); x < xr; x = SkipOther(line, x, xr, target)) {
+            if (sp < kFloodSeeds) { seedX[sp] = x; seedY[sp] = y; sp++; }
+            else overflow = true;
+            x = SkipEqual(line, x, xr, target);
         }
+        top = sp;
     }
+    // The run through (x, y): its seeds above, then below, then the run is
+    // marked.
     void Run(int x, int y)
     {
-        while (Target(x - 1, y)) x--;
-        int xl = x;
-        bool above = true, below = true;
-        while (Target(x, y)) {
-            Look(x, y - 1, &above);
-            Look(x, y + 1, &below);
-            x++;
-        }
         Pixel *row = Row(y);
-        for (int i = xl; i < x; i++) row[i] = mark;
+        const Pixel target = t, m = mark;
+        while (x > 0 && row[x - 1] == target) x--;
+        const int xl = x, xr = SkipEqual(row, x, c.width, target);
+        if (y > 0) Seeds(Row(y - 1), y - 1, xl, xr);
+        if (y + 1 < c.height) Seeds(Row(y + 1), y + 1, xl, xr);
+        for (int i = xl; i < xr; i++) row[i] = m;
         if (mask) {
-            for (int i = xl; i < x; i++) {
+            for (int i = xl; i < xr; i++) {
                 size_t k = (size_t)y * c.width + i;
                 mask[k >> 3] |= (unsigned char)(1 << (k & 7));
             }
         }
-        c.penX = x - 1;
+        c.penX = xr - 1;
         c.penY = y;
     }
     void From(int x, int y)
@@ -354,10 +375,18 @@ static bool FindMarker(const Canvas &c, Pixel color, Pixel *marker)
     bool colorSeen = false;
     for (int y = 0; y < c.height; y++) {
         const Pixel *row = (const Pixel *)(c.pixels + (size_t)y * c.stride);
+        // A quick look first: most rows hold neither the colour nor any
+        // candidate (32-bit candidates have the top byte set).
+        Pixel any = 0;
+        DWORD hasColor = 0;
         for (int x = 0; x < c.width; x++) {
-            Pixel v = row[x];
-            colorSeen |= v == color;
-            DWORD k = (DWORD)(Pixel)(v - base);
+            hasColor |= (DWORD)(row[x] == color);
+            any |= row[x];
+        }
+        colorSeen |= hasColor != 0;
+        if (sizeof(Pixel) == 4 && !(any & (Pixel)0xFF000000u)) continue;
+        for (int x = 0; x < c.width; x++) {
+            DWORD k = (DWORD)(Pixel)(row[x] - base);
             if (k < (DWORD)kCandidates) seen[k >> 3] |= (unsigned char)(1 << (k & 7));
         }
     }
@@ -477,9 +506,8 @@ static inline int Channel(int y, int k)
     return v < 0 ? 0 : v > 255 ? 255 : v;
 }
 
-DWORD RadialPatternValue(TestPattern pattern, int a, int b)
+static DWORD RadialValue(TestPattern pattern, int y, int a, int b)
 {
-    int y = (int)sqrt(5.0 * b * b + 5.0 * a * a);
     int kr, kg, kb;
     switch (pattern) {
     case kPatternYCrCb: kr = 91881 * b; kg = -46793 * b - 22544 * a; kb = 116130 * a; break;
@@ -489,87 +517,168 @@ DWORD RadialPatternValue(TestPattern pattern, int a, int b)
     return (DWORD)((Channel(y, kr) << 16) + (Channel(y, kg) << 8) + Channel(y, kb));
 }
 
-// Writes one row from a per-column value table.
-static void StoreRow(Canvas &c, int y, const DWORD *values)
+DWORD RadialPatternValue(TestPattern pattern, int a, int b)
 {
-    unsigned char *row = c.pixels + (size_t)y * c.stride;
-    if (c.bits == 32) memcpy(row, values, (size_t)c.width * 4);
-    else for (int x = 0; x < c.width; x++) row[x] = (unsigned char)values[x];
+    return RadialValue(pattern, (int)sqrt(5.0 * b * b + 5.0 * a * a), a, b);
 }
 
-static void PatternRgb(Canvas &c, std::vector<DWORD> &row)
+namespace {
+
+// Patterns are made row by row: 32-bit rows in place, 8-bit rows through a
+// word buffer whose low bytes are stored. A row equal to the one above is
+// copied.
+struct Rows {
+    Canvas &c;
+    std::vector<DWORD> scratch;
+    explicit Rows(Canvas &canvas) : c(canvas), scratch(canvas.bits == 32 ? 0 : canvas.width) {}
+    unsigned char *Line(int y) { return c.pixels + (size_t)y * c.stride; }
+    DWORD *Begin(int y) { return c.bits == 32 ? (DWORD *)Line(y) : scratch.data(); }
+    void End(int y)
+    {
+        if (c.bits == 32) return;
+        unsigned char *line = Line(y);
+        for (int x = 0; x < c.width; x++) line[x] = (unsigned char)scratch[x];
+    }
+    void Repeat(int y) { memcpy(Line(y), Line(y - 1), c.bits == 32 ? (size_t)c.width * 4 : (size_t)c.width); }
+};
+
+// Runs of neighbouring columns that share one value of a column function.
+struct Run { int start, end, value; };
+
+template <class F>
+std::vector<Run> ColumnRuns(int w, F f)
+{
+    std::vector<Run> runs;
+    for (int j = 0; j < w; j++) {
+        int v = f(j);
+        if (runs.empty() || runs.back().value != v) runs.push_back({ j, j + 1, v });
+        else runs.back().end = j + 1;
+    }
+    return runs;
+}
+
+void FillRun(DWORD *row, const Run &r, DWORD value)
+{
+    for (int j = r.start; j < r.end; j++) row[j] = value;
+}
+
+}  // namespace
+
+static void PatternRgb(Canvas &c)
 {
     const int w = c.width, h = c.height;
+    Rows rows(c);
     std::vector<DWORD> red(w), blue((size_t)w + h);
     for (int j = 0; j < w; j++) red[j] = (DWORD)(255 * j / w) << 16;
     for (int s = 0; s < w + h; s++) blue[s] = (DWORD)(255 - 255 * s / (w + h));
     for (int i = 0; i < h; i++) {
         DWORD green = (DWORD)(255 * i / h) << 8;
-        for (int j = 0; j < w; j++) row[j] = red[j] | green | blue[i + j];
-        StoreRow(c, i, row.data());
+        DWORD *row = rows.Begin(i);
+        const DWORD *b = blue.data() + i;
+        for (int j = 0; j < w; j++) row[j] = red[j] | green | b[j];
+        rows.End(i);
     }
 }
 
-// Rows share S and V and columns share the hue, so each row is built from a
-// table of the 359 hues, remade only when S or V changes. A one-row image
-// has no halves: its row is where they meet, at full S and V.
-static void PatternHsv(Canvas &c, std::vector<DWORD> &row)
+// The 359 hues of one row (one S and V), sector by sector, from the 61
+// steps m + d·k/60.
+static void HueTable(int v, int s, DWORD table[359])
+{
+    int m = v - s;
+    if (m < 0) m = 0;
+    int d = v - m, f[61];
+    for (int k = 0; k <= 60; k++) f[k] = m + d * k / 60;
+    auto rgb = [](int r, int g, int b) { return (DWORD)((r << 16) + (g << 8) + b); };
+    for (int h = 0; h < 60; h++) table[h] = rgb(v, f[h], m);
+    for (int h = 60; h < 120; h++) table[h] = rgb(f[120 - h], v, m);
+    for (int h = 120; h < 180; h++) table[h] = rgb(m, v, f[h - 120]);
+    for (int h = 180; h < 240; h++) table[h] = rgb(m, f[240 - h], v);
+    for (int h = 240; h < 300; h++) table[h] = rgb(f[h - 240], m, v);
+    for (int h = 300; h < 359; h++) table[h] = rgb(v, m, f[360 - h]);
+}
+
+// A one-row image has no halves: its row is where they meet, at full S
+// and V.
+static void PatternHsv(Canvas &c)
 {
     const int w = c.width, h = c.height, half = h / 2;
+    Rows rows(c);
     std::vector<int> hue(w);
     for (int j = 0; j < w; j++) hue[j] = 359 * j / w;
-    DWORD table[360];
+    DWORD table[359];
     int lastS = -1, lastV = -1;
     for (int i = 0; i < h; i++) {
         int s, v;
         if (i < half) { s = 255 * i / half; v = 255; }
         else { s = 255; v = half ? 255 - 255 * (i - half) / half : 255; }
-        if (s != lastS || v != lastV) {
-            for (int k = 0; k < 359; k++) table[k] = HsvToRgb(v, s, k);
-            lastS = s;
-            lastV = v;
+        if (s == lastS && v == lastV) {
+            rows.Repeat(i);
+            continue;
         }
+        HueTable(v, s, table);
+        lastS = s;
+        lastV = v;
+        DWORD *row = rows.Begin(i);
         for (int j = 0; j < w; j++) row[j] = table[hue[j]];
-        StoreRow(c, i, row.data());
+        rows.End(i);
     }
 }
 
-// Neighbouring columns often share their chroma a: the value is computed
-// only where a changes.
-static void PatternRadial(Canvas &c, TestPattern pattern, std::vector<DWORD> &row)
+// Columns share the column chroma a in runs and rows share b; Y comes from
+// a table over a² + b² (|a|, |b| <= 127).
+static void PatternRadial(Canvas &c, TestPattern pattern)
 {
     const int w = c.width, h = c.height;
-    std::vector<int> a(w);
-    for (int j = 0; j < w; j++) a[j] = 255 * (j - w / 2) / w;
+    Rows rows(c);
+    std::vector<Run> as = ColumnRuns(w, [&](int j) { return 255 * (j - w / 2) / w; });
+    static std::vector<int> root;
+    if (root.empty()) {
+        root.resize(2 * 127 * 127 + 1);
+        for (size_t k = 0; k < root.size(); k++) root[k] = (int)sqrt(5.0 * (double)k);
+    }
+    int lastB = 0;
     for (int i = 0; i < h; i++) {
         int b = 255 * (h / 2 - i) / h;
-        for (int j = 0; j < w; j++)
-            row[j] = j > 0 && a[j] == a[j - 1] ? row[j - 1] : RadialPatternValue(pattern, a[j], b);
-        StoreRow(c, i, row.data());
+        if (i > 0 && b == lastB) {
+            rows.Repeat(i);
+            continue;
+        }
+        lastB = b;
+        DWORD *row = rows.Begin(i);
+        for (const Run &r : as) FillRun(row, r, RadialValue(pattern, root[r.value * r.value + b * b], r.value, b));
+        rows.End(i);
     }
 }
 
 // Upper half a black-to-white ramp, lower half white to black, as two
 // vertical lines per column would draw it; a one-row image keeps only the
 // second line of each column.
-static void PatternGrey(Canvas &c, std::vector<DWORD> &row)
+static void PatternGrey(Canvas &c)
 {
     const int w = c.width, h = c.height, half = h / 2;
-    for (int j = 0; j < w; j++) row[j] = (DWORD)(255 * j / w) * 0x010101;
-    for (int i = 0; i < half; i++) StoreRow(c, i, row.data());
-    for (int j = 0; j < w; j++) row[j] = (DWORD)(255 - 255 * j / w) * 0x010101;
-    for (int i = half; i < h; i++) StoreRow(c, i, row.data());
+    Rows rows(c);
+    for (int i = 0; i < h; i++) {
+        if (i > 0 && i != half) {
+            rows.Repeat(i);
+            continue;
+        }
+        DWORD *row = rows.Begin(i);
+        for (int j = 0; j < w; j++) {
+            DWORD g = (DWORD)(255 * j / w);
+            row[j] = (i < half ? g : 255 - g) * 0x010101;
+        }
+        rows.End(i);
+    }
 }
 
 void CanvasTestPattern(Canvas &c, TestPattern pattern)
 {
     if (c.width < 1 || c.height < 1) return;
-    std::vector<DWORD> row(c.width);
     switch (pattern) {
-    case kPatternRgb: PatternRgb(c, row); break;
-    case kPatternHsv: PatternHsv(c, row); break;
-    case kPatternGrey: PatternGrey(c, row); break;
-    default: PatternRadial(c, pattern, row); break;
+    case kPatternRgb: PatternRgb(c); break;
+    case kPatternHsv: PatternHsv(c); break;
+    case kPatternGrey: PatternGrey(c); break;
+    default: PatternRadial(c, pattern); break;
     }
     c.penX = c.width - 1;
     c.penY = c.height - 1;
