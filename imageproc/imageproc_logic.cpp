@@ -273,6 +273,20 @@ inline int SkipOther(const Pixel *p, int x, int end, Pixel t)
     return x;
 }
 
+// Marks the run of t from x on with m; returns its end.
+template <typename Pixel>
+inline int MarkRun(Pixel *p, int x, int end, Pixel t, Pixel m)
+{
+    for (; x + 8 <= end; x += 8) {
+        Pixel d = (Pixel)((p[x] ^ t) | (p[x + 1] ^ t) | (p[x + 2] ^ t) | (p[x + 3] ^ t) |
+                          (p[x + 4] ^ t) | (p[x + 5] ^ t) | (p[x + 6] ^ t) | (p[x + 7] ^ t));
+        if (d) break;
+        for (int i = 0; i < 8; i++) p[x + i] = m;
+    }
+    for (; x < end && p[x] == t; x++) p[x] = m;
+    return x;
+}
+
 // The region is told by the seed's value t; filled pixels are told either by
 // a marker value that occurs nowhere else in the image, or, when the image
 // has no value to spare, by a bit mask beside it.
@@ -283,7 +297,10 @@ struct Fill {
     unsigned char *mask;      // NULL: marked pixels hold `mark`
     bool overflow;
     int top;
-    int seedX[kFloodSeeds], seedY[kFloodSeeds];
+    // A seed, and the run that pushed it: its row and columns [left, right)
+    // are filled already and need no second look.
+    struct Seed { int x, y, fromY, left, right; };
+    Seed seeds[kFloodSeeds];
 
     Fill(Canvas &canvas, Pixel target, Pixel marker, unsigned char *bits)
         : c(canvas), t(target), mark(marker), mask(bits), overflow(false), top(0) {}
@@ -301,30 +318,44 @@ struct Fill {
         return (mask[i >> 3] >> (i & 7)) & 1;
     }
     // Pushes one seed at the start of every stretch of target pixels of
-    // `line` (row y) within [xl, xr); a full stack is remembered in
-    // `overflow`, not forgotten.
-    void Seeds(const Pixel *line, int y, int xl, int xr)
+    // `line` (row y) within [xl, xr), each remembering the run [xl, xr) of
+    // row fromY that found it; a full stack is remembered in `overflow`,
+    // not forgotten.
+    void Seeds(const Pixel *line, int y, int xl, int xr, int fromY, int runL, int runR)
     {
         const Pixel target = t;
         int sp = top;
         for (int x = SkipOther(line, xl, xr, target); x < xr; x = SkipOther(line, x, xr, target)) {
-            if (sp < kFloodSeeds) { seedX[sp] = x; seedY[sp] = y; sp++; }
+            if (sp < kFloodSeeds) seeds[sp++] = Seed{ x, y, fromY, runL, runR };
             else overflow = true;
             x = SkipEqual(line, x, xr, target);
         }
         top = sp;
     }
-    // The run through (x, y): its seeds above, then below, then the run is
-    // marked.
-    void Run(int x, int y)
+    // Seeds in row y (if inside) within [xl, xr) but outside [skipL, skipR).
+    void SeedsAround(int y, int xl, int xr, int skipL, int skipR, int fromY)
     {
+        if ((unsigned)y >= (unsigned)c.height) return;
+        const Pixel *line = Row(y);
+        if (skipL >= skipR || skipR <= xl || skipL >= xr) {
+            Seeds(line, y, xl, xr, fromY, xl, xr);
+            return;
+        }
+        if (xl < skipL) Seeds(line, y, xl, skipL, fromY, xl, xr);
+        if (skipR < xr) Seeds(line, y, skipR, xr, fromY, xl, xr);
+    }
+    // The run through seed s is marked, then its seeds above and below are
+    // pushed (the run that found it is not looked at again).
+    void Run(const Seed &s)
+    {
+        const int y = s.y;
         Pixel *row = Row(y);
         const Pixel target = t, m = mark;
+        int x = s.x;
         while (x > 0 && row[x - 1] == target) x--;
-        const int xl = x, xr = SkipEqual(row, x, c.width, target);
-        if (y > 0) Seeds(Row(y - 1), y - 1, xl, xr);
-        if (y + 1 < c.height) Seeds(Row(y + 1), y + 1, xl, xr);
-        for (int i = xl; i < xr; i++) row[i] = m;
+        const int xl = x, xr = MarkRun(row, x, c.width, target, m);
+        SeedsAround(y - 1, xl, xr, s.fromY == y - 1 ? s.left : 0, s.fromY == y - 1 ? s.right : 0, y);
+        SeedsAround(y + 1, xl, xr, s.fromY == y + 1 ? s.left : 0, s.fromY == y + 1 ? s.right : 0, y);
         if (mask) {
             for (int i = xl; i < xr; i++) {
                 size_t k = (size_t)y * c.width + i;
@@ -336,10 +367,10 @@ struct Fill {
     }
     void From(int x, int y)
     {
-        Run(x, y);
+        Run(Seed{ x, y, y, 0, 0 });
         while (top > 0) {
             top--;
-            if (Target(seedX[top], seedY[top])) Run(seedX[top], seedY[top]);
+            if (Target(seeds[top].x, seeds[top].y)) Run(seeds[top]);
         }
     }
     bool NextToMarked(int x, int y)
