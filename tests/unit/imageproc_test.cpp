@@ -115,6 +115,13 @@ TEST_CASE("flood fill")
     CanvasFloodFill(img.c, 0xFF0000, 6, 6);   // one-pixel ring: inside only
     CHECK(CanvasRead(img.c, 6, 6) == 0xFF0000);
     CHECK(CanvasRead(img.c, 0, 0) == 0);
+    // Hooks on both sides: row 0 is reached past either end of the row-1
+    // run that found it.
+    Image hook(32, 7, 2);
+    for (int x : { 2, 4 }) CanvasStore(hook.c, x, 0, 7);
+    for (int x : { 0, 6 }) CanvasStore(hook.c, x, 1, 7);
+    CanvasFloodFill(hook.c, 9, 3, 0);
+    CHECK((CanvasRead(hook.c, 0, 0) == 9 && CanvasRead(hook.c, 6, 0) == 9));
     Image index(8, 6, 6);
     index.bytes[0] = 0x34;
     CHECK(CanvasFloodFill(index.c, 0x12345634, 0, 0) == -1);   // the low byte is the index
