@@ -133,6 +133,10 @@ TEST_CASE("patterns, invert, flips and turns change the window's own image")
         CAPTURE(bits);
         const int w = 61, h = 33;
         REQUIRE(Create(3, w, h, bits) == 0);
+        DWORD palette[256], inverted[256];   // an 8-bit palette other than the grey ramp
+        for (int k = 0; k < 256; k++) inverted[k] = (DWORD)(255 - k) * 0x010101;
+        auto setInverted = [&] { nbxt::OnUser([&] { SelectImage(3); SetImagePalette(inverted, 256); }); };
+        setInverted();
         const UINT ids[] = { 1053, 1054, 1055, 1067, 1068, 1071 };
         for (int k = 0; k < 6; k++) {
             std::vector<unsigned char> want(ImageBytes(bits, w, h));
@@ -142,9 +146,9 @@ TEST_CASE("patterns, invert, flips and turns change the window's own image")
             CHECK(memcmp(want.data(), nbx_pixels8[3], want.size()) == 0);
             CHECK(nbx_curImage == 3);
         }
-        DWORD palette[256] = { 0 };   // "Grey" gave the 8-bit image a grey ramp
-        nbxt::OnUser([&] { GetImagePalette(palette); });
-        CHECK(palette[77] == (bits == 8 ? 0x4D4D4Du : 0u));
+        nbxt::OnUser([&] { palette[77] = 0; GetImagePalette(palette); });
+        CHECK(palette[77] == (bits == 8 ? 0x4D4D4Du : 0u));   // "Grey" loads the grey ramp
+        setInverted();
 
         const std::vector<DWORD> start = Pixels(3);
         Run(3, 1058, 5);
@@ -174,7 +178,7 @@ TEST_CASE("patterns, invert, flips and turns change the window's own image")
         CHECK(Pixels(3) == start);
         if (bits == 8) {
             nbxt::OnUser([&] { GetImagePalette(palette); });
-            CHECK(palette[77] == 0x4D4D4D);
+            CHECK(palette[77] == inverted[77]);   // kept through the turns
         }
         Destroy(3);
     }
