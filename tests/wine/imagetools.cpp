@@ -188,18 +188,23 @@ TEST_CASE("patterns, invert, flips and turns change the window's own image")
 
 TEST_CASE("rescales, and a new size no window can show")
 {
-    REQUIRE(Create(7, 640, 480, 32, 50) == 0);
-    for (int y = 0; y < 480; y++)
-        for (int x = 0; x < 640; x++) nbx_pixels[7][y * 640 + x] = x < 320 ? 0xFF0000 : y < 240 ? 0x00FF00 : 0x0000FF;
-    struct { UINT id; int w, h; } sizes[] = { { 1064, 452, 339 }, { 1065, 639, 479 }, { 1066, 1278, 958 }, { 1063, 639, 479 } };
-    for (auto &s : sizes) {
-        CAPTURE(s.id);
-        Run(7, s.id);
-        REQUIRE((nbx_images[7].width == s.w && nbx_images[7].height == s.h));
-        CHECK(std::vector<DWORD>{ At(7, 0, 0), At(7, s.w - 1, 0), At(7, s.w - 1, s.h - 1), At(7, s.w / 4, s.h - 1) } ==
-              std::vector<DWORD>{ 0xFF0000, 0x00FF00, 0x0000FF, 0xFF0000 });
+    for (int bits : { 32, 8 }) {
+        CAPTURE(bits);
+        const DWORD red = bits == 8 ? 1 : 0xFF0000, green = bits == 8 ? 2 : 0x00FF00, blue = bits == 8 ? 3 : 0x0000FF;
+        REQUIRE(Create(7, 640, 480, bits, 50) == 0);
+        Canvas c = View(7);
+        for (int y = 0; y < 480; y++)
+            for (int x = 0; x < 640; x++) CanvasStore(c, x, y, x < 320 ? red : y < 240 ? green : blue);
+        struct { UINT id; int w, h; } sizes[] = { { 1064, 452, 339 }, { 1065, 639, 479 }, { 1066, 1278, 958 }, { 1063, 639, 479 } };
+        for (auto &s : sizes) {
+            CAPTURE(s.id);
+            Run(7, s.id);
+            REQUIRE((nbx_images[7].width == s.w && nbx_images[7].height == s.h));
+            CHECK(std::vector<DWORD>{ At(7, 0, 0), At(7, s.w - 1, 0), At(7, s.w - 1, s.h - 1), At(7, s.w / 4, s.h - 1) } ==
+                  std::vector<DWORD>{ red, green, blue, red });
+        }
+        Destroy(7);
     }
-    Destroy(7);
 
     // 100 x 10 turned would need a window taller than the screen: the image
     // keeps its window, size and pixels.
