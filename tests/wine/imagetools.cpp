@@ -61,14 +61,19 @@ std::string Describe(HMENU menu)
     return s;
 }
 
-std::string ClickMenu(int n, UINT message, WPARAM keys)
+// Opens a popup menu with a click and reads it; then presses `choose`
+// (keys that pick an item), or Esc.
+std::string ClickMenu(int n, UINT message, WPARAM keys, std::vector<UINT> choose = { VK_ESCAPE })
 {
     PostMessageW(Window(n), message, keys, MAKELPARAM(10, 10));
     HWND popup = NULL;
     auto shown = [&] { popup = nbxt::FindTop(L"#32768", NULL); return popup && IsWindowVisible(popup); };
     if (!nbxt::WaitFor(shown, 2000)) return "";
     std::string items = Describe((HMENU)SendMessageW(popup, MN_GETHMENU, 0, 0));
-    PostMessageW(popup, WM_KEYDOWN, VK_ESCAPE, 0);
+    for (UINT vk : choose) {
+        PostMessageW(popup, WM_KEYDOWN, vk, 0);
+        nbxt::Pause(100);
+    }
     nbxt::WaitFor([&] { return !shown(); });
     Settle();
     return items;
@@ -104,6 +109,10 @@ TEST_CASE("popup menus: items, check marks, Information by depth, and when none 
     CHECK(ClickMenu(1, WM_MBUTTONDOWN, MK_MBUTTON) == info32);
     CHECK(ClickMenu(1, WM_RBUTTONDOWN, MK_RBUTTON | MK_CONTROL) == info32);
     CHECK(ClickMenu(2, WM_MBUTTONDOWN, MK_MBUTTON) == tools("Pixel=1015|Line(Lumi)=1070"));
+
+    // Chosen in the real menu: "Process..." > "Invert" turns black white.
+    ClickMenu(1, WM_MBUTTONDOWN, MK_MBUTTON, { VK_DOWN, VK_RIGHT, VK_RETURN });
+    CHECK((At(1, 0, 0) == 0xFFFFFF && At(1, 199, 149) == 0xFFFFFF));
 
     nbx_inputActive = 1;
     CHECK(ClickMenu(1, WM_RBUTTONDOWN, MK_RBUTTON) == "");
