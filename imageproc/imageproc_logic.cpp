@@ -440,11 +440,13 @@ static int FillWith(Canvas &c, Pixel color, int x, int y)
     if (t == color) return -1;
     Pixel marker = color;
     unsigned char *mask = NULL;
+    bool told = true;         // filled pixels can be told from all others
     if (!FindMarker(c, color, &marker)) {
         // Every value is taken: filled pixels are remembered in a bit mask.
         // Without memory for it the fill still ends, possibly incomplete.
         marker = color;
         mask = new (std::nothrow) unsigned char[((size_t)c.width * c.height + 7) / 8]();
+        told = mask != NULL;
     }
     Fill<Pixel> *fill = new (std::nothrow) Fill<Pixel>(c, t, marker, mask);
     if (!fill) {
@@ -452,7 +454,7 @@ static int FillWith(Canvas &c, Pixel color, int x, int y)
         return -1;
     }
     fill->From(x, y);
-    int passes = fill->Complete();
+    int passes = told ? fill->Complete() : 0;
     if (marker != color) {
         for (int row = 0; row < c.height; row++) {
             Pixel *p = (Pixel *)(c.pixels + (size_t)row * c.stride);
