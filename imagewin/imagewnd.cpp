@@ -1,12 +1,12 @@
 // imagewnd.cpp - the window procedure of the image windows ("nbx_iw"): a
 // thin switch over small handlers.
 #include "imagewin/imagewin_private.h"
+#include "imagewin/imagemenu.h"
 #include <shellapi.h>
 
+// The commands the Ctrl keys post.
 enum {
-    CMD_LOAD = 1004, CMD_DESTROY = 1005, CMD_ZOOM50 = 1007, CMD_ZOOM100 = 1008,
-    CMD_ZOOM200 = 1009, CMD_SAVE_AS = 1010, CMD_CUT = 1011, CMD_COPY = 1012,
-    CMD_PASTE_CORNER = 1014, CMD_CLIPPING = 1019, CMD_TYPED_ZOOM = 1046, CMD_RESIZE = 1047
+    CMD_DESTROY = 1005, CMD_CUT = 1011, CMD_COPY = 1012, CMD_PASTE_CORNER = 1014, CMD_CLIPPING = 1019
 };
 
 static void InvalidateImage(int n)
@@ -101,38 +101,6 @@ static void OnDropFiles(HWND window, HDROP drop)
     SetForegroundWindow(window);
 }
 
-static void OnCommand(HWND window, UINT id)
-{
-    int n;
-    switch (id) {
-    case CMD_LOAD:
-        n = FindAndSelectImageWindow(window);
-        if (n >= 0) {
-            RunLoadImageCommand(n);
-            InvalidateImage(nbx_curImage);
-        }
-        break;
-    case CMD_SAVE_AS:
-        n = FindAndSelectImageWindow(window);
-        if (n >= 0) RunSaveAsCommand(n);
-        break;
-    case CMD_DESTROY:
-        NBX_DestroyImage(FindImageWindow(window));
-        break;
-    case CMD_ZOOM50: SetImageZoom(50, FindImageWindow(window)); break;
-    case CMD_ZOOM100: SetImageZoom(100, FindImageWindow(window)); break;
-    case CMD_ZOOM200: SetImageZoom(200, FindImageWindow(window)); break;
-    case CMD_TYPED_ZOOM:
-        n = FindImageWindow(window);
-        if (n >= 0) RunTypedZoomCommand(n);
-        break;
-    case CMD_RESIZE:
-        n = FindImageWindow(window);
-        if (n >= 0) RunResizeCommand(n);
-        break;
-    }
-}
-
 LRESULT CALLBACK ImageWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
@@ -143,7 +111,10 @@ LRESULT CALLBACK ImageWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
     case WM_PAINT: OnPaint(window); return 0;
     case WM_CLOSE: NBX_DestroyImage(FindImageWindow(window)); return 0;
     case WM_KEYDOWN: OnKeyDown(window, (UINT)wParam); return 0;
-    case WM_COMMAND: OnCommand(window, LOWORD(wParam)); return 0;
+    case WM_COMMAND: RunImageCommand(window, LOWORD(wParam)); return 0;
+    case WM_MOUSEMOVE: case WM_LBUTTONDOWN: case WM_MBUTTONDOWN: case WM_RBUTTONDOWN:
+        OnImageMouse(window, message, wParam, lParam);
+        return 0;
     case WM_MOUSEWHEEL: OnWheel(window, wParam); return 0;
     case WM_DROPFILES: OnDropFiles(window, (HDROP)wParam); return 0;
     }

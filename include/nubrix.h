@@ -97,12 +97,58 @@ DWORD *NBX_GetImagePixels(int n);
 int    NBX_DrawImage(int n);
 
 /*---------------------------------------------------------------------------
+ * Drawing into images
+ *
+ * Every primitive draws into the current image (the last one created, or
+ * the one an image window's menu command chose). Positions outside the
+ * image are ignored; nothing is redrawn until NBX_DrawImage. An 8-bit image
+ * stores the low byte of a value as a palette index.
+ *-------------------------------------------------------------------------*/
+extern DWORD nbx_drawColor;   /* lines, boxes, circles, fills; 0xFFFFFF at start */
+extern DWORD nbx_tc;          /* built-in font text; 0 at start                  */
+extern DWORD nbx_tttc;        /* TrueType text; 0xFFFFFF at start                */
+
+void  PutPixel(int x, int y, DWORD value);
+DWORD ReadPixel(int x, int y);                 /* 0 outside                    */
+void  XorPixel(int x, int y);                  /* value ^ 0xFFFFFF, ~index      */
+void  DrawLine(DWORD color, int x1, int y1, int x2, int y2);
+void  XorLine(int x1, int y1, int x2, int y2);
+void  DrawBox(int x1, int y1, int x2, int y2);        /* corners in any order */
+void  FillBox(int x1, int y1, int x2, int y2);
+void  XorBox(int x1, int y1, int x2, int y2);
+void  XorFillBox(int x1, int y1, int x2, int y2);
+void  DrawCircle(DWORD color, int cx, int cy, int r);
+void  XorCircle(int cx, int cy, int r);
+void  FillCircle(int cx, int cy, int r);
+void  XorFillCircle(int cx, int cy, int r);
+/* FloodFill(x, y), the 4-connected fill in nbx_drawColor, is declared below
+ * the C section: gdi32 already has a C function of that name. */
+
+/* Colour arithmetic on 0x00RRGGBB pixels (16-bit fixed point). */
+void  RgbToHsv(DWORD pixel, int *h, int *s, int *v);  /* H 0..359, S = max-min, V = max */
+int   RgbToHue(DWORD pixel);
+int   RgbToSaturation(DWORD pixel);
+int   RgbToValue(DWORD pixel);
+DWORD HsvToRgb(int v, int s, int h);
+int   RgbToY(DWORD pixel);                     /* luminance 0..255              */
+int   RgbToCr(DWORD pixel);                    /* chroma without offset:        */
+int   RgbToCb(DWORD pixel);                    /*   -127..128                   */
+int   RgbToU(DWORD pixel);
+int   RgbToV(DWORD pixel);
+int   RgbToI(DWORD pixel);
+int   RgbToQ(DWORD pixel);
+
+/*---------------------------------------------------------------------------
  * Files
  *-------------------------------------------------------------------------*/
 int  NBX_OpenFileDialog(const char *title, char *path);   /* path: 260 bytes */
 
 #ifdef __cplusplus
 }
+
+/* Drawing into images, continued: fills the 4-connected region of the
+ * seed's value in the current image with nbx_drawColor. */
+void FloodFill(int x, int y);
 #endif
 
 #endif /* NUBRIX_H */

@@ -1,0 +1,17 @@
+// imagetools_pending.cpp - image commands whose tools (clipboard, readouts
+// and plots, interactive drawing, clipping, text) are not built yet. The
+// menus already carry them; choosing one changes nothing.
+#include "imagewin/imagemenu.h"
+
+void RunCutCommand(int) {}
+void RunCopyCommand(int) {}
+void RunPasteCommand(int, bool) {}
+void RunPixelReadout(int) {}
+void RunLineProfile(int, UINT) {}
+void RunAreaChroma(int) {}
+void RunClipping(int) {}
+void RunDrawingTool(UINT) {}
+void RunColorPick(int) {}
+void RunDrawText(void) {}
+void RunTrueTypeDraw(void) {}
+void RunFontChange(HWND) {}
