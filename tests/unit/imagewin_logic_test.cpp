@@ -74,13 +74,12 @@ TEST_CASE("captions: a long title is cut, the zoom and marks stay")
     CHECK(lstrlenA(tiny) == 5);
 }
 
-// Fails today: the title is cut after its terminator is placed, so a lead
-// byte at the cut is kept and swallows the "(". Drop should_fail once the
-// cut lands on a character boundary.
+// Fails today (the cut keeps a lead byte, which swallows the "("): drop
+// should_fail once the title is cut on a character boundary.
 TEST_CASE("captions: a double-byte title is cut between characters" * doctest::should_fail())
 {
-    // Code page 932 (the unit tests' own): 0x82 0xA0 is one character. 249
-    // bytes of room would end inside the 125th; the cut keeps 124.
+    // Code page 932 (the unit tests'): 0x82 0xA0 is one character; 249 bytes
+    // of room end inside the 125th, so the cut keeps 124.
     REQUIRE(IsDBCSLeadByte(0x82));
     std::string title;
     for (int i = 0; i < 150; i++) title += "\x82\xA0";
