@@ -12,8 +12,7 @@ namespace {
 int Create(int n, const char *title, int x, int y, int w, int h, int zoom, int bits = 32)
 {
     int result = -1;
-    nbxt::OnUser([&] { result = bits == 32 ? NBX_CreateImage(n, title, x, y, w, h, zoom) : bits == 8
-                           ? NBX_CreateImage8(n, title, x, y, w, h, zoom) : CreateImageWindow(zoom, n, title, x, y, w, h, bits); });
+    nbxt::OnUser([&] { result = (bits == 8 ? NBX_CreateImage8 : NBX_CreateImage)(n, title, x, y, w, h, zoom); });
     return result;
 }
 
@@ -75,7 +74,6 @@ TEST_CASE("creation: results, fitted zoom, client size and caption")
         { 5, 10, 5, 4, 2400, 8, 0, Fitted(2400, 5, 4), "[8bit]" },
         { 6, -1, 40, 30, 100, 32, 0, Fitted(100, 40, 30), "" },      // the system places it
         { 7, 10, 1, 50000, 100, 32, 2, 0, "" },                      // no zoom fits
-        { 8, 10, 20, 20, 100, 24, 3, 0, "" },
     };
     for (auto &c : cases) {
         CAPTURE(c.n);
