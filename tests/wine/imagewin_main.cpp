@@ -98,7 +98,7 @@ TEST_CASE("creation: results, fitted zoom, client size and caption")
 
 TEST_CASE("screen, stretch mode and zoom by keys, wheel, menu and typed value; sizing; Ctrl+Q")
 {
-    REQUIRE(Create(14, "zoom", 40, 40, 160, 120, 100) == 0);
+    REQUIRE(Create(14, "zoom", 40, 40, 140, 120, 100) == 0);   // the screen's height binds first
     HWND w = Window(14);
     RECT start = nbxt::WindowRect(w), proposed = start;
     proposed.right += 50;   // dragging the border keeps the size
@@ -106,9 +106,9 @@ TEST_CASE("screen, stretch mode and zoom by keys, wheel, menu and typed value; s
     CHECK(EqualRect(&proposed, &start));
     // Constant on 2 x 2 blocks: at 150 % each screen pixel has one right
     // value whichever way the stretch rounds.
-    for (int i = 0; i < 160 * 120; i++)
-        nbx_pixels[14][i] = (DWORD)(i % 160 / 2 * 8 & 0xFF) << 16 | (DWORD)(i / 320 * 10 & 0xFF) << 8 | 0x80;
-    int byWidth = GetSystemMetrics(SM_CXSCREEN) * 100 / 160;
+    for (int i = 0; i < 140 * 120; i++)
+        nbx_pixels[14][i] = (DWORD)(i % 140 / 2 * 8 & 0xFF) << 16 | (DWORD)(i / 280 * 10 & 0xFF) << 8 | 0x80;
+    int byWidth = GetSystemMetrics(SM_CXSCREEN) * 100 / 140;
     int byHeight = (GetSystemMetrics(SM_CYSCREEN) - GetSystemMetrics(SM_CYCAPTION)) * 100 / 120;
     enum { kCtrlKey, kKey, kWheel, kPlainWheel, kMenu, kSet, kTyped, kScreen };
     struct { int how, what, zoom; const char *marks, *line; } steps[] = {
@@ -121,10 +121,10 @@ TEST_CASE("screen, stretch mode and zoom by keys, wheel, menu and typed value; s
         { kWheel, -120, 90, "" }, { kWheel, 120, 81, "" }, { kWheel, 0, 81, "" }, { kPlainWheel, -120, 81, "" },
         { kMenu, 1009, 200, "" }, { kScreen, 0, 200, "" },
         // Tab toggles halftone and its mark, which outlives zoom changes.
-        { kKey, VK_TAB, 200, "*" }, { kMenu, 1007, Fitted(50, 160, 120), "*" }, { kKey, VK_TAB, Fitted(50, 160, 120), "" },
+        { kKey, VK_TAB, 200, "*" }, { kMenu, 1007, Fitted(50, 140, 120), "*" }, { kKey, VK_TAB, Fitted(50, 140, 120), "" },
         { kMenu, 1008, 100, "" }, { kSet, 100000, byWidth < byHeight ? byWidth : byHeight, "" },
         // Typed in text window 0; letters give the least zoom reaching the minimum.
-        { kTyped, 0, Fitted(0, 160, 120), "", "abc\r" }, { kTyped, 0, 150, "", "150\r" }, { kScreen, 0, 150, "" },
+        { kTyped, 0, Fitted(0, 140, 120), "", "abc\r" }, { kTyped, 0, 150, "", "150\r" }, { kScreen, 0, 150, "" },
     };
     for (auto &s : steps) {
         CAPTURE(s.what); CAPTURE(s.zoom);
@@ -138,7 +138,7 @@ TEST_CASE("screen, stretch mode and zoom by keys, wheel, menu and typed value; s
         if (s.how == kScreen) nbxt::OnUser([] { CHECK(NBX_DrawImage(14) == 0); });   // then read back
         if (s.how == kScreen) CHECK(nbxt::WaitFor([] { return Shows(14); }, 3000));
         Settle();
-        CHECK((nbx_images[14].zoom == s.zoom && Sized(14, 160 * s.zoom / 100, 120 * s.zoom / 100)));
+        CHECK((nbx_images[14].zoom == s.zoom && Sized(14, 140 * s.zoom / 100, 120 * s.zoom / 100)));
         CHECK(Caption(14) == Titled("zoom", s.zoom, s.marks));
         CHECK(GetImageStretchMode(14) == (*s.marks ? HALFTONE : COLORONCOLOR));
     }
@@ -147,7 +147,7 @@ TEST_CASE("screen, stretch mode and zoom by keys, wheel, menu and typed value; s
     CHECK((SetImageZoom(100, 256) == 1 && SetImageZoom(100, 15) == 1 && SetImageStretchMode(HALFTONE, 15) == 1 && GetImageStretchMode(15) == 0));
 
     nbxt::OnUser([] {   // hidden, then brought back by WM_PAINT alone
-        PatBlt(nbx_images[14].windowDC, 0, 0, 240, 180, WHITENESS);
+        PatBlt(nbx_images[14].windowDC, 0, 0, 300, 300, WHITENESS);
         InvalidateRect(nbx_images[14].window, NULL, FALSE);
     });
     CHECK(nbxt::WaitFor([] { return Shows(14); }, 3000));
