@@ -1,227 +1,89 @@
-// Image windows: zoom fitting, zoom steps, buffer layout, the current-image
-// history, area reads and captions, on plain values.
+// Image windows on plain values: limits, zoom fitting, strides, the
+// current-image history, area reads and caption cuts.
 #include "doctest_wine.h"
 #include "imagewin/imagewin_logic.h"
 #include <string.h>
 #include <string>
-#include <vector>
 
-// The metrics seen under Xvfb 1280 x 1024.
-static const ImageMetrics kXvfb = { 116, 27, 4, 19, 1280, 1024 };
-
-static ImageLimits Limits(int mode)
+TEST_CASE("image limits and zoom fitting")
 {
-    ImageLimits l = { -7, -7, -7, -7 };
-    LimitsForMode(mode, kXvfb, &l);
-    return l;
+    const ImageMetrics xvfb = { 116, 27, 4, 19, 1280, 1024 };   // as seen under Xvfb
+    ImageLimits one = { -7, -7, -7, -7 }, zero = one, other = one;
+    LimitsForMode(1, xvfb, &one); LimitsForMode(0, xvfb, &zero); LimitsForMode(2, xvfb, &other);
+    CHECK((one.minWidth == 108 && one.minHeight == 0 && one.maxWidth == 1280 && one.maxHeight == 1005));
+    CHECK((zero.minWidth == 1 && zero.minHeight == 1 && zero.maxWidth == 2560 && zero.maxHeight == 2048));
+    CHECK((other.minWidth == -7 && other.maxHeight == -7));
+
+    struct { const ImageLimits &limits; int zoom, w, h, z, dw, dh; } cases[] = {   // z 0: no zoom fits
+        { one, 100, 640, 480, 100, 640, 480 },          // fits: kept
+        { one, 150, 640, 480, 150, 960, 720 },
+        { one, 111, 160, 120, 111, 177, 133 },          // 177.6 wide: still 111, not 110
+        { one, 100, 10, 10, 1080, 108, 108 },           // raised to the minimum width
+        { one, 0, 1, 1, 10800, 108, 108 },
+        { one, 100, 0, -5, 10800, 108, 108 },           // sizes below 1 count as 1
+        { one, 100, 2000, 1500, 64, 1280, 960 },        // width allows 64 %, height 67 %
+        { one, 300, 640, 480, 200, 1280, 960 },
+        { one, 100, 1, 5000, 0, 0, 0 },                 // raised, the height no longer fits
+        { one, 100, 1000000, 1000000, 0, 0, 0 },
+        { zero, 100, 2000, 1500, 100, 2000, 1500 },     // mode 0: twice the screen, 1 x 1
+        { zero, 100, 10, 10, 100, 10, 10 },
+    };
+    int z, w, h, changed = 0;
+    for (auto &c : cases) {
+        CAPTURE(c.w); CAPTURE(c.h); CAPTURE(c.zoom);
+        REQUIRE(FitZoom(c.zoom, c.w, c.h, c.limits, &z, &w, &h) == (c.z != 0));
+        if (c.z) CHECK((z == c.z && w == c.dw && h == c.dh));
+    }
+    for (int zoom = 10; zoom <= 250; zoom++)   // no zoom that fits is changed by rounding
+        changed += !FitZoom(zoom, 997, 631, zero, &z, &w, &h) || z != zoom;
+    CHECK(changed == 0);
 }
 
-TEST_CASE("window limits of both modes; other modes keep the old limits")
+TEST_CASE("zoom steps, strides, the current-image history and area reads")
 {
-    ImageLimits one = Limits(1);
-    CHECK(one.minWidth == 116 - 8);
-    CHECK(one.minHeight == 27 - 8 - 19);
-    CHECK(one.maxWidth == 1280);
-    CHECK(one.maxHeight == 1024 - 19);
-    ImageLimits zero = Limits(0);
-    CHECK(zero.minWidth == 1);
-    CHECK(zero.minHeight == 1);
-    CHECK(zero.maxWidth == 2560);
-    CHECK(zero.maxHeight == 2048);
-    ImageLimits other = Limits(2);
-    CHECK(other.minWidth == -7);
-    CHECK(other.maxHeight == -7);
-}
-
-TEST_CASE("zoom fitting")
-{
-    const ImageLimits l = Limits(1);
-    int z = 0, w = 0, h = 0;
-
-    SUBCASE("a zoom that fits is kept") {
-        REQUIRE(FitZoom(100, 640, 480, l, &z, &w, &h));
-        CHECK(z == 100); CHECK(w == 640); CHECK(h == 480);
-        REQUIRE(FitZoom(150, 640, 480, l, &z, &w, &h));
-        CHECK(z == 150); CHECK(w == 960); CHECK(h == 720);
-    }
-    SUBCASE("the keypad steps survive fitting exactly") {
-        // 160 x 111 / 100 is 177.6: the zoom must stay 111, not drop to 110.
-        REQUIRE(FitZoom(111, 160, 120, l, &z, &w, &h));
-        CHECK(z == 111); CHECK(w == 177); CHECK(h == 133);
-        REQUIRE(FitZoom(123, 160, 120, l, &z, &w, &h));
-        CHECK(z == 123);
-        for (int zoom = 10; zoom <= 250; zoom++) {
-            REQUIRE(FitZoom(zoom, 997, 631, Limits(0), &z, &w, &h));
-            CHECK(z == zoom);
-        }
-    }
-    SUBCASE("10 x 10 is raised to the minimum width") {
-        REQUIRE(FitZoom(100, 10, 10, l, &z, &w, &h));
-        CHECK(z == 1080);                  // ceil(108 * 100 / 10)
-        CHECK(w == 108);
-        CHECK(h == 108);
-        CHECK(w >= l.minWidth);
-    }
-    SUBCASE("an image larger than the screen is reduced, keeping the aspect") {
-        REQUIRE(FitZoom(100, 2000, 1500, l, &z, &w, &h));
-        // width allows 64 %, height 67 %: the smaller wins.
-        CHECK(z == 64);
-        CHECK(w == 1280);
-        CHECK(h == 960);
-        REQUIRE(FitZoom(300, 640, 480, l, &z, &w, &h));
-        CHECK(z == 200);
-        CHECK(w == 1280);
-        CHECK(h == 960);
-    }
-    SUBCASE("a 1 x 1 image at zoom 0 gets the minimum size") {
-        REQUIRE(FitZoom(0, 1, 1, l, &z, &w, &h));
-        CHECK(z == 10800);
-        CHECK(w == 108);
-        CHECK(h == 108);
-    }
-    SUBCASE("sizes below 1 count as 1") {
-        int z2, w2, h2;
-        REQUIRE(FitZoom(100, 0, -5, l, &z, &w, &h));
-        REQUIRE(FitZoom(100, 1, 1, l, &z2, &w2, &h2));
-        CHECK(z == z2); CHECK(w == w2); CHECK(h == h2);
-    }
-    SUBCASE("no zoom fits a long thin image") {
-        // Raised to the minimum width, the height no longer fits.
-        CHECK_FALSE(FitZoom(100, 1, 5000, l, &z, &w, &h));
-        CHECK_FALSE(FitZoom(100, 1000000, 1000000, l, &z, &w, &h));
-    }
-    SUBCASE("mode 0 allows twice the screen and 1 x 1") {
-        const ImageLimits l0 = Limits(0);
-        REQUIRE(FitZoom(100, 2000, 1500, l0, &z, &w, &h));
-        CHECK(z == 100);
-        REQUIRE(FitZoom(100, 10, 10, l0, &z, &w, &h));
-        CHECK(z == 100);
-        CHECK(w == 10);
-    }
-}
-
-TEST_CASE("keypad and wheel zoom steps")
-{
-    CHECK(ZoomStepIn(100) == 111);
-    CHECK(ZoomStepIn(111) == 123);
-    CHECK(ZoomStepOut(100) == 90);
-    CHECK(ZoomStepOut(90) == 81);
-}
-
-TEST_CASE("8-bit strides and buffer sizes")
-{
-    CHECK(ImageStride(8, 5) == 8);
-    CHECK(ImageStride(8, 4) == 4);
-    CHECK(ImageStride(8, 1) == 4);
-    CHECK(ImageStride(8, 641) == 644);
-    CHECK(ImageStride(32, 5) == 20);
+    CHECK((ZoomStepIn(100) == 111 && ZoomStepIn(111) == 123 && ZoomStepOut(100) == 90 && ZoomStepOut(90) == 81));
+    const int strides[][3] = { { 8, 5, 8 }, { 8, 4, 4 }, { 8, 1, 4 }, { 8, 641, 644 }, { 32, 5, 20 } };
+    for (auto &s : strides) CHECK(ImageStride(s[0], s[1]) == s[2]);
     CHECK(ImageBytes(8, 5, 3) == 24);
-    CHECK(ImageBytes(32, 640, 480) == 640u * 480u * 4u);
 
-    // Pixel (0, 1) of a 5-wide 8-bit image is byte 8.
-    unsigned char pixels[24];
-    memset(pixels, 0, sizeof pixels);
-    pixels[8] = 77;
-    unsigned char out[1];
-    CopyImageArea(pixels, 8, 5, 3, out, 0, 1, 1, 1);
-    CHECK(out[0] == 77);
+    int history[8] = { 0 }, current = 0;
+    for (int n = 1; n <= 9; n++) HistoryPush(history, &current, n);
+    CHECK(current == 9);
+    for (int i = 0; i < 8; i++) CHECK(history[i] == 8 - i);   // 0, the oldest, is gone
+    HistoryPop(history, &current);
+    CHECK((current == 8 && history[0] == 7 && history[6] == 1 && history[7] == 1));   // oldest slot held twice
+
+    DWORD pixels[4 * 3], out[6];
+    for (int i = 0; i < 12; i++) pixels[i] = 0x100 + i;
+    CopyImageArea(pixels, 32, 4, 3, out, -1, 1, 2, 3);   // column -1 and row 3 lie outside
+    const DWORD want[6] = { 0, 0x104, 0, 0x108, 0, 0 };
+    for (int i = 0; i < 6; i++) CHECK(out[i] == want[i]);
+    CopyImageArea(pixels, 32, 4, 3, out, 3, 2, 2, 1);    // beyond the right edge
+    CHECK((out[0] == 0x10B && out[1] == 0));
 }
 
-TEST_CASE("current-image history")
+TEST_CASE("captions: a long title is cut, the zoom and marks stay")
 {
-    int history[8] = { 0 };
-    int current = 0;
-
-    SUBCASE("nine selects drop the oldest earlier current number") {
-        for (int n = 1; n <= 9; n++) HistoryPush(history, &current, n);
-        CHECK(current == 9);
-        // Earlier current numbers were 0..8; 0 is gone.
-        for (int i = 0; i < 8; i++) CHECK(history[i] == 8 - i);
-    }
-    SUBCASE("a pop gives the previous number back and keeps the oldest slot") {
-        for (int n = 1; n <= 9; n++) HistoryPush(history, &current, n);
-        HistoryPop(history, &current);
-        CHECK(current == 8);
-        CHECK(history[0] == 7);
-        CHECK(history[6] == 1);
-        CHECK(history[7] == 1);
-    }
-    SUBCASE("push then pop is a round trip") {
-        current = 3;
-        HistoryPush(history, &current, 12);
-        CHECK(current == 12);
-        HistoryPop(history, &current);
-        CHECK(current == 3);
-    }
+    std::string title(400, 'T');
+    char out[256 + 16], tiny[6];
+    memset(out, '#', sizeof out);
+    CHECK(FormatImageCaption(out, 256, 1080, title.c_str(), 8, true) == 255);
+    CHECK(std::string(out) == std::string(241, 'T') + "(1080%)[8bit]*");
+    CHECK(std::string(out + 256, 16) == std::string(16, '#'));
+    FormatImageCaption(tiny, 6, 100, "title", 32, false);
+    CHECK(lstrlenA(tiny) == 5);
 }
 
-TEST_CASE("area reads")
+// Fails today (the cut keeps a lead byte, which swallows the "("): drop
+// should_fail once the title is cut on a character boundary.
+TEST_CASE("captions: a double-byte title is cut between characters" * doctest::should_fail())
 {
-    const int W = 4, H = 3;
-    DWORD pixels[W * H];
-    for (int i = 0; i < W * H; i++) pixels[i] = 0x100 + i;
-
-    SUBCASE("inside") {
-        DWORD out[4];
-        CopyImageArea(pixels, 32, W, H, out, 1, 1, 2, 2);
-        CHECK(out[0] == 0x105); CHECK(out[1] == 0x106);
-        CHECK(out[2] == 0x109); CHECK(out[3] == 0x10A);
-    }
-    SUBCASE("x = -1 reads 0 in the first column of every row") {
-        DWORD out[6];
-        memset(out, 0xEE, sizeof out);
-        CopyImageArea(pixels, 32, W, H, out, -1, 0, 2, 3);
-        for (int j = 0; j < 3; j++) {
-            CHECK(out[j * 2] == 0);
-            CHECK(out[j * 2 + 1] == (DWORD)(0x100 + j * W));
-        }
-    }
-    SUBCASE("beyond the right and bottom edges reads 0") {
-        DWORD out[4];
-        CopyImageArea(pixels, 32, W, H, out, 3, 2, 2, 2);
-        CHECK(out[0] == 0x10B);
-        CHECK(out[1] == 0); CHECK(out[2] == 0); CHECK(out[3] == 0);
-    }
-    SUBCASE("8-bit rows are packed without padding") {
-        unsigned char bytes[8 * 2];          // width 5, stride 8
-        for (int i = 0; i < 16; i++) bytes[i] = (unsigned char)i;
-        unsigned char out[10];
-        CopyImageArea(bytes, 8, 5, 2, out, 0, 0, 5, 2);
-        for (int i = 0; i < 5; i++) {
-            CHECK(out[i] == i);
-            CHECK(out[5 + i] == 8 + i);
-        }
-        unsigned char outside[2];
-        CopyImageArea(bytes, 8, 5, 2, outside, 5, 0, 2, 1);   // padding is outside
-        CHECK(outside[0] == 0);
-        CHECK(outside[1] == 0);
-    }
-}
-
-TEST_CASE("captions")
-{
+    // Code page 932 (the unit tests'): 0x82 0xA0 is one character; 249 bytes
+    // of room end inside the 125th, so the cut keeps 124.
+    REQUIRE(IsDBCSLeadByte(0x82));
+    std::string title;
+    for (int i = 0; i < 150; i++) title += "\x82\xA0";
     char out[256];
-    FormatImageCaption(out, 256, 100, "NUBRIX window", 32, false);
-    CHECK(std::string(out) == "NUBRIX window(100%)");
-    FormatImageCaption(out, 256, 81, "gray", 8, false);
-    CHECK(std::string(out) == "gray(81%)[8bit]");
-    FormatImageCaption(out, 256, 200, "a", 8, true);
-    CHECK(std::string(out) == "a(200%)[8bit]*");
-
-    SUBCASE("a long title is cut, the zoom and the mark stay") {
-        std::string title(400, 'T');
-        std::vector<char> guarded(256 + 16, '#');
-        int len = FormatImageCaption(guarded.data(), 256, 1080, title.c_str(), 8, true);
-        CHECK(len == 255);
-        CHECK(lstrlenA(guarded.data()) == 255);
-        std::string s(guarded.data());
-        CHECK(s.substr(s.size() - 15) == "T(1080%)[8bit]*");
-        for (int i = 256; i < 256 + 16; i++) CHECK(guarded[i] == '#');
-    }
-    SUBCASE("a tiny buffer still terminates") {
-        char tiny[6];
-        memset(tiny, '#', sizeof tiny);
-        FormatImageCaption(tiny, 6, 100, "title", 32, false);
-        CHECK(lstrlenA(tiny) == 5);
-    }
+    CHECK(FormatImageCaption(out, 256, 100, title.c_str(), 32, false) == 248 + 6);
+    CHECK(std::string(out) == title.substr(0, 248) + "(100%)");
 }
