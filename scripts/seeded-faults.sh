@@ -66,8 +66,12 @@ inner() {
   nbx_prepare_prefix
   wineserver -p
   wine cmd /c exit >/dev/null 2>&1 </dev/null
-  local base
-  base="$(failing_tests .)"
+  # The baseline runs the tests the chosen faults name, unseeded: they must pass.
+  local base union
+  union="$(parse_faults | while IFS=$'\t' read -r name regex _; do
+    { [ -z "$ONLY" ] || [[ "$name" =~ $ONLY ]]; } && printf '(%s)|' "$regex"
+  done)"
+  base="$(failing_tests "${union%|}")"
   if [ -n "$base" ]; then
     echo "The unseeded suite already fails ($base): fix that first." >&2
     wineserver -k
