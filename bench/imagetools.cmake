@@ -5,11 +5,11 @@
 #    Target run_imagetools_bench runs it.
 add_executable(imagetools_bench WIN32 ${CMAKE_CURRENT_SOURCE_DIR}/imagetools_bench.cpp)
 nubrix_link_program(imagetools_bench)
-target_include_directories(imagetools_bench PRIVATE ${CMAKE_SOURCE_DIR})
-set_target_properties(imagetools_bench PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+target_include_directories(imagetools_bench PRIVATE ${PROJECT_SOURCE_DIR})
+set_target_properties(imagetools_bench PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR})
 add_custom_target(run_imagetools_bench
-  COMMAND ${CMAKE_COMMAND} -E env WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix WINEDEBUG=-all
+  COMMAND ${CMAKE_COMMAND} -E env WINEPREFIX=${PROJECT_BINARY_DIR}/wineprefix WINEDEBUG=-all
           WINEDLLOVERRIDES=mscoree,mshtml=
-          xvfb-run -a -s "-screen 0 1280x1024x24" ${CMAKE_BINARY_DIR}/imagetools_bench.exe
+          xvfb-run -a -s "-screen 0 1280x1024x24" ${PROJECT_BINARY_DIR}/imagetools_bench.exe
   DEPENDS imagetools_bench
   USES_TERMINAL VERBATIM)

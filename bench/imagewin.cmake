@@ -4,12 +4,12 @@
 #    Target run_image_bench runs it.
 add_executable(image_bench WIN32 ${CMAKE_CURRENT_SOURCE_DIR}/image_bench.cpp)
 nubrix_link_program(image_bench)
-target_include_directories(image_bench PRIVATE ${CMAKE_SOURCE_DIR}/tests/support)
-target_include_directories(image_bench PRIVATE ${CMAKE_SOURCE_DIR})
-set_target_properties(image_bench PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+target_include_directories(image_bench PRIVATE ${PROJECT_SOURCE_DIR}/tests/support)
+target_include_directories(image_bench PRIVATE ${PROJECT_SOURCE_DIR})
+set_target_properties(image_bench PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR})
 add_custom_target(run_image_bench
-  COMMAND ${CMAKE_COMMAND} -E env WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix WINEDEBUG=-all
+  COMMAND ${CMAKE_COMMAND} -E env WINEPREFIX=${PROJECT_BINARY_DIR}/wineprefix WINEDEBUG=-all
           WINEDLLOVERRIDES=mscoree,mshtml=
-          xvfb-run -a -s "-screen 0 1280x1024x24" ${CMAKE_BINARY_DIR}/image_bench.exe
+          xvfb-run -a -s "-screen 0 1280x1024x24" ${PROJECT_BINARY_DIR}/image_bench.exe
   DEPENDS image_bench
   USES_TERMINAL VERBATIM)

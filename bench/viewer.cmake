@@ -7,32 +7,32 @@
 if(TARGET nbx_viewer_core)
   add_executable(viewer_bench WIN32 ${CMAKE_CURRENT_SOURCE_DIR}/viewer_bench.cpp)
   nubrix_link_program(viewer_bench)
-  target_include_directories(viewer_bench PRIVATE ${CMAKE_SOURCE_DIR}/tests/wine)
+  target_include_directories(viewer_bench PRIVATE ${PROJECT_SOURCE_DIR}/tests/wine)
   target_link_libraries(viewer_bench PRIVATE nbx_viewer_core nbx_test_harness)
-  set_target_properties(viewer_bench PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+  set_target_properties(viewer_bench PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR})
   add_dependencies(viewer_bench nbx_sample_movies)
 
-  set(NBX_BENCH_RUN ${CMAKE_BINARY_DIR}/benchrun/viewer)
+  set(NBX_BENCH_RUN ${PROJECT_BINARY_DIR}/benchrun/viewer)
   file(MAKE_DIRECTORY ${NBX_BENCH_RUN})   # the run's working folder must exist first
   add_custom_target(run_viewer_bench
     COMMAND ${CMAKE_COMMAND} -E make_directory ${NBX_BENCH_RUN}
-    COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_BINARY_DIR}/movies/sample.avi ${NBX_BENCH_RUN}/
-    COMMAND ${CMAKE_COMMAND} -E env WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix WINEDEBUG=-all
-            WINEDLLOVERRIDES=mscoree,mshtml= NBX_TEST_BIN=${CMAKE_BINARY_DIR}
-            xvfb-run -a -s "-screen 0 1280x1024x24" ${CMAKE_BINARY_DIR}/viewer_bench.exe
-    COMMAND ${CMAKE_BINARY_DIR}/viewer_bench_accuracy ${CMAKE_BINARY_DIR}/testmovies
+    COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_BINARY_DIR}/movies/sample.avi ${NBX_BENCH_RUN}/
+    COMMAND ${CMAKE_COMMAND} -E env WINEPREFIX=${PROJECT_BINARY_DIR}/wineprefix WINEDEBUG=-all
+            WINEDLLOVERRIDES=mscoree,mshtml= NBX_TEST_BIN=${PROJECT_BINARY_DIR}
+            xvfb-run -a -s "-screen 0 1280x1024x24" ${PROJECT_BINARY_DIR}/viewer_bench.exe
+    COMMAND ${PROJECT_BINARY_DIR}/viewer_bench_accuracy ${PROJECT_BINARY_DIR}/testmovies
     WORKING_DIRECTORY ${NBX_BENCH_RUN}
-    DEPENDS viewer_bench ${CMAKE_BINARY_DIR}/viewer_bench_accuracy
+    DEPENDS viewer_bench ${PROJECT_BINARY_DIR}/viewer_bench_accuracy
     USES_TERMINAL VERBATIM)
 
-  set(NBX_ACCURACY ${CMAKE_BINARY_DIR}/viewer_bench_accuracy)
+  set(NBX_ACCURACY ${PROJECT_BINARY_DIR}/viewer_bench_accuracy)
   add_custom_command(
     OUTPUT ${NBX_ACCURACY}
-    COMMAND ${NBX_HOST_CXX} -std=c++17 -O2 -Wall -Wextra -I${NBX_OPENCV_INCLUDE} -I${CMAKE_SOURCE_DIR}
-            ${CMAKE_CURRENT_SOURCE_DIR}/viewer_bench_accuracy.cpp ${CMAKE_SOURCE_DIR}/viewer/video_source.cpp
+    COMMAND ${NBX_HOST_CXX} -std=c++17 -O2 -Wall -Wextra -I${NBX_OPENCV_INCLUDE} -I${PROJECT_SOURCE_DIR}
+            ${CMAKE_CURRENT_SOURCE_DIR}/viewer_bench_accuracy.cpp ${PROJECT_SOURCE_DIR}/viewer/video_source.cpp
             -o ${NBX_ACCURACY} -lopencv_videoio -lopencv_core
-    DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/viewer_bench_accuracy.cpp ${CMAKE_SOURCE_DIR}/viewer/video_source.cpp
-            ${CMAKE_SOURCE_DIR}/viewer/viewer_logic.h
+    DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/viewer_bench_accuracy.cpp ${PROJECT_SOURCE_DIR}/viewer/video_source.cpp
+            ${PROJECT_SOURCE_DIR}/viewer/viewer_logic.h
     VERBATIM)
   add_custom_target(viewer_bench_accuracy ALL DEPENDS ${NBX_ACCURACY})
 endif()

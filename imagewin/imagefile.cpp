@@ -424,6 +424,52 @@ static BOOL IndexedFrom32(Indexed *out, const ImageRecord *r, int width, int hei
                         height, (size_t)width);
 }
 
+// The name a save of this type writes: the path with the type's extension
+// appended unless it has it. FALSE when it does not fit (a cut name would
+// be another file).
+static BOOL SaveTargetName(const char *path, int type, WCHAR wide[NBX_PATH])
+{
+    return SaveTypeExtension(type) && PathToWide(path, wide) &&
+           AppendExtension(wide, NBX_PATH, SaveTypeExtension(type));
+}
+
+// A new empty file of the target's folder, named "~" and up to three hex
+// digits: short, so it fits wherever the target's name does. FALSE if none.
+static BOOL CreateTemporaryBeside(const WCHAR *target, WCHAR temp[NBX_PATH])
+{
+    WCHAR *filePart = NULL;
+    DWORD n = GetFullPathNameW(target, NBX_PATH, temp, &filePart);
+    if (n == 0 || n >= NBX_PATH || !filePart) return FALSE;
+    int room = NBX_PATH - 1 - (int)(filePart - temp);
+    for (int k = 0; k < 0x1000; k++) {
+        WCHAR name[8];
+        wsprintfW(name, L"~%X", k);
+        if (lstrlenW(name) > room) return FALSE;
+        lstrcpyW(filePart, name);
+        HANDLE f = CreateFileW(temp, GENERIC_WRITE, 0, NULL, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, NULL);
+        if (f != INVALID_HANDLE_VALUE) {
+            CloseHandle(f);
+            return TRUE;
+        }
+        if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS) return FALSE;
+    }
+    return FALSE;
+}
+
+// Encodes into a temporary file of the target's folder, which replaces the
+// target only after the encoder reported success: a save that fails (a full
+// disk, a codec error) leaves an existing file as it was.
+static BOOL SaveThroughTemporary(GpImage *image, const WCHAR *target, const CLSID *encoder,
+                                 const Gdiplus::EncoderParameters *parameters)
+{
+    WCHAR temp[NBX_PATH];
+    if (!CreateTemporaryBeside(target, temp)) return FALSE;
+    BOOL saved = GdipSaveImageToFile(image, temp, encoder, parameters) == Gdiplus::Ok &&
+                 MoveFileExW(temp, target, MOVEFILE_REPLACE_EXISTING);
+    if (!saved) DeleteFileW(temp);
+    return saved;
+}
+
 int SaveImageFile(int height, int width, int type, const char *path)
 {
     ImageRecord *r = ImageInUse(nbx_curImage);
@@ -433,9 +479,7 @@ int SaveImageFile(int height, int width, int type, const char *path)
     if (!mime) return 1;
 
     WCHAR wide[NBX_PATH];
-    if (!PathToWide(path, wide)) return 1;
-    // A name that cannot take its extension is not saved under a cut name.
-    if (!AppendExtension(wide, NBX_PATH, SaveTypeExtension(type))) return 1;
+    if (!SaveTargetName(path, type, wide)) return 1;
 
     Indexed indexed;
     GpBitmap *bitmap32 = NULL;
@@ -459,10 +503,9 @@ int SaveImageFile(int height, int width, int type, const char *path)
     parameters.Parameter[0].NumberOfValues = 1;
     parameters.Parameter[0].Type = 4;   // EncoderParameterValueTypeLong
     parameters.Parameter[0].Value = &quality;
-    Gdiplus::GpStatus status =
-        GdipSaveImageToFile(image, wide, &encoder, type == 1 ? &parameters : NULL);
+    BOOL saved = SaveThroughTemporary(image, wide, &encoder, type == 1 ? &parameters : NULL);
     if (bitmap32) GdipDisposeImage(bitmap32);
-    return status == Gdiplus::Ok ? 0 : 1;
+    return saved ? 0 : 1;
 }
 
 // ------------------------------------------------------- image commands
@@ -474,6 +517,19 @@ void RunLoadImageCommand(int n)
     if (LoadImageFile(path, 0, 0) == 0) NBX_DrawImage(nbx_curImage);
 }
 
+// The dialog asked about the name as typed. When the type's extension is
+// appended the file written is another one: ask again if that one exists.
+static BOOL ConfirmAppendedName(HWND owner, const char *path, int type)
+{
+    WCHAR typed[NBX_PATH], target[NBX_PATH];
+    if (!PathToWide(path, typed) || !SaveTargetName(path, type, target)) return TRUE;
+    if (lstrcmpW(typed, target) == 0 || GetFileAttributesW(target) == INVALID_FILE_ATTRIBUTES)
+        return TRUE;
+    WCHAR text[NBX_PATH + 64];
+    wsprintfW(text, L"%s already exists.\nDo you want to replace it?", target);
+    return MessageBoxW(owner, text, L"Confirm Save As", MB_YESNO | MB_ICONEXCLAMATION) == IDYES;
+}
+
 void RunSaveAsCommand(int n)
 {
     char path[NBX_PATH];
@@ -481,12 +537,18 @@ void RunSaveAsCommand(int n)
     int type = SaveTypeForFilter(nbx_saveFilterIndex);
     ImageRecord *r = ImageInUse(nbx_curImage);
     if (type < 0 || !r) return;
-    if (type != 1) {
-        SaveImageFile(r->height, r->width, type, path);
-        return;
-    }
+    if (!ConfirmAppendedName(r->window, path, type)) return;
+    r = ImageInUse(nbx_curImage);   // the question pumped: the window may be gone
+    if (!r) return;
     int keptQuality = nbx_jpegQuality;
-    nbx_jpegQuality = 100;
-    SaveImageFile(r->height, r->width, type, path);
+    if (type == 1) nbx_jpegQuality = 100;
+    int result = SaveImageFile(r->height, r->width, type, path);
     nbx_jpegQuality = keptQuality;
+    if (result != 0) {
+        // A failure said nothing would pass for success.
+        WCHAR text[NBX_PATH + 64], wide[NBX_PATH];
+        NbxAnsiToWide(path, wide, NBX_PATH);
+        wsprintfW(text, L"Can't save %s", wide);
+        MessageBoxW(r->window, text, L"Error", MB_OK | MB_ICONEXCLAMATION);
+    }
 }

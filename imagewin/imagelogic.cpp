@@ -110,11 +110,16 @@ int FormatImageCaption(char *out, int outBytes, int zoom, const char *title, int
     }
     if (!title) title = "";
     int room = outBytes - 1 - tailLen;
+    // Whole characters of the title only, counted on the title itself: a
+    // lead byte left at the end would take the "(" after it as its trail.
     int len = 0;
-    while (title[len] && len < room) len++;
+    while (title[len]) {
+        int step = IsDBCSLeadByte((BYTE)title[len]) ? 2 : 1;
+        if (step == 2 && !title[len + 1]) break;   // lone lead byte at the end
+        if (len + step > room) break;
+        len += step;
+    }
     memcpy(out, title, len);
-    out[len] = 0;
-    if (title[len]) len = NbxCutAnsi(out, len);   // cut: not inside a character
     memcpy(out + len, tail, tailLen + 1);
     return len + tailLen;
 }

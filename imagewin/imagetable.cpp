@@ -103,6 +103,7 @@ int CreateImageWindowMode(int zoom, int n, const char *title, int x, int y,
     if (bits != 8 && bits != 32) return 3;
     if (width < 1) width = 1;
     if (height < 1) height = 1;
+    if (!BufferDrawable(width, height)) return 3;   // a buffer the platform cannot draw
 
     ImageLimits limits = {};
     GetWindowLimits(limitMode, &limits);

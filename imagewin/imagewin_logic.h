@@ -37,6 +37,16 @@ inline size_t ImageBytes(int bits, int width, int height)
     return (size_t)ImageStride(bits, width) * (size_t)height;
 }
 
+// Whether a width x height buffer can be shown: the platform's stretched
+// copy works on a 32-bit copy of the whole buffer, whose size must stay
+// within 2 GB - 1 (found by test under Wine: an 8-bit 23000 x 23000 buffer
+// draws, 26000 x 26000 faults on its first stretched draw). The same limit
+// holds for 8-bit and 32-bit buffers; 23170 x 23170 is the largest square.
+inline bool BufferDrawable(int width, int height)
+{
+    return width > 0 && height > 0 && (long long)width * height <= 0x7FFFFFFFLL / 4;
+}
+
 // The current-image history, most recent first. Push drops the oldest entry;
 // Pop makes the most recent current and keeps the oldest slot (held twice).
 void HistoryPush(int history[8], int *current, int n);

@@ -86,13 +86,16 @@ static void OnWheel(HWND window, WPARAM wParam)
 static void OnDropFiles(HWND window, HDROP drop)
 {
     WCHAR wide[NBX_PATH];
-    wide[0] = 0;
-    DragQueryFileW(drop, 0, wide, 256);
+    char name[NBX_PATH];
+    // The whole path or nothing: a cut path names another file.
+    BOOL fits = DragQueryFileW(drop, 0, NULL, 0) < NBX_PATH &&
+                DragQueryFileW(drop, 0, wide, NBX_PATH) > 0;
+    int bytes = fits ? WideCharToMultiByte(CP_ACP, 0, wide, -1, NULL, 0, NULL, NULL) : 0;
+    fits = bytes > 0 && bytes <= NBX_PATH;
+    if (fits) WideCharToMultiByte(CP_ACP, 0, wide, -1, name, NBX_PATH, NULL, NULL);
     // Only a window found in the table was selected, so only then is there
     // a previous current image to give back.
-    if (FindAndSelectImageWindow(window) >= 0) {
-        char name[NBX_PATH];
-        NbxWideToAnsi(wide, name, NBX_PATH);
+    if (fits && FindAndSelectImageWindow(window) >= 0) {
         LoadImageFile(name, 0, 0);
         InvalidateImage(nbx_curImage);
         RestoreImage();

@@ -63,20 +63,43 @@ static BOOL UserThreadAlive(void)
     return nbx_userThread && GetExitCodeThread(nbx_userThread, &code) && code == STILL_ACTIVE;
 }
 
-// Exit: ask the user thread to end, give it 2000 ms, then terminate it. The
-// logs are closed only once the user thread can no longer print into them.
+// Waits up to `ms` for the user thread to end by itself. Messages that other
+// threads send to the main window are served meanwhile (a cancelled line
+// input restores the status line that way); posted input waits.
+static BOOL WaitForUserThread(unsigned ms)
+{
+    int t0 = GetMsec();
+    for (;;) {
+        if (!UserThreadAlive()) return TRUE;
+        unsigned elapsed = MsecElapsed(GetMsec(), t0);
+        if (elapsed > ms) return FALSE;
+        DWORD r = MsgWaitForMultipleObjects(1, &nbx_userThread, FALSE, ms - elapsed + 1,
+                                            QS_SENDMESSAGE);
+        if (r == WAIT_OBJECT_0 + 1) {
+            MSG msg;
+            PeekMessageW(&msg, NULL, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+        }
+    }
+}
+
+// Exit: ask the user thread to end and give it 2000 ms. The logs are closed
+// only once the user thread can no longer print into them. A thread that had
+// to be terminated may have died holding locks of the window system, so its
+// windows are not touched again: the process ends at once instead.
 static void OnExit(HWND window)
 {
-    if (nbx_mainWindowGone) return;
+    static BOOL exiting;
+    if (nbx_mainWindowGone || exiting) return;
+    exiting = TRUE;
     nbx_inputActive = 0;
     nbx_stop = 1;
     nbx_quit = 1;
-    int t0 = GetMsec();
-    while (UserThreadAlive()) {
-        if (MsecElapsed(GetMsec(), t0) > 2000) break;
-        Sleep(0);
+    if (!WaitForUserThread(2000)) {
+        TerminateThread(nbx_userThread, 1);
+        WaitForSingleObject(nbx_userThread, 1000);
+        NBX_CloseLogs();
+        TerminateProcess(GetCurrentProcess(), 0);
     }
-    if (UserThreadAlive()) TerminateThread(nbx_userThread, 1);
     NBX_CloseLogs();
     if (nbx_quit == 1) nbx_quit = 2;
     if (nbx_userThread) CloseHandle(nbx_userThread);

@@ -108,12 +108,23 @@ void ShowPauseMessage(const char *text)
 
 // --------------------------------------------------------------- start-up
 
-static int FindFreeInstance(void)
+// The instance number is claimed through a named kernel object per number,
+// held for the process's life: creating it is atomic, so programs started at
+// the same moment never share a number (and with it their log files). A
+// window of that number's class also marks it taken.
+static int ClaimFreeInstance(void)
 {
     for (int i = 0; i < 10; i++) {
-        WCHAR name[11];
-        wsprintfW(name, L"nubrix_mw%d", i);
-        if (!FindWindowW(name, NULL)) return i;
+        WCHAR name[32], cls[11];
+        wsprintfW(name, L"nubrix_instance_%d", i);
+        wsprintfW(cls, L"nubrix_mw%d", i);
+        HANDLE claim = CreateMutexW(NULL, FALSE, name);
+        if (!claim) continue;
+        if (GetLastError() == ERROR_ALREADY_EXISTS || FindWindowW(cls, NULL)) {
+            CloseHandle(claim);
+            continue;
+        }
+        return i;   // the handle stays open until the process ends
     }
     return -1;
 }
@@ -189,7 +200,7 @@ static void RunMessageLoop(void)
 
 int NbxRunProgram(HINSTANCE instance)
 {
-    int number = FindFreeInstance();
+    int number = ClaimFreeInstance();
     if (number < 0) {
         MessageBoxW(NULL, L"Over instance limit!", L"NUBRIX", MB_OK);
         return 1;

@@ -78,7 +78,14 @@ static void DrawCell(LineEditor *e, WCHAR c, int cells)
     InvalidateCells(e->t, e->cursor.x, e->cursor.y, cells);
 }
 
-static void DrawCursor(LineEditor *e) { DrawCell(e, e->blinkOn ? L'_' : L' ', 1); }
+// A blank cell, with the bar on it while the blink phase is on.
+static void DrawCursor(LineEditor *e)
+{
+    WCHAR blank = L' ';
+    DrawTextCells(e->t, e->cursor.x, e->cursor.y, &blank, 1);
+    if (e->blinkOn) DrawCursorBar(e->t, e->cursor.x, e->cursor.y);
+    InvalidateCells(e->t, e->cursor.x, e->cursor.y, 1);
+}
 
 // A line break taken by the input, scrolling the window when needed.
 static void TakeBreak(LineEditor *e, int endX)
@@ -153,7 +160,7 @@ void NBX_InputText(char *buffer)
 {
     int index = nbx_curText;
     TextWindow *t = OpenTextRecord(index);
-    if (!t) return;
+    if (!t || !buffer) return;
     SetForegroundWindow(t->window);
     buffer[0] = 0;
     SetStatusText("Input text");
@@ -180,7 +187,9 @@ void NBX_InputText(char *buffer)
             }
         }
         ServeRequest();
-        if (!nbx_inputActive) break;
+        // Exit cancels by clearing the marker; an input that began just after
+        // Exit had cleared it sees the quit request instead.
+        if (!nbx_inputActive || nbx_quit) break;
         // The window may have been resized meanwhile (which also moved the cursor).
         e.g = GeomOf(t);
         LoadCursor(&e);
@@ -196,5 +205,6 @@ void NBX_InputText(char *buffer)
             e.lastBlink = GetMsec();
         }
     }
+    nbx_inputActive = 0;
     ShowColorDepthStatus();
 }

@@ -88,6 +88,15 @@ void DrawTextCells(TextWindow *t, int x, int y, const WCHAR *text, int length)
     TextOutW(t->bufferDC, x, y, text, length);
 }
 
+void DrawCursorBar(TextWindow *t, int x, int y)
+{
+    RECT bar = CursorBarRect(x, y, t->cellWidth, t->lineHeight);
+    // An opaque empty text fills with the background colour: use the text's.
+    COLORREF back = SetBkColor(t->bufferDC, RgbToColorRef(t->colors.text));
+    ExtTextOutW(t->bufferDC, 0, 0, ETO_OPAQUE, &bar, NULL, 0, NULL);
+    SetBkColor(t->bufferDC, back);
+}
+
 void InvalidateCells(TextWindow *t, int x, int y, int cells)
 {
     RECT r = { x, y, x + cells * t->cellWidth, y + t->lineHeight };

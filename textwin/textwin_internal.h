@@ -38,6 +38,8 @@ void ScrollBackBuffer(TextWindow *t, int oldY);
 // Draws text into the back buffer at (x, y) in the current colours.
 void DrawTextCells(TextWindow *t, int x, int y, const WCHAR *text, int length);
 void InvalidateCells(TextWindow *t, int x, int y, int cells);
+// The line-input cursor's bar in the cell at (x, y), in the text colour.
+void DrawCursorBar(TextWindow *t, int x, int y);
 void ResizeBackBuffer(TextWindow *t, int width, int height);
 void PaintFromBackBuffer(HWND window, TextWindow *t);
 

@@ -211,6 +211,17 @@ inline void InputBackOverWideBreak(const TextGeom &g, InputCursor *c)
     }
 }
 
+// The line-input cursor: an underscore-like bar along the bottom of the
+// cell at (x, y), drawn as a rectangle so that it stays inside the cell for
+// any font (a font's "_" glyph may lie below its own cell).
+inline RECT CursorBarRect(int x, int y, int cellWidth, int lineHeight)
+{
+    int thick = lineHeight >= 12 ? 2 : 1;
+    int bottom = y + lineHeight - (lineHeight > thick + 1 ? 1 : 0);
+    RECT r = { x, bottom - thick, x + cellWidth, bottom };
+    return r;
+}
+
 // Length of the first `length` bytes of an ANSI text cut to at most `max`
 // bytes without splitting a double-byte character. isLead tells lead bytes.
 template <typename IsLead>

@@ -8,6 +8,7 @@
 #include "viewer/viewer.h"
 #include "viewer/viewer_logic.h"
 #include "viewer/video_source.h"
+#include <vector>
 
 using namespace nbxv;
 
@@ -30,6 +31,10 @@ struct Movie {
     NbxCapture *capture;
     double count;          // frame count, read right after opening
     int width, height;
+    // The frame read at opening. The video library may give nothing after a
+    // rewind (a one-frame movie), and then this is the only picture there is.
+    std::vector<unsigned char> firstPixels;
+    NbxFrame first;
 };
 
 // Image window 0 exists and is still the 32-bit window the viewer made. The
@@ -72,6 +77,16 @@ void PrintProperties(const Movie &movie)
     for (int id = 0; id < 8; id++) NBX_Printf(kFormats[id], cvGetCaptureProperty(movie.capture, id));
 }
 
+void KeepFirstFrame(const NbxFrame *frame, Movie &movie)
+{
+    movie.firstPixels.clear();
+    movie.first = NbxFrame{ NULL, 0, 0, 0 };
+    if (!frame || !frame->imageData || frame->height <= 0 || frame->step <= 0) return;
+    movie.firstPixels.assign(frame->imageData, frame->imageData + (size_t)frame->step * frame->height);
+    movie.first = *frame;
+    movie.first.imageData = movie.firstPixels.data();
+}
+
 // Opens the chosen file. False after printing why it cannot be played.
 bool OpenMovie(const char *path, Movie &movie)
 {
@@ -83,7 +98,7 @@ bool OpenMovie(const char *path, Movie &movie)
         return false;
     }
     movie.count = cvGetCaptureProperty(movie.capture, NBX_CAP_PROP_FRAME_COUNT);
-    cvQueryFrame(movie.capture);
+    KeepFirstFrame(cvQueryFrame(movie.capture), movie);
     movie.width = (int)cvGetCaptureProperty(movie.capture, NBX_CAP_PROP_FRAME_WIDTH);
     movie.height = (int)cvGetCaptureProperty(movie.capture, NBX_CAP_PROP_FRAME_HEIGHT);
     int created = NBX_CreateImage(0, "NUBRIX window", 0, 250, movie.width, movie.height, 100);
@@ -146,6 +161,7 @@ Outcome Play(Movie &movie)
 {
     int paused = 0;
     bool rewoundEmpty = false;   // the last rewind gave no frame either
+    bool firstShown = false;     // the kept first frame stands in since then
     for (;;) {
         if (nbx_quit) return kQuit;
         if (!paused) {
@@ -158,12 +174,16 @@ Outcome Play(Movie &movie)
                         rewoundEmpty = true;
                         continue;
                     }
-                    // A movie that yields no frame even from its start would
-                    // otherwise spin here for ever, deaf to "pause" and
-                    // "break": read those two as if a frame had been shown.
+                    // Nothing even from the start: show the frame kept at
+                    // opening. Such a movie would otherwise spin here for
+                    // ever, deaf to "pause" and "break": read those two as if
+                    // a frame had been shown.
+                    if (!firstShown && movie.first.imageData) ShowFrame(&movie.first);
+                    firstShown = true;
                     Sleep(1);
                 } else {
                     rewoundEmpty = false;
+                    firstShown = false;
                     ShowFrame(frame);
                 }
                 if (NBX_GetButton(kPause)) {
