@@ -10,6 +10,6 @@ set_target_properties(image_bench PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_
 add_custom_target(run_image_bench
   COMMAND ${CMAKE_COMMAND} -E env WINEPREFIX=${PROJECT_BINARY_DIR}/wineprefix WINEDEBUG=-all
           WINEDLLOVERRIDES=mscoree,mshtml=
-          xvfb-run -a -s "-screen 0 1280x1024x24" ${PROJECT_BINARY_DIR}/image_bench.exe
+          xvfb-run -a -s "-screen 0 1280x1024x24" ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:image_bench>
   DEPENDS image_bench
   USES_TERMINAL VERBATIM)

@@ -8,6 +8,6 @@ set_target_properties(text_bench PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_B
 add_custom_target(run_text_bench
   COMMAND ${CMAKE_COMMAND} -E env WINEPREFIX=${PROJECT_BINARY_DIR}/wineprefix WINEDEBUG=-all
           WINEDLLOVERRIDES=mscoree,mshtml=
-          xvfb-run -a -s "-screen 0 1280x1024x24" ${PROJECT_BINARY_DIR}/text_bench.exe
+          xvfb-run -a -s "-screen 0 1280x1024x24" ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:text_bench>
   DEPENDS text_bench
   USES_TERMINAL VERBATIM)

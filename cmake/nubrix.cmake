@@ -1,3 +1,11 @@
+# The file a built program runs from: a Winelib build writes name.exe (a
+# launcher script) beside name.exe.so (the program), a Windows build name.exe.
+if(NUBRIX_WINELIB)
+  set(NUBRIX_PROGRAM_SUFFIX .exe.so)
+else()
+  set(NUBRIX_PROGRAM_SUFFIX .exe)
+endif()
+
 # nubrix_add_program(<name> <sources...>)
 #   Builds a user program (sources defining UserInit and UserMain) linked with
 #   the NUBRIX framework into a runnable Windows GUI program.

@@ -1,14 +1,26 @@
 # Sourced by the other scripts: paths and the Wine environment of a build.
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-BUILD="${NUBRIX_BUILD_DIR:-$ROOT/build}"
+# NUBRIX_PE=1 selects the native Windows build: PE programs made with
+# MinGW-w64 in build-pe/ (NUBRIX_PE_BUILD_DIR), run by Wine as Windows would.
+# Otherwise the Winelib build in build/ (NUBRIX_BUILD_DIR).
+if [ "${NUBRIX_PE:-0}" = 1 ]; then
+  BUILD="${NUBRIX_PE_BUILD_DIR:-$ROOT/build-pe}"
+  TOOLCHAIN="$ROOT/cmake/mingw-toolchain.cmake"
+else
+  BUILD="${NUBRIX_BUILD_DIR:-$ROOT/build}"
+  TOOLCHAIN="$ROOT/cmake/winelib-toolchain.cmake"
+fi
 export WINEPREFIX="$BUILD/wineprefix"
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export LANG="${NUBRIX_LANG:-ja_JP.UTF-8}"
 XVFB_ARGS=(-a -s "-screen 0 1280x1024x24")
 
+# Configures (showing only what the configure step leaves out) and builds.
 nbx_build() {
-  cmake -S "$ROOT" -B "$BUILD" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/winelib-toolchain.cmake" >/dev/null
+  local log
+  log="$(cmake -S "$ROOT" -B "$BUILD" -DCMAKE_TOOLCHAIN_FILE="$TOOLCHAIN" 2>&1)" || { echo "$log"; return 1; }
+  grep -- "left out" <<<"$log" || true
   cmake --build "$BUILD" -j"$(nproc)"
 }
 

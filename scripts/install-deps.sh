@@ -4,7 +4,8 @@
 set -e
 PACKAGES="cmake make g++ wine wine64 wine64-tools libwine-dev xvfb xauth xdotool x11-apps
 imagemagick libopencv-videoio-dev libopencv-imgproc-dev doctest-dev locales-all
-fonts-ipafont-gothic procps"
+fonts-ipafont-gothic procps
+g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-x86-64-dev"
 missing=""
 for p in $PACKAGES; do
   dpkg -s "$p" >/dev/null 2>&1 || missing="$missing $p"

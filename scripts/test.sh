@@ -1,13 +1,34 @@
 #!/bin/bash
-# Installs what is missing, builds, and runs every test headless (Xvfb).
-# Extra arguments go to ctest (for example -R unit); without them the build
-# as a sub-project of another project is checked too.
+# Installs what is missing, builds, and runs every test headless (Xvfb):
+# first the Winelib build (build/), then the native Windows build made with
+# MinGW-w64 (build-pe/), whose PE programs Wine runs as Windows would.
+# --winelib or --pe (first argument) runs only that one. Further arguments go
+# to ctest (for example -R unit); without them the build as a sub-project of
+# another project is checked too.
 set -e
-source "$(dirname "$0")/common.sh"
-bash "$ROOT/scripts/install-deps.sh"
-nbx_build
-cd "$BUILD"
-xvfb-run "${XVFB_ARGS[@]}" bash "$ROOT/scripts/ctest-on-display.sh" "$@"
-if [ $# -eq 0 ]; then
-  bash "$ROOT/scripts/check-subproject.sh"
+HERE="$(cd "$(dirname "$0")" && pwd)"
+kinds="0 1"
+case "$1" in
+  --winelib) kinds="0"; shift ;;
+  --pe) kinds="1"; shift ;;
+esac
+bash "$HERE/install-deps.sh"
+failed=""
+for pe in $kinds; do
+  (
+    export NUBRIX_PE=$pe
+    source "$HERE/common.sh"
+    if [ "$pe" = 1 ]; then echo "== PE build (MinGW-w64) in $BUILD"; else echo "== Winelib build in $BUILD"; fi
+    # (set -e does not hold inside a subshell tested with ||)
+    nbx_build || exit 1
+    cd "$BUILD" || exit 1
+    xvfb-run "${XVFB_ARGS[@]}" bash "$HERE/ctest-on-display.sh" "$@"
+  ) || failed="$failed $([ "$pe" = 1 ] && echo PE || echo Winelib)"
+done
+if [ $# -eq 0 ] && [ "$kinds" != 1 ]; then
+  bash "$HERE/check-subproject.sh" || failed="$failed sub-project"
+fi
+if [ -n "$failed" ]; then
+  echo "Failed:$failed" >&2
+  exit 1
 fi

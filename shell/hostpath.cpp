@@ -1,8 +1,9 @@
 // hostpath.cpp - the framework's only Wine-specific code.
 // Native libraries linked into a Winelib program (OpenCV) open files through
-// the host's C library, which needs a Unix path. Under Wine, kernel32 exports
-// wine_get_unix_file_name for that; on Windows the lookup fails and the path
-// is already right.
+// the host's C library, which needs a Unix path: Wine's kernel32 exports
+// wine_get_unix_file_name for that. A Windows program (PE) has a Windows C
+// library that takes the Windows path as it is, also when Wine runs it, so
+// only a Winelib build (__WINE__) converts.
 #include "shell/nbx_internal.h"
 #include <string.h>
 
@@ -11,8 +12,12 @@ typedef char *(CDECL *UnixNameFn)(const WCHAR *);
 BOOL NbxHostPath(const char *windowsPath, char *hostPath, int hostBytes)
 {
     if (hostBytes <= 0) return FALSE;
+#ifdef __WINE__
     UnixNameFn toUnix = (UnixNameFn)(void *)GetProcAddress(GetModuleHandleW(L"kernel32.dll"),
                                                    "wine_get_unix_file_name");
+#else
+    UnixNameFn toUnix = NULL;
+#endif
     if (!toUnix) {
         if ((int)strlen(windowsPath) >= hostBytes) return FALSE;
         strcpy(hostPath, windowsPath);

@@ -1,7 +1,9 @@
 // doctest takes its Windows branches under _WIN32 and then wants io.h, which
-// the Winelib (-mcygwin) build lacks; hide the Windows macros while it loads.
+// the Winelib (-mcygwin) build lacks; hide the Windows macros while it loads
+// there. A native Windows build (MinGW, MSVC) uses doctest's Windows branches.
 #ifndef NBX_DOCTEST_WINE_H
 #define NBX_DOCTEST_WINE_H
+#ifdef __WINE__
 #pragma push_macro("_WIN32")
 #pragma push_macro("WIN32")
 #pragma push_macro("_WIN64")
@@ -15,4 +17,7 @@
 #pragma pop_macro("_WIN64")
 #pragma pop_macro("WIN32")
 #pragma pop_macro("_WIN32")
+#else
+#include <doctest/doctest.h>
+#endif
 #endif

@@ -240,7 +240,7 @@ TEST_CASE("rename by double click and by the Rename menu, through line input")
     HWND box = OpenBox(2, 6);
     OnUser([] { NBX_OpenTextWindow(0, 400, 300, 400, 300); NBX_SelectTextWindow(0); NBX_StartLog(0); });
     SIZE c = nbxt::ClientSize(box);
-    char logName[64];
+    char logName[MAX_PATH];
     wsprintfA(logName, "%sNUBRIX%d0.LOG", nbx_logDir, nbx_instance);
     auto logged = [&](const char *line) { return nbxt::ReadWholeFile(logName).find(line) != std::string::npos; };
 

@@ -323,7 +323,7 @@ TEST_CASE("Stop: frames no longer advance, the step buttons still work")
 
 TEST_CASE("Exit while playing ends another viewer within about 2.5 s")
 {
-    HANDLE viewer = nbxt::StartProgram("nubrix_viewer.exe.so", nbx_logDir);
+    HANDLE viewer = nbxt::StartProgram("nubrix_viewer" NBX_PROGRAM_SUFFIX, nbx_logDir);
     REQUIRE(viewer != NULL);
     // The second viewer must not outlive the test: it would hold the test
     // runner's output pipe open.

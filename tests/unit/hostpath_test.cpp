@@ -1,0 +1,19 @@
+// The host path: what a native library linked into the program opens. A
+// Winelib program's C library is the host's and takes Unix paths; a Windows
+// program's C library takes Windows paths, also when Wine runs it.
+#include "doctest_wine.h"
+#include "shell/nbx_internal.h"
+#include <string>
+
+TEST_CASE("host path of a file on the host's root drive")
+{
+#ifdef __WINE__
+    const char *expected = "/tmp/nbx_movie.avi";
+#else
+    const char *expected = "Z:\\tmp\\nbx_movie.avi";
+#endif
+    char host[NBX_PATH];
+    REQUIRE(NbxHostPath("Z:\\tmp\\nbx_movie.avi", host, sizeof host));
+    CHECK(std::string(host) == expected);
+    CHECK_FALSE(NbxHostPath("Z:\\tmp\\nbx_movie.avi", host, 8));   // does not fit
+}
