@@ -84,7 +84,7 @@ static void Measure(const char *mode, int runs)
         std::vector<Run> group;
         SetEnvironmentVariableA("NBX_APP_MODE", mode);
         for (int i = 0; i < batch; i++) {
-            Run r = { nbxt::StartProgram("reliability_app.exe.so", nbx_logDir), 0, NULL, -1 };
+            Run r = { nbxt::StartProgram("reliability_app" NBX_PROGRAM_SUFFIX, nbx_logDir), 0, NULL, -1 };
             if (!r.process) continue;
             r.pid = GetProcessId(r.process);
             group.push_back(r);

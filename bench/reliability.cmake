@@ -11,7 +11,7 @@ file(MAKE_DIRECTORY ${NBX_EXIT_BENCH_RUN})
 add_custom_target(run_exit_bench
   COMMAND ${CMAKE_COMMAND} -E env WINEPREFIX=${PROJECT_BINARY_DIR}/wineprefix WINEDEBUG=-all
           WINEDLLOVERRIDES=mscoree,mshtml= NBX_TEST_BIN=${PROJECT_BINARY_DIR}
-          xvfb-run -a -s "-screen 0 1280x1024x24" ${PROJECT_BINARY_DIR}/exit_bench.exe
+          xvfb-run -a -s "-screen 0 1280x1024x24" ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:exit_bench>
   WORKING_DIRECTORY ${NBX_EXIT_BENCH_RUN}
   DEPENDS exit_bench reliability_app
   USES_TERMINAL VERBATIM)

@@ -67,7 +67,7 @@ static std::string StatusOf(HWND main)
 static App StartApp(const char *mode)
 {
     SetEnvironmentVariableA("NBX_APP_MODE", mode);
-    App app = { nbxt::StartProgram("reliability_app.exe.so", nbx_logDir), 0, -1, NULL };
+    App app = { nbxt::StartProgram("reliability_app" NBX_PROGRAM_SUFFIX, nbx_logDir), 0, -1, NULL };
     SetEnvironmentVariableA("NBX_APP_MODE", NULL);
     REQUIRE(app.process != NULL);
     app.pid = GetProcessId(app.process);
@@ -321,14 +321,14 @@ TEST_CASE("buffers beyond what the platform can draw are refused with 3")
 TEST_CASE("a one-frame movie shows its frame")
 {
     if (SecondCodePageRun()) return;
-    if (!nbxt::FileExists(nbxt::BinPath("nubrix_viewer.exe.so").c_str())) {
+    if (!nbxt::FileExists(nbxt::BinPath("nubrix_viewer" NBX_PROGRAM_SUFFIX).c_str())) {
         MESSAGE("viewer not built: skipped");
         return;
     }
     std::string dir = Here("onemovie");
     CreateDirectoryA(dir.c_str(), NULL);
     REQUIRE(CopyFileA(nbxt::BinPath("testmovies\\one.avi").c_str(), (dir + "\\one.avi").c_str(), FALSE));
-    HANDLE viewer = nbxt::StartProgram("nubrix_viewer.exe.so", dir.c_str());
+    HANDLE viewer = nbxt::StartProgram("nubrix_viewer" NBX_PROGRAM_SUFFIX, dir.c_str());
     REQUIRE(viewer != NULL);
     HWND dialog = nbxt::WaitFileDialog(NULL, 30000, true);
     REQUIRE(dialog != NULL);
