@@ -205,7 +205,6 @@ TEST_CASE("printing: runs, wrap, colours, scroll, screen, colour stack and resiz
         for (int x = 2 * cw; x < 3 * cw; x++) yellow += screen[(size_t)y * 19 * cw + x] == 0xFFFF00;
     CHECK(yellow == CellPixels(0, 2, 1, 0xFFFF00));
 
-
     // Resizing clears the window and homes the cursor; so does a restore.
     w = Fresh(0, 300, 200);
     OnUser([] { NBX_Printf("hello\nworld"); });
