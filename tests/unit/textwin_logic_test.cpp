@@ -54,11 +54,7 @@ TEST_CASE("colour stacks: nine pushes and pops, one push and two pops; colour or
     ColorStack s;
     ColorStackInit(&s, 0x000000, 0xFFFFFF);
     for (DWORD i = 1; i <= 9; i++) ColorStackPush(&s, 0x100 * i, i);
-    CHECK(s.text == 9);
-    for (int i = 9; i >= 1; i--) {
-        CHECK(s.text == (DWORD)(i < 1 ? 1 : i));
-        ColorStackPop(&s);
-    }
+    for (DWORD i = 9; i >= 1; i--, ColorStackPop(&s)) CHECK(s.text == i);
     CHECK(s.text == 1);   // the defaults fell off the bottom
     CHECK(s.background == 0x100);
     ColorStackInit(&s, 0x000000, 0xFFFFFF);
