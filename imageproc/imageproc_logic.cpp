@@ -35,14 +35,22 @@ void CanvasXorPixel(Canvas &c, int x, int y)
     CanvasInvert(c, x, y);
 }
 
+// Orders a row span xa..xb and cuts it to the canvas; false when nothing of
+// it is on the canvas.
+static bool ClipSpan(const Canvas &c, int y, int &xa, int &xb)
+{
+    if (xa > xb) { int t = xa; xa = xb; xb = t; }
+    if ((unsigned)y >= (unsigned)c.height || xb < 0 || xa >= c.width) return false;
+    if (xa < 0) xa = 0;
+    if (xb >= c.width) xb = c.width - 1;
+    return true;
+}
+
 // A row span xa..xb (any order), cut to the canvas: one store or inversion
 // per pixel, without a bounds test inside the loop.
 static void SpanStore(Canvas &c, int y, int xa, int xb, DWORD value)
 {
-    if (xa > xb) { int t = xa; xa = xb; xb = t; }
-    if ((unsigned)y >= (unsigned)c.height || xb < 0 || xa >= c.width) return;
-    if (xa < 0) xa = 0;
-    if (xb >= c.width) xb = c.width - 1;
+    if (!ClipSpan(c, y, xa, xb)) return;
     unsigned char *row = c.pixels + (size_t)y * c.stride;
     if (c.bits == 32) {
         DWORD *p = (DWORD *)row;
@@ -54,10 +62,7 @@ static void SpanStore(Canvas &c, int y, int xa, int xb, DWORD value)
 
 static void SpanInvert(Canvas &c, int y, int xa, int xb)
 {
-    if (xa > xb) { int t = xa; xa = xb; xb = t; }
-    if ((unsigned)y >= (unsigned)c.height || xb < 0 || xa >= c.width) return;
-    if (xa < 0) xa = 0;
-    if (xb >= c.width) xb = c.width - 1;
+    if (!ClipSpan(c, y, xa, xb)) return;
     unsigned char *row = c.pixels + (size_t)y * c.stride;
     if (c.bits == 32) {
         DWORD *p = (DWORD *)row;
