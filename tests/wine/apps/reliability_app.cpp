@@ -1,13 +1,8 @@
-// A user program for the reliability tests, run as a separate process. The
-// environment variable NBX_APP_MODE picks what UserMain does; none of the
-// busy modes ever polls nbx_quit, so only Exit's termination ends them:
-//   image - creates, draws and destroys an image window, over and over
-//   print - prints numbered lines
-//   text  - opens and closes a second text window
-//   input - waits in a line input, then logs what it returned and ends
-//   idle  - logs and waits for Exit, polling nbx_quit
-// Every mode logs text window 0, starting with the line "pid <process id>",
-// and logs one numbered line per round.
+// A program the reliability test and the Exit benchmark start. NBX_APP_MODE
+// "image", "text" or "print" loops (creating and drawing an image window,
+// opening a second text window, or only printing) without polling nbx_quit,
+// so only Exit's termination ends it; "input" waits in a line input, then
+// logs what it returned. The log: "pid <pid>", then one line per round.
 #include "nubrix.h"
 #include <stdio.h>
 #include <string.h>
@@ -22,10 +17,9 @@ void UserInit(void)
 
 void UserMain(void)
 {
-    char mode[16] = "";
+    char mode[16] = "", line[256] = "unchanged";
     GetEnvironmentVariableA("NBX_APP_MODE", mode, sizeof mode);
     if (strcmp(mode, "input") == 0) {
-        char line[256] = "unchanged";
         NBX_Printf("name? ");
         NBX_InputText(line);
         NBX_Printf("after [%s]\n", line);
@@ -42,11 +36,6 @@ void UserMain(void)
             NBX_Printf("x");
             NBX_CloseTextWindow(1);
             NBX_SelectTextWindow(0);
-        } else if (strcmp(mode, "idle") == 0) {
-            if (nbx_quit) return;
-            Sleep(20);
-            NBX_PumpMessages();
-            continue;
         }
         NBX_Printf("line %d\n", round);
     }
