@@ -96,6 +96,7 @@ static DWORD WINAPI DriverMain(LPVOID)
     doctest::Context context;
     const char *filter = getenv("NBX_TEST_CASE");
     if (filter && *filter) context.setOption("test-case", filter);
+    if (getenv("NBX_TEST_SUCCESS")) context.setOption("success", true);   // every assertion, to find a hang
     int failed = context.run();
     for (DWORD pid : startedPrograms) {
         HANDLE p = OpenProcess(PROCESS_TERMINATE, FALSE, pid);
@@ -147,13 +148,12 @@ static void SetCtrlInOwnState(bool held)
     SetKeyboardState(keys);
 }
 
-void SetCtrlHeld(HWND window, bool held)
+// Sets the Ctrl key state of a thread: the user thread sets its own (nothing
+// is shared); another (the main window's) shares its input state for a
+// moment, checking that the change took, since an attach can fail.
+static void SetCtrlOnThread(DWORD target, bool held)
 {
-    DWORD target = GetWindowThreadProcessId(window, NULL);
-    // The user thread sets its own key state: nothing is shared.
     if (target == userThreadId) return OnUser([held] { SetCtrlInOwnState(held); });
-    // Another thread (the main window's): share its input state for a moment,
-    // and check that the change took, since an attach can fail.
     for (int tries = 0; tries < 50; tries++, Sleep(10)) {
         if (!AttachThreadInput(GetCurrentThreadId(), target, TRUE)) continue;
         SetCtrlInOwnState(held);
@@ -164,12 +164,16 @@ void SetCtrlHeld(HWND window, bool held)
     FAIL("could not set the Ctrl key state of the window's thread");
 }
 
+void SetCtrlHeld(HWND window, bool held) { SetCtrlOnThread(GetWindowThreadProcessId(window, NULL), held); }
+
 void PressCtrlKey(HWND window, UINT vk)
 {
-    // The key state must still say "Ctrl" when the target handles the key.
-    SetCtrlHeld(window, true);
+    // The key state must still say "Ctrl" when the target handles the key;
+    // it is released on the same thread even when the key closed the window.
+    DWORD thread = GetWindowThreadProcessId(window, NULL);
+    SetCtrlOnThread(thread, true);
     SendMessageW(window, WM_KEYDOWN, vk, 1);
-    SetCtrlHeld(window, false);
+    SetCtrlOnThread(thread, false);
     PostMessageW(window, WM_KEYUP, vk, 0xC0000001);
 }
 

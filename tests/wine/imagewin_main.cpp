@@ -49,16 +49,18 @@ bool Shows(int n)
     return true;
 }
 
-// Types the lines into text window 0 as it asks for them. Between two
-// prompts the input flag may never be seen down: a pause lets a line be taken.
+// Answers the prompts of one command: all lines are typed while the first
+// input runs, so what follows its Enter waits in the typed ring for the next
+// prompt (typed between two inputs it would be dropped and the next prompt
+// would wait for ever). Done once no input has run for a moment.
 bool Answer(std::initializer_list<const char *> lines)
 {
-    for (const char *line : lines) {
-        if (!nbxt::WaitFor([] { return nbx_inputActive == 1 && TextWindowHandle(0) != NULL; })) return false;
-        nbxt::TypeText(TextWindowHandle(0), line);
-        nbxt::Pause(300);
-    }
-    return nbxt::WaitFor([] { return nbx_inputActive == 0; });
+    std::string all;
+    for (const char *line : lines) all += line;
+    if (!nbxt::WaitFor([] { return nbx_inputActive == 1 && TextWindowHandle(0) != NULL; })) return false;
+    nbxt::TypeText(TextWindowHandle(0), all.c_str());
+    auto idle = [] { return nbxt::WaitFor([] { return nbx_inputActive == 0; }); };
+    return idle() && (nbxt::Pause(300), idle());
 }
 
 }  // namespace
