@@ -34,15 +34,6 @@ static std::string LogOf(const Run &r)
     return nbxt::ReadWholeFile((std::string(nbx_logDir) + name).c_str());
 }
 
-static std::string StatusOf(HWND main)
-{
-    WCHAR text[64] = { 0 };
-    InternalGetWindowText(FindWindowExW(main, NULL, L"STATIC", NULL), text, 64);
-    char ansi[64];
-    NbxWideToAnsi(text, ansi, 64);
-    return ansi;
-}
-
 // Lines "line 0", "line 1", ... after "pid <pid>", each whole; -1 if broken.
 static int CompleteLines(const std::string &log, DWORD pid)
 {
@@ -62,7 +53,7 @@ static int CompleteLines(const std::string &log, DWORD pid)
 
 static bool Ready(const Run &r, bool input)
 {
-    if (input) return StatusOf(r.main).find("Input text") != std::string::npos;
+    if (input) return nbxt::StatusOf(r.main).find("Input text") != std::string::npos;
     return CompleteLines(LogOf(r), r.pid) >= 3;
 }
 

@@ -222,6 +222,15 @@ std::string WindowTextA(HWND window)
     return text;
 }
 
+std::string StatusOf(HWND mainWindow)
+{
+    WCHAR text[128] = { 0 };
+    InternalGetWindowText(FindWindowExW(mainWindow, NULL, L"STATIC", NULL), text, 128);
+    char ansi[256];
+    NbxWideToAnsi(text, ansi, sizeof ansi);
+    return ansi;
+}
+
 RECT WindowRect(HWND window)
 {
     RECT r = { 0, 0, 0, 0 };

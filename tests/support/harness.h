@@ -51,6 +51,9 @@ std::vector<MenuEntry> ReadPopupMenu(HWND window);
 
 // Reading back.
 std::string WindowTextA(HWND window);               // ANSI code page
+// The status line of a main window (any process), read without a message:
+// the window may be busy.
+std::string StatusOf(HWND mainWindow);
 std::u16string WindowTextW(HWND window);
 RECT WindowRect(HWND window);
 SIZE ClientSize(HWND window);

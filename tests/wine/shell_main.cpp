@@ -86,23 +86,13 @@ static HWND MainWindowOf(int instance)
     return FindWindowW(cls, NULL);
 }
 
-static std::string StatusOf(HWND main)
-{
-    WCHAR text[128] = { 0 };
-    // No message: the window may be busy.
-    InternalGetWindowText(FindWindowExW(main, NULL, L"STATIC", NULL), text, 128);
-    char ansi[128];
-    NbxWideToAnsi(text, ansi, 128);
-    return ansi;
-}
-
 // Starts an idle_app (spins in UserMain without polling) as instance `expect`.
 static HANDLE StartIdleApp(int expect, HWND *main)
 {
     HANDLE p = nbxt::StartProgram("idle_app" NBX_PROGRAM_SUFFIX);
     REQUIRE(p != NULL);
     REQUIRE(WaitFor([&] { return (*main = MainWindowOf(expect)) != NULL; }, 20000));
-    WaitFor([&] { return StatusOf(*main).find("bit color") != std::string::npos; }, 10000);
+    WaitFor([&] { return nbxt::StatusOf(*main).find("bit color") != std::string::npos; }, 10000);
     return p;
 }
 
@@ -124,9 +114,9 @@ TEST_CASE("another instance: Ready while it drops into place; Exit idle at once,
     HWND main = NULL;
     REQUIRE(WaitFor([&] { return (main = MainWindowOf(1)) != NULL; }, 20000));
     REQUIRE(WaitFor([&] { return FindWindowExW(main, NULL, L"STATIC", NULL) != NULL; }));
-    std::string early = StatusOf(main);
+    std::string early = nbxt::StatusOf(main);
     int earlyTop = nbxt::WindowRect(main).top;
-    REQUIRE(WaitFor([&] { return StatusOf(main).find("bit color") != std::string::npos; }, 10000));
+    REQUIRE(WaitFor([&] { return nbxt::StatusOf(main).find("bit color") != std::string::npos; }, 10000));
     CHECK(early == "Ready");
     int slid = nbxt::WindowRect(main).top - earlyTop;
     CHECK(slid > 0);
