@@ -323,6 +323,20 @@ std::string ReadWholeFile(const char *windowsPath)
 
 bool FileExists(const char *windowsPath) { return GetFileAttributesA(windowsPath) != INVALID_FILE_ATTRIBUTES; }
 
+std::string Here(const std::string &file) { return nbx_logDir + file; }
+
+bool WriteWholeFile(const std::string &path, const std::string &bytes)
+{
+    HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+    DWORD written = 0;
+    BOOL ok = f != INVALID_HANDLE_VALUE && (bytes.empty() || WriteFile(f, bytes.data(), (DWORD)bytes.size(), &written, NULL));
+    CloseHandle(f);
+    return ok && written == bytes.size();
+}
+
+std::string LogPath(int n) { return Here("NUBRIX" + std::to_string(nbx_instance) + std::to_string(n) + ".LOG"); }
+std::string LogText(int n) { return ReadWholeFile(LogPath(n).c_str()); }
+
 std::string CurrentDir()
 {
     char dir[MAX_PATH];

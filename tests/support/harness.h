@@ -67,6 +67,12 @@ bool SetClipboardUnicode(const std::u16string &text);
 std::string ReadWholeFile(const char *windowsPath); // bytes, "" when missing
 bool FileExists(const char *windowsPath);
 std::string CurrentDir();                           // ANSI, no trailing '\'
+// A file of the start-up folder (the file dialogs move the current one).
+std::string Here(const std::string &file);
+bool WriteWholeFile(const std::string &path, const std::string &bytes);
+// The log file of this program's text window n, and its bytes.
+std::string LogPath(int n);
+std::string LogText(int n);
 
 // Top-level windows of this process (or any, with anyProcess).
 HWND FindTop(const WCHAR *className, const WCHAR *caption, bool anyProcess = false);

@@ -12,8 +12,7 @@ namespace vt {
 const int kSampleFrames = 250;   // movies/sample.avi
 const int kBreakButton = 11;
 
-// A file of the start-up folder (the open dialog moves the current one).
-inline std::string Here(const char *file) { return std::string(nbx_logDir) + file; }
+using nbxt::Here;
 
 // Types a name into the dialog and presses Enter, as a user does.
 inline bool ChooseFile(const char *name, bool anyProcess = false)

@@ -233,9 +233,7 @@ TEST_CASE("rename by double click and by the Rename menu, through line input")
     HWND box = OpenBox(2, 6);
     OnUser([] { NBX_OpenTextWindow(0, 400, 300, 400, 300); NBX_SelectTextWindow(0); NBX_StartLog(0); });
     SIZE c = nbxt::ClientSize(box);
-    // The log folder is the test's run folder: its path can be long.
-    std::string logName = std::string(nbx_logDir) + "NUBRIX" + std::to_string(nbx_instance) + "0.LOG";
-    auto logged = [&](const char *line) { return nbxt::ReadWholeFile(logName.c_str()).find(line) != std::string::npos; };
+    auto logged = [](const char *line) { return nbxt::LogText(0).find(line) != std::string::npos; };
 
     // Below the last row, left column: button 10.
     PostMessageW(box, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(10, c.cy - 2));

@@ -13,7 +13,7 @@ const char *const kExt[5] = { ".bmp", ".jpg", ".gif", ".png", ".tif" };
 
 // The start-up folder: the file dialogs move the process's current one.
 std::string StartDir() { std::string s = nbx_logDir; s.pop_back(); return s; }
-std::string Here(const std::string &name) { return StartDir() + "\\" + name; }
+using nbxt::Here;
 
 int Create(int n, int w, int h, int bits)   // afresh: black, or index 0 of the grey ramp
 {
@@ -56,14 +56,6 @@ int Mismatches(int n, const std::function<DWORD(int, int)> &want, int tolerance 
                 if (d < -tolerance || d > tolerance) { bad++; break; }
             }
     return bad;
-}
-
-void WriteBytes(const std::string &path, const std::string &bytes)
-{
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
-    DWORD written = 0;
-    WriteFile(file, bytes.data(), (DWORD)bytes.size(), &written, NULL);
-    CloseHandle(file);
 }
 
 std::string FolderOf(HWND dialog)
@@ -136,7 +128,7 @@ TEST_CASE("files that cannot be decoded are refused and change nothing")
     REQUIRE((png.size() > 60 && bmp.size() > 60));
     for (auto f : { std::make_pair("truncated.png", png.substr(0, png.size() / 2)), std::make_pair("truncated.bmp", bmp.substr(0, 60)),
                     std::make_pair("garbage.png", std::string("not a picture\r\n")), std::make_pair("empty.bmp", std::string()) })
-        WriteBytes(Here(f.first), f.second);
+        nbxt::WriteWholeFile(Here(f.first), f.second);
     CreateDirectoryA(Here("folder.png").c_str(), NULL);
 
     REQUIRE((Create(2, 12, 9, 32) == 0 && Create(3, 12, 9, 8) == 0));

@@ -90,14 +90,8 @@ void Key(HWND w, UINT vk)
     nbxt::Pause(80);
 }
 
-std::string LogPath(int n)
-{
-    char name[NBX_PATH + 32];
-    snprintf(name, sizeof name, "%sNUBRIX%d%d.LOG", nbx_logDir, nbx_instance, n);
-    return name;
-}
-
-std::string Log(int n) { return nbxt::ReadWholeFile(LogPath(n).c_str()); }
+using nbxt::LogPath;
+std::string Log(int n) { return nbxt::LogText(n); }
 
 bool NoMenuOnRightClick(HWND w)
 {

@@ -30,15 +30,6 @@ bool CopyMovie(const char *sub, const char *file)
     return CopyFileA((nbxt::BinPath(sub) + "\\" + file).c_str(), Here(file).c_str(), FALSE) != 0;
 }
 
-bool WriteFileBytes(const char *file, const std::string &bytes)
-{
-    HANDLE f = CreateFileA(Here(file).c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
-    DWORD written = 0;
-    BOOL ok = f != INVALID_HANDLE_VALUE && (bytes.empty() || WriteFile(f, bytes.data(), (DWORD)bytes.size(), &written, NULL));
-    CloseHandle(f);
-    return ok && written == bytes.size();
-}
-
 bool CancelDialog()
 {
     HWND dialog = nbxt::WaitFileDialog(NULL);
@@ -90,17 +81,10 @@ int FramesSeen(int ms, HWND w = NULL)
 }
 
 // Text window 0's log, started through its menu command; line ends as printed.
-std::string LogPath()
-{
-    char name[NBX_PATH + 32];
-    sprintf(name, "%sNUBRIX%d0.LOG", nbx_logDir, nbx_instance);
-    return name;
-}
-
 std::string Log()
 {
     std::string out;
-    for (char c : nbxt::ReadWholeFile(LogPath().c_str())) if (c != '\r') out.push_back(c);
+    for (char c : nbxt::LogText(0)) if (c != '\r') out.push_back(c);
     return out;
 }
 
@@ -111,6 +95,23 @@ bool WaitLog(size_t from, const std::string &needle, int ms = 8000)
 }
 
 bool CantLoad(size_t from, const char *file) { return WaitLog(from, std::string(file) + "] : Can't load .\n"); }
+
+// Presses a button and waits for what it prints.
+bool PressLogged(int k, const char *printed)
+{
+    size_t at = Log().size();
+    Press(k);
+    return WaitLog(at, printed);
+}
+
+// Presses a button that must print nothing.
+bool PressSilent(int k)
+{
+    size_t at = Log().size();
+    Press(k);
+    nbxt::Pause(500);
+    return Log().size() == at;
+}
 
 // Presses buttons in turn, each followed by the frame it must show.
 void Steps(const std::vector<std::pair<int, int>> &steps)
@@ -134,9 +135,9 @@ TEST_CASE("start-up: text window 0, the 2 x 6 box and the dialog without Start")
     REQUIRE(dialog != NULL);
     CHECK(nbx_running == 1);
     CHECK(nbxt::WindowTextA(nbxt::FileDialogNameEdit(dialog)) == "*.AVI");
-    DeleteFileA(LogPath().c_str());
+    DeleteFileA(nbxt::LogPath(0).c_str());
     nbxt::Command(text, 1024);
-    REQUIRE(WaitFor([] { return nbxt::FileExists(LogPath().c_str()); }));
+    REQUIRE(WaitFor([] { return nbxt::FileExists(nbxt::LogPath(0).c_str()); }));
 }
 
 TEST_CASE("files it cannot play: Cancel, not a movie, empty, a folder, too tall")
@@ -147,8 +148,8 @@ TEST_CASE("files it cannot play: Cancel, not a movie, empty, a folder, too tall"
     size_t at = Log().size();
     REQUIRE(CancelDialog());
     CHECK(WaitLog(at, "[] : Can't load .\n"));
-    REQUIRE(WriteFileBytes("notmovie.avi", "This is a text file, not a movie.\r\n"));
-    REQUIRE(WriteFileBytes("empty.avi", ""));
+    REQUIRE(nbxt::WriteWholeFile(Here("notmovie.avi"), "This is a text file, not a movie.\r\n"));
+    REQUIRE(nbxt::WriteWholeFile(Here("empty.avi"), ""));
     for (const char *name : { "notmovie.avi", "empty.avi" }) {
         CAPTURE(name);
         at = Log().size();
@@ -177,9 +178,7 @@ TEST_CASE("the sample plays and loops; pause holds it; the step buttons move it 
     CHECK(FramesSeen(3000) >= 20);
     CHECK(WaitFor([] { int f = Shown(); return f >= 0 && f < 20; }, 15000));   // looped
 
-    size_t at = Log().size();
-    Press(1);
-    CHECK(WaitLog(at, "pause\n"));
+    CHECK(PressLogged(1, "pause\n"));
     int f = Steady();
     REQUIRE(f >= 0);
     nbxt::Pause(500);
@@ -192,9 +191,8 @@ TEST_CASE("the sample plays and loops; pause holds it; the step buttons move it 
 
     // "prop" prints the eight properties with %f; nothing moves.
     Steps({ { 8, 1 } });
-    at = Log().size();
-    Press(2);
-    REQUIRE(WaitLog(at, "FRAME_COUNT:"));
+    size_t at = Log().size();
+    REQUIRE(PressLogged(2, "FRAME_COUNT:"));
     nbxt::Pause(200);
     // Frame 1 is shown: position 2, 40 ms at 25 frames/s; the codec is 'MJPG'.
     double v[8];
@@ -209,41 +207,27 @@ TEST_CASE("the sample plays and loops; pause holds it; the step buttons move it 
 
 TEST_CASE("presses made while playing act in the next scan")
 {
-    size_t at = Log().size();
-    Press(0);
-    CHECK(WaitLog(at, "play\n"));
+    CHECK(PressLogged(0, "play\n"));
     CHECK(FramesSeen(1000) >= 5);
     // ">>" while playing is held until the scan after "pause".
     Press(9);
     nbxt::Pause(300);
     CHECK(FramesSeen(500) >= 3);
-    at = Log().size();
-    Press(1);
-    CHECK(WaitLog(at, "pause\n"));
+    CHECK(PressLogged(1, "pause\n"));
     CHECK(WaitShown(n - 1) == n - 1);
     nbxt::Pause(300);
     CHECK(Steady() == n - 1);
     // "play" pressed while playing prints nothing until "pause", which
     // prints "pause" and lets the held "play" resume at once.
-    Press(0);
-    REQUIRE(WaitLog(at, "play\n"));
+    REQUIRE(PressLogged(0, "play\n"));
     nbxt::Pause(300);
-    at = Log().size();
-    Press(0);
-    nbxt::Pause(500);
-    CHECK(Log().size() == at);
-    Press(1);
-    CHECK(WaitLog(at, "pause\nplay\n"));
+    CHECK(PressSilent(0));
+    CHECK(PressLogged(1, "pause\nplay\n"));
     CHECK(FramesSeen(1000) >= 5);
     // "pause" while paused does nothing.
-    at = Log().size();
-    Press(1);
-    REQUIRE(WaitLog(at, "pause\n"));
+    REQUIRE(PressLogged(1, "pause\n"));
     int f = Steady();
-    at = Log().size();
-    Press(1);
-    nbxt::Pause(500);
-    CHECK(Log().size() == at);
+    CHECK(PressSilent(1));
     CHECK(Steady() == f);
 }
 
@@ -282,11 +266,8 @@ TEST_CASE("image window 0 closed during playback: the loop goes on; \"break\" wo
     PostMessageW(image, WM_CLOSE, 0, 0);
     REQUIRE(WaitFor([image] { return nbx_images[0].inUse == 0 && !IsWindow(image); }));
     nbxt::Pause(1500);
-    size_t at = Log().size();
-    Press(1);
-    CHECK(WaitLog(at, "pause\n"));
-    Press(0);
-    CHECK(WaitLog(at, "play\n"));
+    // The "play" pressed while playing was held: "pause" lets it resume.
+    CHECK(PressLogged(1, "pause\nplay\n"));
     Press(11);
     REQUIRE(ChooseFile("sample.avi"));
     REQUIRE(Image0Opens());
@@ -301,9 +282,7 @@ TEST_CASE("Stop: frames no longer advance, the step buttons still work")
     REQUIRE(f >= 0);
     nbxt::Pause(600);
     CHECK(Shown() == f);
-    size_t at = Log().size();
-    Press(0);   // "play" only prints
-    CHECK(WaitLog(at, "play\n"));
+    CHECK(PressLogged(0, "play\n"));   // "play" only prints
     nbxt::Pause(500);
     CHECK(Steady() == f);
     Steps({ { 8, 1 }, { 5, 2 }, { 7, 12 }, { 0, -13 } });
