@@ -143,6 +143,18 @@ int   RgbToQ(DWORD pixel);
  *-------------------------------------------------------------------------*/
 int  NBX_OpenFileDialog(const char *title, char *path);   /* path: 260 bytes */
 
+/*---------------------------------------------------------------------------
+ * Text in images, the input box, the command console
+ *-------------------------------------------------------------------------*/
+/* The built-in 8 x 14 font, drawn in nbx_tc into the current image at the
+ * text cursor (shared with TrueType text). Only set pixels change. A line
+ * feed starts a new line 16 rows lower at the line start; a glyph that would
+ * leave no room for the next one on its row wraps. Other control bytes and
+ * characters outside 0x20..0x7F are skipped (a double-byte character whole). */
+void PutChar(int c);
+void PutString(const char *s);
+void PrintText(const char *format, ...);   /* result cut at 4095 bytes */
+
 #ifdef __cplusplus
 }
 

@@ -1,0 +1,48 @@
+// textdraw.cpp - the built-in font on the current image at the shared text
+// cursor, in nbx_tc.
+#include "imageproc/imageproc.h"
+#include "imageproc/text_logic.h"
+#include "textwin/textwin_logic.h"
+#include <stdarg.h>
+#include <stdio.h>
+
+static bool IsAnsiLead(unsigned char b) { return IsDBCSLeadByte(b) != 0; }
+
+// Runs a drawing step with the cursor of the shell's state; without a
+// current image nothing is drawn and the cursor stays.
+template <class Draw>
+static void WithCursor(Draw draw)
+{
+    Canvas c;
+    if (!CurrentCanvas(&c)) return;
+    TextCursor cur = { nbx_fontCursorX, nbx_fontLineX, nbx_fontBaseY };
+    draw(c, cur);
+    nbx_fontCursorX = cur.x;
+    nbx_fontLineX = cur.lineX;
+    nbx_fontBaseY = cur.baseY;
+    StoreCanvasPen(c);
+}
+
+void PutChar(int c)
+{
+    WithCursor([&](Canvas &canvas, TextCursor &cur) { CanvasPutChar(canvas, cur, nbx_tc, (unsigned char)c); });
+}
+
+void PutString(const char *s)
+{
+    if (!s) return;
+    WithCursor([&](Canvas &canvas, TextCursor &cur) { CanvasPutString(canvas, cur, nbx_tc, s, IsAnsiLead); });
+}
+
+void PrintText(const char *format, ...)
+{
+    char text[4096];
+    va_list args;
+    va_start(args, format);
+    int length = vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    if (length < 0) return;
+    // A longer result is cut at 4095 bytes, never inside a double-byte character.
+    if (length > 4095) text[AnsiCutLength(text, 4095, 4095, IsAnsiLead)] = 0;
+    PutString(text);
+}
