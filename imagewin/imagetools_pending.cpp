@@ -10,8 +10,6 @@ void RunPixelReadout(int) {}
 void RunLineProfile(int, UINT) {}
 void RunAreaChroma(int) {}
 void RunClipping(int) {}
-void RunDrawingTool(UINT) {}
-void RunColorPick(int) {}
 void RunDrawText(void) {}
 void RunTrueTypeDraw(void) {}
 void RunFontChange(HWND) {}

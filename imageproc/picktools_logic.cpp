@@ -1,0 +1,40 @@
+// picktools_logic.cpp - frame, radius and feedback of the click-driven tools.
+#include "imageproc/picktools_logic.h"
+#include <math.h>
+
+PickFrame BlockFrame(int mx, int my, int bw, int bh)
+{
+    PickFrame f;
+    f.left = mx - bw / 2;
+    f.right = f.left + bw - 1;
+    f.top = my - bh / 2;
+    f.bottom = f.top + bh - 1;
+    f.diagonals = bw >= 9 && bh >= 9;
+    return f;
+}
+
+int CircleRadius(int dx, int dy)
+{
+    return (int)(sqrt((double)dx * dx + (double)dy * dy) + 0.5);
+}
+
+void InvertPickFeedback(Canvas &c, const PickFeedback &f)
+{
+    switch (f.shape) {
+    case kShapeNone: break;
+    case kShapeRow: CanvasXorLine(c, 0, f.by, c.width - 1, f.by); break;
+    case kShapeColumn: CanvasXorLine(c, f.bx, 0, f.bx, c.height - 1); break;
+    case kShapeBlock: {
+        PickFrame r = BlockFrame(f.bx, f.by, f.bw, f.bh);
+        CanvasXorBox(c, r.left, r.top, r.right, r.bottom);
+        if (r.diagonals) {
+            CanvasXorLine(c, r.left + 1, r.top + 1, r.right - 1, r.bottom - 1);
+            CanvasXorLine(c, r.right - 1, r.top + 1, r.left + 1, r.bottom - 1);
+        }
+        break;
+    }
+    case kShapeBox: CanvasXorBox(c, f.ax, f.ay, f.bx, f.by); break;
+    case kShapeLine: CanvasXorLine(c, f.ax, f.ay, f.bx, f.by); break;
+    case kShapeCircle: CanvasXorCircle(c, f.ax, f.ay, CircleRadius(f.bx - f.ax, f.by - f.ay)); break;
+    }
+}

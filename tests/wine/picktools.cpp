@@ -1,0 +1,233 @@
+// Pick tools and the commands built on them under Wine, driven with real
+// mouse messages.
+#include "harness.h"
+#include "imageproc/imageproc.h"
+#include "imagewin/imagewin_logic.h"
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <string>
+#include <vector>
+
+void UserInit(void) { nbxt::BeginDriver(false); }
+void UserMain(void) { nbxt::ServeUser(); }
+
+namespace {
+
+int Create(int n, int w, int h, int bits = 32)
+{
+    int result = -1;
+    nbxt::OnUser([&] { result = (bits == 8 ? NBX_CreateImage8 : NBX_CreateImage)(n, "pick", 40, 40, w, h, 100); });
+    return result;
+}
+void Destroy(int n) { nbxt::OnUser([=] { NBX_DestroyImage(n); }); }
+HWND Window(int n) { return nbx_images[n].window; }
+Canvas View(int n) { return MakeCanvas(nbx_pixels8[n], nbx_images[n].bits, nbx_images[n].width, nbx_images[n].height); }
+DWORD At(int n, int x, int y) { return CanvasRead(View(n), x, y); }
+std::vector<BYTE> Bytes(int n) { return std::vector<BYTE>(nbx_pixels8[n], nbx_pixels8[n] + ImageBytes(nbx_images[n].bits, nbx_images[n].width, nbx_images[n].height)); }
+// Twice: what the first pump fed a waiting tool, the tool has acted on once
+// the second call runs.
+void Settle() { for (int i = 0; i < 2; i++) nbxt::OnUser([] { NBX_PumpMessages(); }); }
+std::string Status()
+{
+    std::string s = nbxt::StatusOf(nbx_mainWindow);
+    return s.erase(0, s.find_first_not_of(' '));
+}
+std::string Resting() { return std::to_string(nbx_colorDepth) + "-bit color"; }
+void Fill(int n, DWORD seed)
+{
+    Canvas c = View(n);
+    for (int y = 0; y < c.height; y++)
+        for (int x = 0; x < c.width; x++) CanvasStore(c, x, y, (seed * (DWORD)(y * 977 + x * 131 + 7)) & 0xFFFFFF);
+}
+
+// Client coordinates that the window turns back into image pixel (x, y)
+// at its zoom (100 or more).
+int Client(int n, int v) { return (v * nbx_images[n].zoom + 99) / 100; }
+
+// A script of user actions on image n's window, one token each: "m3,4"
+// moves there, "c3,4" clicks, "r" right-clicks, "M3,4" moves over image 2
+// instead, "s" presses Stop; checks: "!3,4" inverted, "=3,4" as before,
+// "p1" / "p2" / "p3" the prompts "Click a point", "Click the first point",
+// "Click the second point".
+void Play(int n, const char *script, const std::vector<BYTE> &before)
+{
+    static const char *prompts[] = { "", "Click a point", "Click the first point", "Click the second point" };
+    for (const char *t = script; *t;) {
+        char op = *t++, *end;
+        int x = (int)strtol(t, &end, 10), y = 0;
+        if (*end == ',') y = (int)strtol(end + 1, &end, 10);
+        t = end;
+        CAPTURE(op);
+        CAPTURE(x);
+        CAPTURE(y);
+        Canvas old = MakeCanvas((void *)before.data(), nbx_images[n].bits, nbx_images[n].width, nbx_images[n].height);
+        DWORD mask = nbx_images[n].bits == 8 ? 0xFF : 0xFFFFFF;
+        int m = op == 'M' ? 2 : n;
+        LPARAM at = MAKELPARAM(Client(m, x), Client(m, y));
+        switch (op) {
+        case 'm': case 'M': PostMessageW(Window(m), WM_MOUSEMOVE, 0, at); break;
+        case 'c': PostMessageW(Window(n), WM_LBUTTONDOWN, MK_LBUTTON, at); break;
+        case 'r': PostMessageW(Window(n), WM_RBUTTONDOWN, MK_RBUTTON, 0); break;
+        case 's': PostMessageW(nbx_mainWindow, WM_COMMAND, 1003, 0); break;
+        case '!': CHECK(At(n, x, y) == (CanvasRead(old, x, y) ^ mask)); break;
+        case '=': CHECK(At(n, x, y) == CanvasRead(old, x, y)); break;
+        case 'p': CHECK(Status() == prompts[x]); break;
+        }
+        if (op == 's') nbxt::WaitFor([] { return nbx_stop != 0; });
+        if (op != '!' && op != '=' && op != 'p') Settle();
+        while (*t == ' ') t++;
+    }
+}
+
+enum Tool { kPoint, kRow, kColumn, kBlock9, kBlock8, kRect, kLine, kCircle };
+
+int RunTool(Tool tool, int n, int out[4])
+{
+    switch (tool) {
+    case kPoint: return PickPoint(n, &out[0], &out[1]);
+    case kRow: return PickRow(n, &out[0], &out[1]);
+    case kColumn: return PickColumn(n, &out[0], &out[1]);
+    case kBlock9: return PickBlock(n, &out[0], &out[1], 9, 9);
+    case kBlock8: return PickBlock(n, &out[0], &out[1], 8, 20);
+    case kRect: return PickRect(n, &out[0], &out[1], &out[2], &out[3]);
+    case kLine: return PickLine(n, &out[0], &out[1], &out[2], &out[3]);
+    case kCircle: return PickCircle(n, &out[0], &out[1], &out[2]);
+    }
+    return -1;
+}
+
+// A command of image n's menu, answered with a script; returns once no tool
+// waits any more.
+void RunCommand(int n, UINT id, const char *script)
+{
+    std::vector<BYTE> before = Bytes(n);
+    nbxt::Command(Window(n), id);
+    Settle();
+    Play(n, script, before);
+    CHECK(nbxt::WaitFor([] { return nbx_pickActive == 0; }, 3000));
+    Settle();
+}
+
+}  // namespace
+
+TEST_CASE("pick tools: positions, prompts, inverted feedback, cancel, Stop")
+{
+    REQUIRE(Create(1, 64, 48) == 0);
+    REQUIRE(Create(2, 30, 30) == 0);
+    struct Case {
+        Tool tool;
+        const char *script;
+        int result;
+        std::vector<int> out;
+    } cases[] = {
+        { kPoint, "p1 m5,5 =5,5 c5,6", 0, { 5, 6 } },
+        { kRow, "p1 m3,10 !0,10 !63,10 =0,11 m3,12 =0,10 !63,12 M3,20 !0,12 =0,20 c7,30", 0, { 7, 30 } },
+        { kColumn, "m20,3 !20,0 !20,47 c21,4", 0, { 21, 4 } },
+        { kBlock9, "m20,20 !16,16 !24,24 !17,17 !23,17 =18,17 =20,15 c30,31", 0, { 30, 31 } },
+        { kBlock8, "m20,20 !16,10 !23,29 =17,11 =22,11 r", 1, {} },
+        { kRect, "p2 c40,30 p3 !40,30 m10,5 !10,5 !40,5 =20,20 c10,5", 0, { 10, 40, 5, 30 } },
+        { kLine, "c40,30 m10,5 !10,5 !40,30 c10,5", 0, { 40, 30, 10, 5 } },
+        { kCircle, "c10,10 m13,14 !15,10 c13,14", 0, { 10, 10, 5 } },
+        { kCircle, "c10,10 c12,13", 0, { 10, 10, 4 } },   // 3.6 rounds up
+        // A second-stage cancel goes back to the first point; a first-stage
+        // cancel ends the tool.
+        { kRect, "c40,30 m10,5 r p2 =10,5 =40,30 c20,20 m25,25 !25,25 r r", 1, {} },
+        { kLine, "c40,30 m10,5 s", 1, {} },
+        { kRow, "m3,10 s", 1, {} },
+    };
+    for (auto &k : cases) {
+        std::string script = k.script;
+        CAPTURE(script);
+        Fill(1, 0x9E3779B1u + (DWORD)k.tool);
+        std::vector<BYTE> before = Bytes(1);
+        nbx_pick.moveX = nbx_pick.moveY = 0;
+        int out[4] = { -9, -9, -9, -9 }, result = -1;
+        nbxt::Pending *p = nbxt::OnUserAsync([&] { result = RunTool(k.tool, 1, out); });
+        REQUIRE(nbxt::WaitFor([] { return nbx_pickActive != 0; }));
+        CHECK(nbx_curImage == 1);
+        Play(1, k.script, before);
+        REQUIRE(nbxt::WaitDone(p, 3000));
+        CHECK(result == k.result);
+        if (k.result == 0) CHECK(std::vector<int>(out, out + k.out.size()) == k.out);
+        CHECK(Bytes(1) == before);   // every piece of feedback erased
+        CHECK(Status() == Resting());
+        CHECK((nbx_pickActive == 0 && nbx_pick.image == -1));
+        nbx_stop = 0;
+    }
+
+    // No image 7: result 2, nothing waits and the status line stays.
+    int out[4], result = -1;
+    SetStatusText("elsewhere");
+    nbxt::OnUser([&] { result = PickRect(7, &out[0], &out[1], &out[2], &out[3]) * 10 + PickPoint(256, &out[0], &out[1]); });
+    CHECK((result == 22 && Status() == "elsewhere" && nbx_pickActive == 0));
+
+    // A Stop given before the tool began is not lost to the user program.
+    nbx_stop = 1;
+    nbxt::Pending *p = nbxt::OnUserAsync([&] { result = PickPoint(1, &out[0], &out[1]); });
+    REQUIRE(nbxt::WaitFor([] { return nbx_pickActive != 0; }));
+    Settle();
+    CHECK(nbx_pickActive == 1);
+    Play(1, "c9,8", Bytes(1));
+    REQUIRE(nbxt::WaitDone(p, 3000));
+    CHECK((result == 0 && out[0] == 9 && out[1] == 8 && nbx_stop == 1));
+    nbx_stop = 0;
+
+    // Closing the image's window ends the tool as a cancel.
+    p = nbxt::OnUserAsync([&] { result = PickRect(1, &out[0], &out[1], &out[2], &out[3]); });
+    REQUIRE(nbxt::WaitFor([] { return nbx_pickActive != 0; }));
+    Play(1, "c9,8", Bytes(1));
+    PostMessageW(Window(1), WM_CLOSE, 0, 0);
+    REQUIRE(nbxt::WaitDone(p, 3000));
+    CHECK((result == 1 && nbx_images[1].inUse == 0 && nbx_pickActive == 0));
+    Destroy(2);
+}
+
+TEST_CASE("drawing commands draw what the tools gathered; Pick takes the colour")
+{
+    REQUIRE(Create(3, 40, 30) == 0);
+    nbx_drawColor = 0x12AB34;
+    struct Case {
+        UINT id;
+        const char *script;
+        void (*draw)(Canvas &);
+    } cases[] = {
+        { 1032, "c30,20 c2,3", [](Canvas &c) { CanvasDrawLine(c, 0x12AB34, 30, 20, 2, 3); } },
+        { 1034, "c5,7", [](Canvas &c) { CanvasDrawLine(c, 0x12AB34, 0, 7, 39, 7); } },
+        { 1035, "c5,7", [](Canvas &c) { CanvasDrawLine(c, 0x12AB34, 5, 0, 5, 29); } },
+        { 1036, "c30,20 c2,3", [](Canvas &c) { CanvasDrawBox(c, 0x12AB34, 2, 3, 30, 20); } },
+        { 1037, "c30,20 c2,3", [](Canvas &c) { CanvasFillBox(c, 0x12AB34, 2, 3, 30, 20); } },
+        { 1038, "c30,20 c2,3", [](Canvas &c) { CanvasXorFillBox(c, 2, 3, 30, 20); } },
+        { 1039, "c20,15 c23,19", [](Canvas &c) { CanvasDrawCircle(c, 0x12AB34, 20, 15, 5); } },
+        { 1040, "c20,15 c23,19", [](Canvas &c) { CanvasFillCircle(c, 0x12AB34, 20, 15, 5); } },
+        { 1041, "c20,15 c23,19", [](Canvas &c) { CanvasXorFillCircle(c, 20, 15, 5); } },
+        { 1043, "c1,1", [](Canvas &c) { CanvasFillBox(c, 0x12AB34, 0, 0, 39, 29); } },
+        { 1036, "c30,20 r r", [](Canvas &) {} },
+        { 1040, "c20,15 s", [](Canvas &) {} },
+    };
+    for (auto &k : cases) {
+        CAPTURE(k.id);
+        std::string script = k.script;
+        CAPTURE(script);
+        nbxt::OnUser([] { ClearImage(3); });
+        std::vector<BYTE> want = Bytes(3);
+        Canvas c = MakeCanvas(want.data(), 32, 40, 30);
+        k.draw(c);
+        RunCommand(3, k.id, k.script);
+        CHECK(Bytes(3) == want);
+        nbx_stop = 0;
+    }
+
+    // Pick: 32-bit pixels give both colours; 8-bit ones the index and its
+    // palette colour. The built-in font colour stays.
+    REQUIRE(Create(4, 40, 30, 8) == 0);
+    nbx_pixels8[4][2 * 40 + 3] = 200;
+    nbx_pixels[3][5 * 40 + 6] = 0x345678;
+    nbx_tc = 0x111111;
+    RunCommand(3, 1052, "c6,5");
+    CHECK((nbx_drawColor == 0x345678 && nbx_tttc == 0x345678));
+    RunCommand(4, 1052, "c3,2");
+    CHECK((nbx_drawColor == 200 && nbx_tttc == 0xC8C8C8 && nbx_tc == 0x111111));
+    Destroy(3);
+    Destroy(4);
+}
