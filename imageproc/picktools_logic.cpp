@@ -1,6 +1,8 @@
-// picktools_logic.cpp - frame, radius and feedback of the click-driven tools.
+// picktools_logic.cpp - frame, radius, feedback and readout text of the
+// click-driven tools.
 #include "imageproc/picktools_logic.h"
 #include <math.h>
+#include <stdio.h>
 
 PickFrame BlockFrame(int mx, int my, int bw, int bh)
 {
@@ -37,4 +39,17 @@ void InvertPickFeedback(Canvas &c, const PickFeedback &f)
     case kShapeLine: CanvasXorLine(c, f.ax, f.ay, f.bx, f.by); break;
     case kShapeCircle: CanvasXorCircle(c, f.ax, f.ay, CircleRadius(f.bx - f.ax, f.by - f.ay)); break;
     }
+}
+
+int FormatPixelReadout(char *out, int outBytes, int x, int y, DWORD c, int bits)
+{
+    if (bits != 32)
+        return snprintf(out, outBytes, "(X,Y)=(%d,%d)\n(Luminance)=(%d)\n\n", x, y, (int)c);
+    int h, s, v, lum = RgbToY(c);
+    RgbToHsv(c, &h, &s, &v);
+    return snprintf(out, outBytes,
+                    "(X,Y)=(%d,%d)\n(R,G,B)=(%d,%d,%d)\n(H,S,V)=(%d,%d,%d)\n(Y,Cr,Cb)=(%d,%d,%d)\n"
+                    "(Y,u,v)=(%d,%d,%d)\n(Y,I,Q)=(%d,%d,%d)\n\n",
+                    x, y, (int)(c >> 16) & 0xFF, (int)(c >> 8) & 0xFF, (int)c & 0xFF, h, s, v,
+                    lum, RgbToCr(c), RgbToCb(c), lum, RgbToU(c), RgbToV(c), lum, RgbToI(c), RgbToQ(c));
 }

@@ -1,7 +1,7 @@
 // picktools_logic.h - the arithmetic of the click-driven tools: the frame
 // that follows the mouse when a block is placed, the rubber-band circle's
-// radius and the inverted feedback on a plain buffer. No window handles
-// here.
+// radius, the inverted feedback on a plain buffer, and the text of a pixel
+// readout. No window handles here.
 #ifndef NBX_PICKTOOLS_LOGIC_H
 #define NBX_PICKTOOLS_LOGIC_H
 
@@ -29,5 +29,9 @@ struct PickFeedback {
 // Inverts the feedback; a second call with the same values erases it. The
 // canvas pen is moved as the primitives move it.
 void InvertPickFeedback(Canvas &c, const PickFeedback &f);
+
+// The lines the "Pixel" readout prints for value c at (x, y) of a 32-bit or
+// 8-bit image. Returns the length.
+int FormatPixelReadout(char *out, int outBytes, int x, int y, DWORD c, int bits);
 
 #endif

@@ -6,7 +6,6 @@
 void RunCutCommand(int) {}
 void RunCopyCommand(int) {}
 void RunPasteCommand(int, bool) {}
-void RunPixelReadout(int) {}
 void RunLineProfile(int, UINT) {}
 void RunAreaChroma(int) {}
 void RunClipping(int) {}

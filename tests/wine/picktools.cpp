@@ -1,5 +1,5 @@
-// Pick tools and the commands built on them under Wine, driven with real
-// mouse messages.
+// Pick tools, the commands built on them and the Pixel readout under Wine,
+// driven with real mouse messages.
 #include "harness.h"
 #include "imageproc/imageproc.h"
 #include "imagewin/imagewin_logic.h"
@@ -108,6 +108,8 @@ void RunCommand(int n, UINT id, const char *script)
     CHECK(nbxt::WaitFor([] { return nbx_pickActive == 0; }, 3000));
     Settle();
 }
+
+std::string LogPath() { return std::string(nbx_logDir) + "NUBRIX" + std::to_string(nbx_instance) + "0.LOG"; }
 
 }  // namespace
 
@@ -230,4 +232,23 @@ TEST_CASE("drawing commands draw what the tools gathered; Pick takes the colour"
     CHECK((nbx_drawColor == 200 && nbx_tttc == 0xC8C8C8 && nbx_tc == 0x111111));
     Destroy(3);
     Destroy(4);
+}
+
+TEST_CASE("Pixel prints its lines")
+{
+    DeleteFileA(LogPath().c_str());
+    nbxt::OnUser([] { NBX_OpenTextWindow(0, 600, 0, 300, 200); NBX_StartLog(0); });
+    REQUIRE(Create(0, 50, 40) == 0);
+    REQUIRE(Create(1, 50, 40, 8) == 0);
+    nbx_pixels[0][4 * 50 + 3] = 0xFF0000;
+    nbx_pixels8[1][6 * 52 + 5] = 7;
+    RunCommand(0, 1015, "c3,4");
+    RunCommand(1, 1015, "c5,6");
+    RunCommand(1, 1015, "r");
+    nbxt::OnUser([] { NBX_CloseLogs(); });
+    CHECK(nbxt::ReadWholeFile(LogPath().c_str()) ==
+          "(X,Y)=(3,4)\r\n(R,G,B)=(255,0,0)\r\n(H,S,V)=(0,255,255)\r\n(Y,Cr,Cb)=(76,128,-42)\r\n"
+          "(Y,u,v)=(76,-36,157)\r\n(Y,I,Q)=(76,152,53)\r\n\r\n(X,Y)=(5,6)\r\n(Luminance)=(7)\r\n\r\n");
+    Destroy(0);
+    Destroy(1);
 }
