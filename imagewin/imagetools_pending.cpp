@@ -8,7 +8,6 @@ void RunCopyCommand(int) {}
 void RunPasteCommand(int, bool) {}
 void RunLineProfile(int, UINT) {}
 void RunAreaChroma(int) {}
-void RunClipping(int) {}
 void RunDrawText(void) {}
 void RunTrueTypeDraw(void) {}
 void RunFontChange(HWND) {}

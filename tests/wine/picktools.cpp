@@ -1,5 +1,5 @@
-// Pick tools, the commands built on them and the Pixel readout under Wine,
-// driven with real mouse messages.
+// Pick tools, the commands built on them, the Pixel readout and clipping
+// under Wine, driven with real mouse messages.
 #include "harness.h"
 #include "imageproc/imageproc.h"
 #include "imagewin/imagewin_logic.h"
@@ -234,7 +234,7 @@ TEST_CASE("drawing commands draw what the tools gathered; Pick takes the colour"
     Destroy(4);
 }
 
-TEST_CASE("Pixel prints its lines")
+TEST_CASE("Pixel prints its lines; Clipping opens the marked rectangle as a new image")
 {
     DeleteFileA(LogPath().c_str());
     nbxt::OnUser([] { NBX_OpenTextWindow(0, 600, 0, 300, 200); NBX_StartLog(0); });
@@ -249,6 +249,39 @@ TEST_CASE("Pixel prints its lines")
     CHECK(nbxt::ReadWholeFile(LogPath().c_str()) ==
           "(X,Y)=(3,4)\r\n(R,G,B)=(255,0,0)\r\n(H,S,V)=(0,255,255)\r\n(Y,Cr,Cb)=(76,128,-42)\r\n"
           "(Y,u,v)=(76,-36,157)\r\n(Y,I,Q)=(76,152,53)\r\n\r\n(X,Y)=(5,6)\r\n(Luminance)=(7)\r\n\r\n");
+
+    // Both depths, the second click up and to the left; an 8-bit source
+    // hands its palette on. Images 0 and 1 are in use: the clip is image 2.
+    DWORD palette[256];
+    for (int i = 0; i < 256; i++) palette[i] = (DWORD)(255 - i) << 16 | (DWORD)i << 8 | (DWORD)(i ^ 0x5A);
+    nbxt::OnUser([&] { SelectImage(1); SetImagePalette(palette, 256); });
+    for (int n : { 0, 1 }) {
+        CAPTURE(n);
+        Fill(n, 0x2545F491u);
+        std::vector<BYTE> before = Bytes(n);
+        RunCommand(n, 1019, "c19,29 c10,20");
+        REQUIRE(nbx_images[2].inUse == 1);
+        CHECK((nbx_curImage == 2 && nbx_images[2].bits == nbx_images[n].bits));
+        CHECK((std::string(nbx_images[2].title) == "(10,20)-(19,29)" && nbx_images[2].width == 10 && nbx_images[2].height == 10));
+        for (int y = 0; y < 10; y++)
+            for (int x = 0; x < 10; x++) REQUIRE(At(2, x, y) == At(n, 10 + x, 20 + y));
+        DWORD got[256] = { 0 };
+        nbxt::OnUser([&] { GetImagePalette(got); });
+        if (n == 1) CHECK(memcmp(got, palette, sizeof got) == 0);
+        CHECK(Bytes(n) == before);
+        Destroy(2);
+    }
+    // Over the right edge: the part outside reads black; one click pair on
+    // one pixel gives 1 x 1; a cancel opens nothing.
+    RunCommand(0, 1019, "c48,0 c52,1");
+    REQUIRE(nbx_images[2].inUse == 1);
+    CHECK((nbx_images[2].width == 5 && At(2, 1, 1) == At(0, 49, 1) && At(2, 2, 1) == 0 && At(2, 4, 0) == 0));
+    Destroy(2);
+    RunCommand(0, 1019, "c7,7 c7,7");
+    CHECK((nbx_images[2].inUse == 1 && nbx_images[2].width == 1 && nbx_images[2].height == 1 && At(2, 0, 0) == At(0, 7, 7)));
+    Destroy(2);
+    RunCommand(0, 1019, "c7,7 r r");
+    CHECK(nbx_images[2].inUse == 0);
     Destroy(0);
     Destroy(1);
 }
