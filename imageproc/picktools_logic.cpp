@@ -1,5 +1,5 @@
-// picktools_logic.cpp - frame, radius, feedback and readout text of the
-// click-driven tools.
+// picktools_logic.cpp - frame, radius, feedback, readout text and top-byte
+// arithmetic of the click-driven tools.
 #include "imageproc/picktools_logic.h"
 #include <math.h>
 #include <stdio.h>
@@ -52,4 +52,17 @@ int FormatPixelReadout(char *out, int outBytes, int x, int y, DWORD c, int bits)
                     "(Y,u,v)=(%d,%d,%d)\n(Y,I,Q)=(%d,%d,%d)\n\n",
                     x, y, (int)(c >> 16) & 0xFF, (int)(c >> 8) & 0xFF, (int)c & 0xFF, h, s, v,
                     lum, RgbToCr(c), RgbToCb(c), lum, RgbToU(c), RgbToV(c), lum, RgbToI(c), RgbToQ(c));
+}
+
+void ClearTopBytes(Canvas &c, int x, int y, int w, int h)
+{
+    if (c.bits != 32) return;
+    int x0 = x < 0 ? 0 : x, y0 = y < 0 ? 0 : y;
+    long long x1 = (long long)x + w, y1 = (long long)y + h;
+    if (x1 > c.width) x1 = c.width;
+    if (y1 > c.height) y1 = c.height;
+    for (int j = y0; j < y1; j++) {
+        DWORD *row = (DWORD *)(c.pixels + (size_t)j * c.stride);
+        for (int i = x0; i < x1; i++) row[i] &= 0xFFFFFF;
+    }
 }

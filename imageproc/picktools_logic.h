@@ -34,4 +34,8 @@ void InvertPickFeedback(Canvas &c, const PickFeedback &f);
 // 8-bit image. Returns the length.
 int FormatPixelReadout(char *out, int outBytes, int x, int y, DWORD c, int bits);
 
+// Clears the top byte of every 32-bit pixel in the w x h area at (x, y)
+// (clipped to the canvas): blits from other bitmaps may bring one in.
+void ClearTopBytes(Canvas &c, int x, int y, int w, int h);
+
 #endif

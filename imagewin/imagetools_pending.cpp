@@ -3,9 +3,6 @@
 // menus already carry them; choosing one changes nothing.
 #include "imagewin/imagemenu.h"
 
-void RunCutCommand(int) {}
-void RunCopyCommand(int) {}
-void RunPasteCommand(int, bool) {}
 void RunLineProfile(int, UINT) {}
 void RunAreaChroma(int) {}
 void RunDrawText(void) {}

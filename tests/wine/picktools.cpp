@@ -1,7 +1,9 @@
-// Pick tools, the commands built on them, the Pixel readout and clipping
-// under Wine, driven with real mouse messages.
+// Pick tools, the commands built on them, the Pixel readout, clipping and
+// the image clipboard under Wine, driven with real mouse messages and the
+// real clipboard.
 #include "harness.h"
 #include "imageproc/imageproc.h"
+#include "imagewin/clipboard.h"
 #include "imagewin/imagewin_logic.h"
 #include <stdio.h>
 #include <stdlib.h>
@@ -110,6 +112,28 @@ void RunCommand(int n, UINT id, const char *script)
 }
 
 std::string LogPath() { return std::string(nbx_logDir) + "NUBRIX" + std::to_string(nbx_instance) + "0.LOG"; }
+
+// Puts a block on the clipboard as CF_DIB, as another program would.
+void PutDib(const void *block, size_t bytes)
+{
+    HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE, bytes);
+    memcpy(GlobalLock(h), block, bytes);
+    GlobalUnlock(h);
+    REQUIRE(OpenClipboard(NULL));
+    EmptyClipboard();
+    SetClipboardData(CF_DIB, h);
+    CloseClipboard();
+}
+std::vector<BYTE> ClipboardDib()
+{
+    std::vector<BYTE> block;
+    if (!OpenClipboard(NULL)) return block;
+    HANDLE h = GetClipboardData(CF_DIB);
+    const BYTE *p = h ? (const BYTE *)GlobalLock(h) : NULL;
+    if (p) block.assign(p, p + GlobalSize(h)), GlobalUnlock(h);
+    CloseClipboard();
+    return block;
+}
 
 }  // namespace
 
@@ -284,4 +308,121 @@ TEST_CASE("Pixel prints its lines; Clipping opens the marked rectangle as a new 
     CHECK(nbx_images[2].inUse == 0);
     Destroy(0);
     Destroy(1);
+}
+
+TEST_CASE("clipboard: copy, cut and paste round trips, placed paste, foreign and broken blocks")
+{
+    REQUIRE(Create(5, 5, 2) == 0);
+    REQUIRE(Create(6, 5, 2, 8) == 0);
+    REQUIRE(Create(7, 64, 64) == 0);
+    REQUIRE(Create(8, 64, 64, 8) == 0);
+    DWORD palette[256];
+    for (int i = 0; i < 256; i++) palette[i] = 0x00F00000u + (DWORD)i * 0x0101u;   // all distinct
+    nbxt::OnUser([&] { SelectImage(6); SetImagePalette(palette, 256); });
+    for (int n : { 5, 6 }) {
+        CAPTURE(n);
+        int target = n + 2;
+        Fill(n, 0x51ED270Bu);
+        nbxt::PressCtrlKey(Window(n), 'C');
+        Settle();
+        std::vector<BYTE> block = ClipboardDib();
+        CHECK(block.size() == (n == 5 ? 72u : 1080u));
+        nbxt::OnUser([=] { ClearImage(target); });
+        nbxt::PressCtrlKey(Window(target), 'V');
+        Settle();
+        for (int y = 0; y < 64; y++)
+            for (int x = 0; x < 64; x++) REQUIRE(At(target, x, y) == At(n, x, y));   // 0 beyond 5 x 2
+        if (n == 6) {
+            DWORD got[256];
+            nbxt::OnUser([&] { SelectImage(8); GetImagePalette(got); });
+            CHECK(memcmp(got, palette, sizeof got) == 0);
+        }
+        // From the menu: centred on the click, clipped at the edge.
+        nbxt::OnUser([=] { ClearImage(target); });
+        RunCommand(target, 1013, "m10,10 !8,9 !12,10 c63,32");
+        CHECK((At(target, 61, 31) == At(n, 0, 0) && At(target, 63, 32) == At(n, 2, 1) && At(target, 60, 31) == 0));
+        std::vector<BYTE> placed = Bytes(target);
+        RunCommand(target, 1013, "m10,10 r");
+        CHECK(Bytes(target) == placed);
+    }
+
+    // Cut leaves the picture on the clipboard and the image black.
+    std::vector<BYTE> picture = Bytes(5);
+    nbxt::PressCtrlKey(Window(5), 'X');
+    Settle();
+    CHECK(std::vector<BYTE>(nbx_images[5].width * nbx_images[5].height * 4, 0) == Bytes(5));
+    nbxt::PressCtrlKey(Window(5), 'V');
+    Settle();
+    CHECK(Bytes(5) == picture);
+
+    // Blocks of other programs: headers of 108 and 124 bytes with their own
+    // masks, a 40-byte one with masks after it, 16-bit 5-6-5; and blocks no
+    // reader may trust, which paste nothing.
+    struct Foreign {
+        DWORD headerSize, compression;
+        WORD bitCount;
+        DWORD clrUsed;
+        std::vector<DWORD> masks;
+        std::vector<BYTE> rows;   // 2 x 1
+        bool read;
+    } foreign[] = {
+        { 124, BI_BITFIELDS, 32, 0, { 0xFF000000, 0xFF0000, 0xFF00 }, { 0, 0x56, 0x34, 0x12, 0, 0xCC, 0xBB, 0xAA }, true },
+        { 108, BI_RGB, 32, 0, { 0xFF0000, 0xFF00, 0xFF }, { 0x56, 0x34, 0x12, 0, 0xCC, 0xBB, 0xAA, 0 }, true },
+        { 40, BI_BITFIELDS, 32, 0, { 0xFF, 0xFF00, 0xFF0000 }, { 0x12, 0x34, 0x56, 0, 0xAA, 0xBB, 0xCC, 0 }, true },
+        { 40, BI_BITFIELDS, 16, 0, { 0xF800, 0x07E0, 0x001F }, { 0x00, 0xF8, 0x1F, 0x00 }, true },
+        { 40, BI_RGB, 32, 1000, {}, { 1, 2, 3, 0, 4, 5, 6, 0 }, false },
+        { 40, BI_BITFIELDS, 32, 0, { 0xFF00FF, 0xFF00, 0xFF }, { 1, 2, 3, 0, 4, 5, 6, 0 }, false },
+        { 64, BI_RGB, 32, 0, {}, { 1, 2, 3, 0, 4, 5, 6, 0 }, false },
+    };
+    const DWORD expect[][2] = { { 0x123456, 0xAABBCC }, { 0x123456, 0xAABBCC }, { 0x123456, 0xAABBCC }, { 0xFF0000, 0x0000FF } };
+    for (size_t i = 0; i < sizeof foreign / sizeof *foreign; i++) {
+        const Foreign &f = foreign[i];
+        CAPTURE(i);
+        std::vector<BYTE> block(f.headerSize, 0);
+        BITMAPINFOHEADER h = {};
+        h.biSize = f.headerSize;
+        h.biWidth = 2;
+        h.biHeight = 1;
+        h.biPlanes = 1;
+        h.biBitCount = f.bitCount;
+        h.biCompression = f.compression;
+        h.biClrUsed = f.clrUsed;
+        memcpy(block.data(), &h, sizeof h);
+        if (!f.masks.empty()) {   // after a 40-byte header, else inside the header
+            if (f.headerSize == 40) block.resize(52);
+            memcpy(block.data() + 40, f.masks.data(), 12);
+        }
+        block.insert(block.end(), f.rows.begin(), f.rows.end());
+        PutDib(block.data(), block.size());
+        nbxt::OnUser([] { ClearImage(7); });
+        nbx_pixels[7][1] = 0x777777;
+        nbxt::PressCtrlKey(Window(7), 'V');
+        Settle();
+        if (f.read) CHECK(std::vector<DWORD>{ At(7, 0, 0), At(7, 1, 0) } == std::vector<DWORD>{ expect[i][0], expect[i][1] });
+        else CHECK(std::vector<DWORD>{ At(7, 0, 0), At(7, 1, 0) } == std::vector<DWORD>{ 0, 0x777777 });
+    }
+
+    // An empty clipboard pastes nothing.
+    OpenClipboard(NULL);
+    EmptyClipboard();
+    CloseClipboard();
+    nbxt::PressCtrlKey(Window(7), 'V');
+    Settle();
+    CHECK(At(7, 1, 0) == 0x777777);
+
+    // The bitmap of request 9004, filled by GDI as white, arrives as 0x00FFFFFF.
+    HDC screen = GetDC(NULL);
+    HBITMAP white = CreateCompatibleBitmap(screen, 3, 3);
+    HDC dc = CreateCompatibleDC(screen);
+    HGDIOBJ old = SelectObject(dc, white);
+    PatBlt(dc, 0, 0, 3, 3, WHITENESS);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    ReleaseDC(NULL, screen);
+    nbxt::OnUser([] { SelectImage(7); ClearImage(7); });
+    RequestPasteBitmap(white);
+    CHECK((nbx_pixels[7][0] == 0xFFFFFF && nbx_pixels[7][2 * 64 + 2] == 0xFFFFFF && nbx_pixels[7][3] == 0));
+    BITMAP info;
+    CHECK(GetObjectW(white, sizeof info, &info) == 0);
+    for (int n : { 5, 6, 7, 8 }) Destroy(n);
 }
