@@ -277,18 +277,3 @@ int ReadImageArea(void *buffer, int x, int y, int w, int h)
     CopyImageArea(nbx_pixels8[nbx_curImage], r->bits, r->width, r->height, buffer, x, y, w, h);
     return 0;
 }
-
-void PasteBitmapIntoCurrent(HBITMAP bitmap)
-{
-    ImageRecord *r = ImageInUse(nbx_curImage);
-    BITMAP info;
-    if (r && bitmap && GetObjectW(bitmap, sizeof info, &info)) {
-        HDC source = CreateCompatibleDC(r->memDC);
-        HGDIOBJ old = SelectObject(source, bitmap);
-        BitBlt(r->memDC, 0, 0, info.bmWidth, info.bmHeight, source, 0, 0, SRCCOPY);
-        GdiFlush();
-        SelectObject(source, old);
-        DeleteDC(source);
-    }
-    if (bitmap) DeleteObject(bitmap);
-}

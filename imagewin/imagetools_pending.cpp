@@ -3,15 +3,8 @@
 // menus already carry them; choosing one changes nothing.
 #include "imagewin/imagemenu.h"
 
-void RunCutCommand(int) {}
-void RunCopyCommand(int) {}
-void RunPasteCommand(int, bool) {}
-void RunPixelReadout(int) {}
 void RunLineProfile(int, UINT) {}
 void RunAreaChroma(int) {}
-void RunClipping(int) {}
-void RunDrawingTool(UINT) {}
-void RunColorPick(int) {}
 void RunDrawText(void) {}
 void RunTrueTypeDraw(void) {}
 void RunFontChange(HWND) {}

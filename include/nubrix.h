@@ -139,6 +139,26 @@ int   RgbToI(DWORD pixel);
 int   RgbToQ(DWORD pixel);
 
 /*---------------------------------------------------------------------------
+ * Click-driven tools
+ *
+ * Each waits, pumping, for the user to point at image n with the mouse: a
+ * prompt in the main window's status line, feedback inverted into the image
+ * and erased again. Positions are image pixels and may lie outside the
+ * image. Result: 0 done; 1 cancelled (right or middle button, Stop, Exit,
+ * or the window closed); 2 no image n (nothing happens). Image n becomes the
+ * current image. While a tool waits, the image windows' menus and keys are
+ * blocked.
+ *-------------------------------------------------------------------------*/
+int  PickPoint(int n, int *x, int *y);
+int  PickRow(int n, int *x, int *y);       /* follows the mouse with a row      */
+int  PickColumn(int n, int *x, int *y);    /* ... with a column                 */
+int  PickBlock(int n, int *x, int *y, int bw, int bh);  /* bw x bh frame        */
+int  PickRect(int n, int *left, int *right, int *top, int *bottom);  /* sorted */
+int  PickLine(int n, int *x1, int *y1, int *x2, int *y2);  /* in click order */
+int  PickCircle(int n, int *cx, int *cy, int *r);
+void EndPick(void);   /* resting status text; the tool state is cleared     */
+
+/*---------------------------------------------------------------------------
  * Files
  *-------------------------------------------------------------------------*/
 int  NBX_OpenFileDialog(const char *title, char *path);   /* path: 260 bytes */
