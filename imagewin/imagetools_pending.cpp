@@ -14,4 +14,3 @@ void RunDrawingTool(UINT) {}
 void RunColorPick(int) {}
 void RunDrawText(void) {}
 void RunTrueTypeDraw(void) {}
-void RunFontChange(HWND) {}
