@@ -71,6 +71,13 @@ static int renameIndex;
 
 HWND ButtonBoxWindow(void) { return boxWindow; }
 
+int ButtonBoxGrid(int *nx, int *ny)
+{
+    *nx = columns;
+    *ny = rows;
+    return boxWindow ? buttonCount : 0;
+}
+
 static bool ValidButton(int index)
 {
     return boxWindow != NULL && index >= 0 && index < buttonCount;
@@ -172,30 +179,12 @@ int NBX_ResizeButtonBox(int width, int height)
 static void RenameButton(int index)
 {
     if (!ValidButton(index)) return;
-    WCHAR wide[512];
-    wide[0] = 0;
-    GetWindowTextW(buttons[index], wide, 512);
-    char caption[512];
-    NbxWideToAnsi(wide, caption, 512);
-    NBX_ShowTextWindow();
-    NBX_Printf("%d '%s' ->", index, caption);
     char line[256];
-    line[0] = 0;
-    NBX_InputText(line);
+    AskForNewText(index, buttons[index], 512, line);
     if (line[0] && ValidButton(index)) SetButtonCaption(index, line);
 }
 
 // ------------------------------------------------------ window procedure
-
-static void TrackSingleItemMenu(HWND window, UINT id, const char *label, UINT flags)
-{
-    HMENU menu = CreatePopupMenu();
-    InsertMenuString(menu, 0, 0, id, label);
-    POINT at;
-    GetCursorPos(&at);
-    TrackPopupMenu(menu, flags, at.x, at.y, 0, window, NULL);
-    DestroyMenu(menu);
-}
 
 static void OnBoxSize(LPARAM lp)
 {

@@ -137,11 +137,11 @@ void CanvasPutString(Canvas &c, TextCursor &cur, DWORD color, const char *s,
     }
 }
 
-int NextTrueTypeCode(const char *s, int *pos)
+int NextTrueTypeCode(const char *s, int *pos, bool (*isLead)(unsigned char))
 {
     unsigned char b = (unsigned char)s[*pos];
     if (!b) return -1;
-    if (!IsShiftJisLead(b)) {
+    if (b < 0x80 || !isLead(b)) {
         (*pos)++;
         return b;
     }

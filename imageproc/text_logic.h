@@ -36,10 +36,10 @@ inline bool IsShiftJisLead(unsigned char b)
 }
 
 // The next character code of a TrueType string from byte *pos on: a lead
-// byte and its follower make one code (lead * 256 + next), any other byte is
-// a code by itself. -1 at the end, also for a lead byte with nothing after
-// it; never reads past the terminator.
-int NextTrueTypeCode(const char *s, int *pos);
+// byte (isLead) and its follower make one code (lead * 256 + next), any
+// other byte is a code by itself. -1 at the end, also for a lead byte with
+// nothing after it; never reads past the terminator.
+int NextTrueTypeCode(const char *s, int *pos, bool (*isLead)(unsigned char));
 
 // The font change a style code (1..6) asks for; false for every other code.
 bool ApplyStyleCode(LOGFONTW *font, int code);

@@ -7,4 +7,3 @@ void RunLineProfile(int, UINT) {}
 void RunAreaChroma(int) {}
 void RunDrawText(void) {}
 void RunTrueTypeDraw(void) {}
-void RunFontChange(HWND) {}

@@ -174,6 +174,38 @@ int  NBX_OpenFileDialog(const char *title, char *path);   /* path: 260 bytes */
 void PutChar(int c);
 void PutString(const char *s);
 void PrintText(const char *format, ...);   /* result cut at 4095 bytes */
+/* TrueType text in nbx_tttc with the current font (16 x 8 "MS Gothic" at the
+ * start), drawn at the same cursor; the cell top is baseline - height + 1.
+ * SetTrueTypeSize makes the cell width / 2 x height: 0 done, 1 the font could
+ * not be made (the old one stays). In a string, a double-byte character of
+ * the ANSI code page is one character; the bytes 1/2 switch italics on/off,
+ * 3/4 bold, 5/6 underline, 10 starts a new line. No wrap. */
+int  SetTrueTypeSize(int width, int height);
+void PutTrueTypeChar(int code);
+void PutTrueTypeString(const char *s);
+
+/* The input box: one window with a column of 1..30 labelled edit fields
+ * ("Item %d", value "0" at the start). A field's text is stored as its item's
+ * value when the field loses the keyboard focus (Tab, a click elsewhere) or
+ * Enter is pressed in it, not while it is typed. Opening with a box already
+ * open does nothing. */
+void NBX_OpenInputBox(int x, int y, int items);
+void NBX_CloseInputBox(void);
+/* The stored value of item `index` (ANSI, at most 255 bytes), "" when no box
+ * is open or no such item. The text lives in the framework and changes only
+ * while the user thread pumps; copy it to keep it. */
+const char *NBX_GetInputValue(int index);
+/* Label and field widths in pixels (80 and 70 at the start; later boxes keep
+ * the last ones). 0 done (also without an open box: the next box uses them),
+ * 1 for a width below 1. */
+int  NBX_ResizeInputBox(int isize, int esize);
+/* 0 done, 1 no box, no such item or no text. */
+int  NBX_SetInputBoxTitle(int index, const char *title);
+
+/* Reads one command word in the current text window ("Cmd>"): exit, start,
+ * help, ver, color. 0 when carried out, 1 for anything else. */
+int  NBX_CommandConsole(void);
+
 
 #ifdef __cplusplus
 }

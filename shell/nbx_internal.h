@@ -92,6 +92,18 @@ HWND ButtonBoxWindow(void);           // NULL when none
 HWND InputBoxWindow(void);            // NULL when none
 void OpenButtonBoxFresh(int x, int y, int nx, int ny);   // request 9007
 void OpenInputBoxFresh(int x, int y, int count);         // request 9006
+// Item count of the open box (0 when none) and the current widths.
+int  InputBoxLayout(int *isize, int *esize);
+HWND InputBoxLabel(int index);        // NULL when no box or no such item
+// Columns and rows of the open button box; 0 when none.
+int  ButtonBoxGrid(int *nx, int *ny);
+// A popup menu of one item at the cursor, owned by window.
+void TrackSingleItemMenu(HWND window, UINT id, const char *text, UINT flags);
+// Prints "index 'current text' ->" (the control's text, at most maxUnits
+// units) in the current text window, opening one if needed, and reads the
+// answer into line (256 bytes). Line input pumps: the control may be gone
+// when this returns.
+void AskForNewText(int index, HWND control, int maxUnits, char *line);
 
 // --------------------------------------------------------------- imagewin/
 LRESULT CALLBACK ImageWindowProc(HWND, UINT, WPARAM, LPARAM);

@@ -11,11 +11,6 @@ enum {
 
 static bool CtrlHeld(void) { return GetKeyState(VK_CONTROL) < 0; }
 
-// The command console and the window report come with their own change;
-// until then their routes end here.
-static void RunCommandConsole(void) {}
-static void PrintWindowReport(void) {}
-
 // The version line is the main window's caption.
 static void PrintVersionLine(int index)
 {
@@ -36,7 +31,7 @@ static void OnCommand(HWND window, int index, UINT id)
     switch (id) {
     case CMD_SELECT: NBX_SelectTextWindow(index); break;
     case CMD_WINDOW_INFO: NBX_SelectTextWindow(index); PrintWindowReport(); break;
-    case CMD_CONSOLE: RunCommandConsole(); break;
+    case CMD_CONSOLE: NBX_CommandConsole(); break;
     case CMD_START_LOG: NBX_StartLog(index); break;
     case CMD_STOP_LOG: NBX_StopLog(index); break;
     case CMD_COPY_LOG: NBX_CopyLog(index); break;
@@ -78,7 +73,7 @@ static void OnKeyDown(HWND window, int index, WPARAM key)
         break;
     case VK_SPACE:
         if (index >= 0) NBX_SelectTextWindow(index);
-        RunCommandConsole();
+        NBX_CommandConsole();
         break;
     }
 }

@@ -51,6 +51,10 @@ void ResetLineInput(void);
 // The right-click menu of window index, with its check marks.
 HMENU BuildTextWindowMenu(int index);
 
+// The window report of the current text window, with the layout source
+// put on the clipboard.
+void PrintWindowReport(void);
+
 // Logs.
 void WriteLog(TextWindow *t, const char *text, int length);
 void CloseLog(TextWindow *t);

@@ -3,6 +3,7 @@
 #include "doctest_wine.h"
 #include "imageproc/text_logic.h"
 #include <string.h>
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -108,7 +109,7 @@ TEST_CASE("double-byte characters: skipped whole by the built-in font, one code 
         CAPTURE(t.s);
         std::vector<int> got;
         int pos = 0, code;
-        while ((code = NextTrueTypeCode(t.s, &pos)) >= 0) got.push_back(code);
+        while ((code = NextTrueTypeCode(t.s, &pos, IsShiftJisLead)) >= 0) got.push_back(code);
         CHECK(got == t.codes);
         CHECK(pos == (int)strlen(t.s));
     }
@@ -131,4 +132,103 @@ TEST_CASE("style codes rebuild the font description")
         CHECK(f.lfUnderline == t.underline);
         CHECK(f.lfWeight == t.weight);
     }
+}
+
+// ------------------------------------------------------------ layout source
+
+#include "textwin/report_logic.h"
+
+TEST_CASE("string literals of the layout source")
+{
+    struct { const char *in; int room; const char *out; } cases[] = {
+        { "say \"hi\"", 64, "say \\\"hi\\\"" },
+        { "C:\\dir\\", 64, "C:\\\\dir\\\\" },
+        { "play\nstop\r\x01\tx", 64, "play\\nstop\\r\\001\tx" },
+        { "\x83\x5C\x83\x41", 64, "\\203\\134\x83\x41" },   // a trail byte 0x5C is no escape
+        { "ab\"c", 4, "ab" },                                // no half escape at the end
+        { "\x83\x41\x83", 64, "\x83\x41\x83" },              // lone lead byte: an ordinary byte
+    };
+    for (auto &t : cases) {
+        CAPTURE(t.in);
+        char out[64];
+        int n = EscapeLiteral(t.in, out, t.room, IsShiftJisLead);
+        CHECK(std::string(out) == t.out);
+        CHECK(n == (int)strlen(t.out));
+    }
+}
+
+TEST_CASE("layout source of a described set of windows")
+{
+    ImageEntry images[] = {
+        { 3, 32, 1, "say \"hi\"", 10, 20, 320, 240, 100 },
+        { 4, 32, 0, "wide", 0, 0, 64, 64, 200 },
+        { 7, 8, 1, "C:\\dir", -5, 700, 16, 8, 50 },
+        { 9, 8, 0, "", 1, 2, 3, 4, 300 },
+    };
+    TextEntry texts[] = { { 0, 100, 50, 400, 300 }, { 5, 600, 0, 200, 100 } };
+    const char *captions[] = { "play\nstop", "a\"b" };
+    WindowSet set = { images, 4, texts, 2, {}, {} };
+    set.input = { 1, 30, 40, 2, 90, 60, { "Speed", "Item 1" } };
+    set.buttons = { 1, 0, 500, 2, 1, 208, 34, 2, captions };
+    char buffer[kSourceBytes];
+    SourceText s;
+    SourceInit(&s, buffer, sizeof buffer);
+    GenerateLayoutSource(set, &s, IsShiftJisLead);
+    CHECK_FALSE(s.cut);
+    CHECK(std::string(buffer) ==
+          "\t// NUBRIX --- Automatic Source Generator\n"
+          "\t// [Image Window]\n"
+          "\tNBX_CreateImage(3,\"say \\\"hi\\\"\",10,20,320,240,100);\n"
+          "\tNBX_CreateImageFL(4,\"wide\",0,0,64,64,200);\n"
+          "\tNBX_CreateImage8(7,\"C:\\\\dir\",-5,700,16,8,50);\n"
+          "\tNBX_CreateImage8FL(9,\"\",1,2,3,4,300);\n"
+          "\t// [Text Window]\n"
+          "\tNBX_OpenTextWindow(0,100,50,400,300);\n"
+          "\tNBX_OpenTextWindow(5,600,0,200,100);\n"
+          "\t// [Input Box]\n"
+          "\tNBX_OpenInputBox(30,40,2);\n"
+          "\tNBX_ResizeInputBox(90,60);\n"
+          "\tNBX_SetInputBoxTitle(0,\"Speed\");\n"
+          "\tNBX_SetInputBoxTitle(1,\"Item 1\");\n"
+          "\t// [Button Box]\n"
+          "\tNBX_OpenButtonBox(0,500,2,1);\n"
+          "\tNBX_ResizeButtonBox(208,34);\n"
+          "\tNBX_SetButtonBoxTitle(0,\"play\\nstop\");\n"
+          "\tNBX_SetButtonBoxTitle(1,\"a\\\"b\");\n"
+          "\tNBX_SetForeground(NBXMAINWINDOW);\n");
+    CHECK(s.length == (int)strlen(buffer));
+
+    // Only a text window: no image, input box or button box sections.
+    WindowSet plain = { nullptr, 0, texts, 1, {}, {} };
+    SourceInit(&s, buffer, sizeof buffer);
+    GenerateLayoutSource(plain, &s, IsShiftJisLead);
+    CHECK(std::string(buffer) == "\t// NUBRIX --- Automatic Source Generator\n\t// [Text Window]\n"
+                                 "\tNBX_OpenTextWindow(0,100,50,400,300);\n\tNBX_SetForeground(NBXMAINWINDOW);\n");
+}
+
+TEST_CASE("an over-long layout is cut at a whole line; no line outgrows its buffer")
+{
+    std::string title(600, '"');   // escapes to twice the length
+    std::vector<ImageEntry> images;
+    for (int i = 0; i < 256; i++) images.push_back({ i, 32, 1, title.c_str(), -2147483647 - 1, -2147483647 - 1, 2147483647, 2147483647, 2147483647 });
+    WindowSet set = { images.data(), 256, nullptr, 0, {}, {} };
+    std::vector<char> buffer(kSourceBytes + 16, '#');
+    SourceText s;
+    SourceInit(&s, buffer.data(), kSourceBytes);
+    GenerateLayoutSource(set, &s, IsShiftJisLead);
+    CHECK(s.cut);
+    std::string text(buffer.data());
+    CHECK(text.size() == (size_t)s.length);
+    CHECK(s.length <= kSourceBytes - 1);
+    CHECK(buffer[kSourceBytes] == '#');   // nothing written beyond the buffer
+    CHECK(text.back() == '\n');
+    CHECK(text.find("NBX_SetForeground") == std::string::npos);
+    size_t start = 0, longest = 0;
+    for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
+        std::string line = text.substr(start, end - start);
+        longest = std::max(longest, line.size() + 1);
+        if (line.rfind("\tNBX_CreateImage(", 0) == 0) CHECK(line.substr(line.size() - 2) == ");");
+    }
+    CHECK(longest < (size_t)kSourceLineBytes);
+    CHECK(s.length + longest + 1 > (size_t)kSourceBytes);   // the next line would not have fitted
 }
