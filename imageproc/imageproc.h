@@ -39,4 +39,14 @@ int  FlipImage(int n, bool horizontal);
 int  RotateImage(int n, bool right);
 int  RescaleImage(int n, int factor);
 
+// The charts of the "Information..." menu, on the current image. ReadRow
+// copies row y into w elements (words, or bytes for an 8-bit image; 0
+// outside). PlotProfile draws one channel of n elements chosen by mode (see
+// ProfileMode); the chroma plots draw the axes, labels and paths of a row
+// or of a block of rows packed one after another.
+void ReadRow(void *buffer, int y, int w);
+void PlotProfile(const void *buffer, int x0, int n, int mode, DWORD color);
+void PlotChromaLine(const DWORD *buffer, int n);
+void PlotChromaArea(int rows, const DWORD *buffer, int columns);
+
 #endif
