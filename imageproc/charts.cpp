@@ -7,21 +7,6 @@
 #include <stdio.h>
 #include <stdlib.h>
 
-// Runs a chart step on the current image with the shared pen, text cursor
-// and text colour.
-template <class Draw>
-static void OnCurrentChart(Draw draw)
-{
-    Canvas c;
-    if (!CurrentCanvas(&c)) return;
-    TextCursor cur = { nbx_fontCursorX, nbx_fontLineX, nbx_fontBaseY };
-    draw(c, cur);
-    nbx_fontCursorX = cur.x;
-    nbx_fontLineX = cur.lineX;
-    nbx_fontBaseY = cur.baseY;
-    StoreCanvasPen(c);
-}
-
 void ReadRow(void *buffer, int y, int w)
 {
     ReadImageArea(buffer, 0, y, w, 1);
@@ -29,12 +14,12 @@ void ReadRow(void *buffer, int y, int w)
 
 void PlotProfile(const void *buffer, int x0, int n, int mode, DWORD color)
 {
-    OnCurrentChart([&](Canvas &c, TextCursor &) { CanvasPlotProfile(c, buffer, x0, n, mode, color); });
+    WithCanvasAndCursor([&](Canvas &c, TextCursor &) { CanvasPlotProfile(c, buffer, x0, n, mode, color); });
 }
 
 void PlotChromaLine(const DWORD *buffer, int n)
 {
-    OnCurrentChart([&](Canvas &c, TextCursor &cur) {
+    WithCanvasAndCursor([&](Canvas &c, TextCursor &cur) {
         CanvasChromaAxes(c, cur, &nbx_tc);
         CanvasChromaPath(c, buffer, n, true);
     });
@@ -42,7 +27,7 @@ void PlotChromaLine(const DWORD *buffer, int n)
 
 void PlotChromaArea(int rows, const DWORD *buffer, int columns)
 {
-    OnCurrentChart([&](Canvas &c, TextCursor &cur) {
+    WithCanvasAndCursor([&](Canvas &c, TextCursor &cur) {
         CanvasChromaAxes(c, cur, &nbx_tc);
         for (int j = 0; j < rows; j++) CanvasChromaPath(c, buffer + (size_t)j * columns, columns, false);
     });
@@ -83,7 +68,7 @@ void RunLineProfile(int n, UINT id)
     int k = CreateChart(title, width, height);
     if (k >= 0) {
         if (chart->chroma) PlotChromaLine(row, w);
-        else OnCurrentChart([&](Canvas &c, TextCursor &cur) { CanvasProfileChart(c, cur, &nbx_tc, *chart, row, w); });
+        else WithCanvasAndCursor([&](Canvas &c, TextCursor &cur) { CanvasProfileChart(c, cur, &nbx_tc, *chart, row, w); });
         InvalidateRect(nbx_images[k].window, NULL, FALSE);
     }
     free(row);

@@ -5,6 +5,7 @@
 
 #include "shell/nbx_internal.h"
 #include "imageproc/imageproc_logic.h"
+#include "imageproc/text_logic.h"
 
 // The pen: the last point drawn, where polylines continue.
 extern int nbx_penX, nbx_penY;
@@ -23,6 +24,21 @@ extern PickState nbx_pick;
 // image is out of range or free. StoreCanvasPen puts the pen back.
 bool CurrentCanvas(Canvas *c);
 void StoreCanvasPen(const Canvas &c);
+
+// Runs a drawing step on the current image with the pen and the shared text
+// cursor, and stores both back; without a current image nothing happens.
+template <class Draw>
+void WithCanvasAndCursor(Draw draw)
+{
+    Canvas c;
+    if (!CurrentCanvas(&c)) return;
+    TextCursor cur = { nbx_fontCursorX, nbx_fontLineX, nbx_fontBaseY };
+    draw(c, cur);
+    nbx_fontCursorX = cur.x;
+    nbx_fontLineX = cur.lineX;
+    nbx_fontBaseY = cur.baseY;
+    StoreCanvasPen(c);
+}
 
 // "Change": the colour dialog, owned by `owner`, sets the drawing colour
 // and both text colours from its result.

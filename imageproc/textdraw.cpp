@@ -8,30 +8,15 @@
 
 static bool IsAnsiLead(unsigned char b) { return IsDBCSLeadByte(b) != 0; }
 
-// Runs a drawing step with the cursor of the shell's state; without a
-// current image nothing is drawn and the cursor stays.
-template <class Draw>
-static void WithCursor(Draw draw)
-{
-    Canvas c;
-    if (!CurrentCanvas(&c)) return;
-    TextCursor cur = { nbx_fontCursorX, nbx_fontLineX, nbx_fontBaseY };
-    draw(c, cur);
-    nbx_fontCursorX = cur.x;
-    nbx_fontLineX = cur.lineX;
-    nbx_fontBaseY = cur.baseY;
-    StoreCanvasPen(c);
-}
-
 void PutChar(int c)
 {
-    WithCursor([&](Canvas &canvas, TextCursor &cur) { CanvasPutChar(canvas, cur, nbx_tc, (unsigned char)c); });
+    WithCanvasAndCursor([&](Canvas &canvas, TextCursor &cur) { CanvasPutChar(canvas, cur, nbx_tc, (unsigned char)c); });
 }
 
 void PutString(const char *s)
 {
     if (!s) return;
-    WithCursor([&](Canvas &canvas, TextCursor &cur) { CanvasPutString(canvas, cur, nbx_tc, s, IsAnsiLead); });
+    WithCanvasAndCursor([&](Canvas &canvas, TextCursor &cur) { CanvasPutString(canvas, cur, nbx_tc, s, IsAnsiLead); });
 }
 
 void PrintText(const char *format, ...)

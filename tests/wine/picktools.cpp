@@ -426,3 +426,47 @@ TEST_CASE("clipboard: copy, cut and paste round trips, placed paste, foreign and
     CHECK(GetObjectW(white, sizeof info, &info) == 0);
     for (int n : { 5, 6, 7, 8 }) Destroy(n);
 }
+
+TEST_CASE("charts: the clicked row or marked block charted as the first free image, which becomes current")
+{
+    // Image 0: row 5 pure red, 6 grey, 7 white; 8-bit image 2: index 200 on row 3.
+    REQUIRE(Create(0, 40, 30) == 0);
+    REQUIRE(Create(2, 40, 30, 8) == 0);
+    for (int x = 0; x < 40; x++) {
+        nbx_pixels[0][5 * 40 + x] = 0xFF0000;
+        nbx_pixels[0][6 * 40 + x] = 0x808080;
+        nbx_pixels[0][7 * 40 + x] = 0xFFFFFF;
+        nbx_pixels8[2][3 * 40 + x] = 200;
+    }
+    struct Pixel { int x, y; DWORD value; };
+    struct Case {
+        int source;
+        UINT id;
+        const char *script, *title;
+        int w, h;
+        std::vector<Pixel> pixels;
+    } cases[] = {
+        { 0, 1016, "c3,5", "RGB(Y=5)", 52, 128, { { 12, 0, 0xFF0000 }, { 51, 127, 0x0000FF } } },
+        { 0, 1017, "c3,6", "HSV(Y=6)", 52, 128, { { 12, 64, 0x00FFFF }, { 12, 127, 0xFF00FF } } },
+        { 0, 1018, "c3,7", "YCrCb(Y=7)", 60, 128, { { 20, 0, 0xFFFFFF }, { 59, 64, 0x8888FF } } },
+        { 2, 1070, "c3,3", "Luminance(Y=3)", 52, 128, { { 12, 28, 0xFFFFFF }, { 12, 27, 0 } } },
+        // 40 grey pixels make one point, drawn last by pixel 39 in magenta.
+        { 0, 1021, "c3,6", "CrCb(Y=6)", 256, 256, { { 128, 128, 0xFF00FF }, { 0, 128, 0x808080 }, { 128, 255, 0x808080 } } },
+        // Over the right edge: columns 40..45 read black, at the axis crossing.
+        { 0, 1022, "c45,6 c35,5", "CrCb(35,5)-(45,6)", 256, 256, { { 86, 0, 0xFFFFFF }, { 128, 128, 0xFFFFFF }, { 0, 128, 0x808080 } } },
+    };
+    for (auto &k : cases) {
+        CAPTURE(k.id);
+        RunCommand(k.source, k.id, k.script);
+        REQUIRE(nbx_images[1].inUse == 1);
+        CHECK((nbx_curImage == 1 && nbx_images[1].bits == 32));
+        CHECK((std::string(nbx_images[1].title) == k.title && nbx_images[1].width == k.w && nbx_images[1].height == k.h));
+        for (const Pixel &p : k.pixels) CHECK(At(1, p.x, p.y) == p.value);
+        if (k.id == 1016) CHECK(nbx_tc == 0x0000FF);
+        Destroy(1);
+    }
+    RunCommand(0, 1016, "r");
+    CHECK(nbx_images[1].inUse == 0);
+    Destroy(0);
+    Destroy(2);
+}
