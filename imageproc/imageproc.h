@@ -39,4 +39,9 @@ int  FlipImage(int n, bool horizontal);
 int  RotateImage(int n, bool right);
 int  RescaleImage(int n, int factor);
 
+// The line the text commands draw: prompts "Text>" in the text window and
+// reads it, the current image (in range) staying current. False when Exit
+// came while it waited or the image was closed; nothing is drawn then.
+bool AskTextForImage(char line[256]);
+
 #endif

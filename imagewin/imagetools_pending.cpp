@@ -5,5 +5,3 @@
 
 void RunLineProfile(int, UINT) {}
 void RunAreaChroma(int) {}
-void RunDrawText(void) {}
-void RunTrueTypeDraw(void) {}
