@@ -65,4 +65,9 @@ void PlotProfile(const void *buffer, int x0, int n, int mode, DWORD color);
 void PlotChromaLine(const DWORD *buffer, int n);
 void PlotChromaArea(int rows, const DWORD *buffer, int columns);
 
+// The line the text commands draw: prompts "Text>" in the text window and
+// reads it, the current image (in range) staying current. False when Exit
+// came while it waited or the image was closed; nothing is drawn then.
+bool AskTextForImage(char line[256]);
+
 #endif

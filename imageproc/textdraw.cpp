@@ -31,3 +31,29 @@ void PrintText(const char *format, ...)
     if (length > 4095) text[AnsiCutLength(text, 4095, 4095, IsAnsiLead)] = 0;
     PutString(text);
 }
+
+bool AskTextForImage(char line[256])
+{
+    int n = nbx_curImage;
+    NBX_ShowTextWindow();
+    NBX_Printf("Text>");
+    line[0] = 0;
+    NBX_InputText(line);
+    if (nbx_quit || !nbx_images[n].inUse) return false;
+    if (nbx_curImage != n) SelectImage(n);   // another window was chosen meanwhile
+    return true;
+}
+
+// "Draw Text": the typed line in the built-in font, its baseline on the
+// clicked point, in the drawing colour.
+void RunDrawText(void)
+{
+    int n = nbx_curImage, x, y;
+    if ((unsigned)n >= 256 || PickPoint(n, &x, &y) != 0) return;
+    char line[256];
+    if (!AskTextForImage(line)) return;
+    nbx_fontCursorX = nbx_fontLineX = x;
+    nbx_fontBaseY = y;
+    nbx_tc = nbx_drawColor;
+    PrintText("%s", line);
+}

@@ -102,6 +102,20 @@ void PutTrueTypeString(const char *s)
 // as it was (the dialog may have rewritten the description it was handed);
 // the cell size stays what "Draw" last set, and a colour chosen in the
 // dialog is not used (TrueType text keeps nbx_tttc).
+// TrueType "Draw": the box marked is one double-width cell; the typed line
+// starts at its left edge with its baseline on the box's bottom row.
+void RunTrueTypeDraw(void)
+{
+    int n = nbx_curImage, left, right, top, bottom;
+    if ((unsigned)n >= 256 || PickRect(n, &left, &right, &top, &bottom) != 0) return;
+    char line[256];
+    if (!AskTextForImage(line)) return;
+    nbx_fontBaseY = bottom;
+    nbx_fontCursorX = nbx_fontLineX = left;
+    SetTrueTypeSize(right - left + 1, bottom - top + 1);   // a failure draws with the old font
+    PutTrueTypeString(line);
+}
+
 void RunFontChange(HWND owner)
 {
     LOGFONTW font;

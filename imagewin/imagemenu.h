@@ -1,5 +1,5 @@
 // imagemenu.h - the image windows' popup menus, their command dispatch and
-// mouse handling, and the commands whose tools are still to come.
+// mouse handling, and the commands the menus run.
 #ifndef NBX_IMAGEMENU_H
 #define NBX_IMAGEMENU_H
 
@@ -15,7 +15,7 @@ void RunImageCommand(HWND window, UINT id);
 // waits on this window, otherwise the popup menus.
 void OnImageMouse(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-// Commands routed here until their tools exist; each does nothing yet.
+// The commands of the menus, each in the file of its tool.
 void RunCutCommand(int n);                   // 1011
 void RunCopyCommand(int n);                  // 1012
 void RunPasteCommand(int n, bool atCorner);  // 1013 (picked place), 1014 (corner)

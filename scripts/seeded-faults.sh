@@ -6,8 +6,9 @@
 # --tree: the tree to copy (default: this repository's working tree), so the
 # table of an older suite can be made from a checkout of it; the fault list is
 # always this repository's. --only: faults whose name matches. The scratch
-# copy and its build live in $NUBRIX_FAULTS_DIR (default /tmp/nubrix-faults)
-# and are replaced by each run.
+# copy and its build live in $NUBRIX_FAULTS_DIR (default: a folder under /tmp
+# named after the tree, so checkouts side by side do not share one) and are
+# replaced by each run.
 set -u
 HERE="$(cd "$(dirname "$0")" && pwd)"
 ROOT="$(cd "$HERE/.." && pwd)"
@@ -25,7 +26,7 @@ while [ $# -gt 0 ]; do
     *) echo "unknown argument $1" >&2; exit 2 ;;
   esac
 done
-WORK="${NUBRIX_FAULTS_DIR:-/tmp/nubrix-faults}"
+WORK="${NUBRIX_FAULTS_DIR:-/tmp/nubrix-faults-$(printf %s "$TREE" | cksum | cut -d" " -f1)}"
 SRC="$WORK/src"
 export NUBRIX_BUILD_DIR="$WORK/build"
 source "$HERE/common.sh"
@@ -108,7 +109,7 @@ fi
 bash "$ROOT/scripts/install-deps.sh"
 rm -rf "$SRC"
 mkdir -p "$SRC"
-tar -C "$TREE" --exclude=./build --exclude=./.git -cf - . | tar -C "$SRC" -xf -
+tar -C "$TREE" --exclude=./build --exclude=./build-pe --exclude=./.git -cf - . | tar -C "$SRC" -xf -
 cmake -S "$SRC" -B "$BUILD" -DCMAKE_TOOLCHAIN_FILE="$SRC/cmake/winelib-toolchain.cmake" >/dev/null
 cmake --build "$BUILD" -j"$(nproc)" >"$WORK/build.log" 2>&1 || { tail -20 "$WORK/build.log"; exit 1; }
 if [ -n "$OUT" ]; then

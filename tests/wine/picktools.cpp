@@ -3,6 +3,7 @@
 // real clipboard.
 #include "harness.h"
 #include "imageproc/imageproc.h"
+#include "imageproc/text_logic.h"
 #include "imagewin/clipboard.h"
 #include "imagewin/imagewin_logic.h"
 #include <stdio.h>
@@ -217,6 +218,7 @@ TEST_CASE("drawing commands draw what the tools gathered; Pick takes the colour"
         UINT id;
         const char *script;
         void (*draw)(Canvas &);
+        const char *typed = nullptr;   // the line a text command asks for
     } cases[] = {
         { 1032, "c30,20 c2,3", [](Canvas &c) { CanvasDrawLine(c, 0x12AB34, 30, 20, 2, 3); } },
         { 1034, "c5,7", [](Canvas &c) { CanvasDrawLine(c, 0x12AB34, 0, 7, 39, 7); } },
@@ -228,6 +230,11 @@ TEST_CASE("drawing commands draw what the tools gathered; Pick takes the colour"
         { 1040, "c20,15 c23,19", [](Canvas &c) { CanvasFillCircle(c, 0x12AB34, 20, 15, 5); } },
         { 1041, "c20,15 c23,19", [](Canvas &c) { CanvasXorFillCircle(c, 20, 15, 5); } },
         { 1043, "c1,1", [](Canvas &c) { CanvasFillBox(c, 0x12AB34, 0, 0, 39, 29); } },
+        { 1042, "c10,30", [](Canvas &c) {
+              TextCursor cur = { 10, 10, 30 };
+              CanvasPutString(c, cur, 0x12AB34, "Ag", [](unsigned char) { return false; });
+          }, "Ag" },
+        { 1042, "r", [](Canvas &) {} },
         { 1036, "c30,20 r r", [](Canvas &) {} },
         { 1040, "c20,15 s", [](Canvas &) {} },
     };
@@ -240,9 +247,38 @@ TEST_CASE("drawing commands draw what the tools gathered; Pick takes the colour"
         Canvas c = MakeCanvas(want.data(), 32, 40, 30);
         k.draw(c);
         RunCommand(3, k.id, k.script);
+        if (k.typed) {
+            REQUIRE(nbxt::WaitFor([] { return nbx_inputActive != 0; }));
+            nbxt::TypeText(TextWindowHandle(CurrentTextWindow()), k.typed);
+            nbxt::TypeText(TextWindowHandle(CurrentTextWindow()), "\r");
+            REQUIRE(nbxt::WaitFor([] { return nbx_inputActive == 0; }));
+            Settle();
+        }
+        CHECK(nbx_inputActive == 0);
         CHECK(Bytes(3) == want);
         nbx_stop = 0;
     }
+
+    // TrueType "Draw": the marked box is one double-width cell; the glyph
+    // stays inside it in the TrueType colour.
+    nbxt::OnUser([] { ClearImage(3); });
+    nbx_tttc = 0xFF0000;
+    RunCommand(3, 1048, "c4,2 c35,25");
+    REQUIRE(nbxt::WaitFor([] { return nbx_inputActive != 0; }));
+    nbxt::TypeText(TextWindowHandle(CurrentTextWindow()), "H\r");
+    REQUIRE(nbxt::WaitFor([] { return nbx_inputActive == 0; }));
+    Settle();
+    LOGFONTW font;
+    nbxt::OnUser([&] { GetObjectW(nbx_ttFont, sizeof font, &font); });
+    CHECK((font.lfWidth == 16 && font.lfHeight == 24));
+    int inside = 0, outside = 0;
+    for (int y = 0; y < 30; y++)
+        for (int x = 0; x < 40; x++)
+            if (nbx_pixels[3][y * 40 + x] == 0xFF0000) (x >= 4 && x <= 35 && y >= 2 && y <= 25 ? inside : outside)++;
+    CHECK(inside > 20);
+    CHECK(outside == 0);
+    CHECK(nbx_fontBaseY == 25);
+    CHECK(nbx_fontCursorX > 4);
 
     // Pick: 32-bit pixels give both colours; 8-bit ones the index and its
     // palette colour. The built-in font colour stays.
