@@ -89,9 +89,10 @@ void RunAreaChroma(int n)
     }
     int w = (int)wide, h = (int)high;
     ReadImageArea(block, left, top, w, h);   // n is current after the pick
-    if (CreateChart(title, kChromaSize, kChromaSize) >= 0) {
+    int k = CreateChart(title, kChromaSize, kChromaSize);
+    if (k >= 0) {
         PlotChromaArea(h, block, w);
-        NBX_DrawImage(nbx_curImage);
+        NBX_DrawImage(k);
     }
     free(block);
 }
