@@ -63,7 +63,7 @@ static void FormatNumberTitle(char *title, size_t size, int n, const char *name)
 
 // ------------------------------------------------------------- commands
 
-void RunPasteCommand(void)
+void PasteClipboardAsNewImage(void)
 {
     if (!CreationAllowed()) return;
     DWORD palette[256];

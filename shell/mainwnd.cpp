@@ -165,7 +165,7 @@ static void OnCommand(HWND window, UINT id)
     case CMD_STOP: OnStop(); break;
     case CMD_EXIT: OnExit(window); break;
     case CMD_WINDOW_INFO: OnWindowInfo(); break;
-    case CMD_PASTE: RunPasteCommand(); break;
+    case CMD_PASTE: PasteClipboardAsNewImage(); break;
     case CMD_NEW_IMAGE: RunImageWindowCommand(); break;
     case CMD_NEW_TEXT: RunTextWindowCommand(); break;
     case CMD_NEW_INPUTBOX: RunInputBoxCommand(); break;

@@ -70,7 +70,7 @@ LRESULT CALLBACK MainWindowProc(HWND, UINT, WPARAM, LPARAM);
 // Windows made by hand from the main window (shell/creation.cpp), on the
 // main thread: Paste 1026, "Image Window" 1027, "Text Window" 1028, "Input
 // Box" 1044, "Button Box" 1051, and WM_DROPFILES (releases the drop).
-void RunPasteCommand(void);
+void PasteClipboardAsNewImage(void);
 void RunImageWindowCommand(void);
 void RunTextWindowCommand(void);
 void RunInputBoxCommand(void);
