@@ -1,5 +1,6 @@
 // mainwnd.cpp - the main window: drop-in animation, Start / Stop / Exit from
-// the menu bar, the popup menu and the keys, and the window-information route.
+// the menu bar, the popup menu and the keys, and the routes to the
+// window-information report and to the creation commands (creation.cpp).
 #include "shell/nbx_internal.h"
 #include "shell/shell_logic.h"
 
@@ -164,9 +165,11 @@ static void OnCommand(HWND window, UINT id)
     case CMD_STOP: OnStop(); break;
     case CMD_EXIT: OnExit(window); break;
     case CMD_WINDOW_INFO: OnWindowInfo(); break;
-    // Paste and the creation commands (1026, 1027, 1028, 1044, 1051) and
-    // dropped files are served by interactive window creation, which this
-    // build does not include yet.
+    case CMD_PASTE: PasteClipboardAsNewImage(); break;
+    case CMD_NEW_IMAGE: RunImageWindowCommand(); break;
+    case CMD_NEW_TEXT: RunTextWindowCommand(); break;
+    case CMD_NEW_INPUTBOX: RunInputBoxCommand(); break;
+    case CMD_NEW_BUTTONBOX: RunButtonBoxCommand(); break;
     }
 }
 
@@ -203,7 +206,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         SnapMovingRect(window, (RECT *)lParam);
         return 0;
     case WM_DROPFILES:
-        DragFinish((HDROP)wParam);
+        OpenDroppedFiles((HDROP)wParam);
         return 0;
     }
     return DefWindowProcW(window, message, wParam, lParam);

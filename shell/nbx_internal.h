@@ -67,6 +67,16 @@ void SnapMovingRect(HWND window, RECT *rect);
 
 LRESULT CALLBACK MainWindowProc(HWND, UINT, WPARAM, LPARAM);
 
+// Windows made by hand from the main window (shell/creation.cpp), on the
+// main thread: Paste 1026, "Image Window" 1027, "Text Window" 1028, "Input
+// Box" 1044, "Button Box" 1051, and WM_DROPFILES (releases the drop).
+void PasteClipboardAsNewImage(void);
+void RunImageWindowCommand(void);
+void RunTextWindowCommand(void);
+void RunInputBoxCommand(void);
+void RunButtonBoxCommand(void);
+void OpenDroppedFiles(HDROP drop);
+
 // ANSI <-> UTF-16 at window, menu and clipboard boundaries. Both always
 // terminate the output; the result is the number of units written.
 int  NbxAnsiToWide(const char *text, WCHAR *out, int outUnits);

@@ -31,6 +31,26 @@ inline unsigned MsecElapsed(int later, int earlier)
     return (unsigned)later - (unsigned)earlier;
 }
 
+// The lowest number whose entry of open[0..count) is false; -1 when all are.
+int LowestFreeNumber(const bool *open, int count);
+
+// Offers image numbers *next, *next + 1, ... (below 256) to create(n) until
+// it returns 0, and returns that number. Result 1 (number in use) moves on
+// to the next number; other positive results move on only with
+// retryAnyFailure; a negative one stops. *next ends past the last number
+// offered, so files of one drop share it. -1 when nothing was created.
+template <typename Create>
+int CreateAtNextFree(int *next, bool retryAnyFailure, Create create)
+{
+    while (*next < 256) {
+        int n = (*next)++;
+        int result = create(n);
+        if (result == 0) return n;
+        if (result < 0 || (result != 1 && !retryAnyFailure)) return -1;
+    }
+    return -1;
+}
+
 // The offsets of the main window's drop animation (they add up to 55).
 extern const int kDropOffsets[28];
 

@@ -22,7 +22,10 @@ static struct {
     volatile int x, y, width, height, bits, zoom;
     const char *volatile fileName;
     volatile HBITMAP bitmap;
-    volatile int result;
+    // Where the caller wants the result: every call waits in a frame of its
+    // own, and a drop or command served by that wait's pumping may post
+    // requests of its own before the outer call has read its result.
+    volatile int *result;
 } request;
 
 // ------------------------------------------------------------------ pumps
@@ -75,13 +78,14 @@ static void PostRequest(int code, Fill fill)
 
 int RequestCreateImage(int index, const char *name, int width, int height, int bits)
 {
-    request.result = 4;
+    volatile int result = 4;
     PostRequest(NBX_REQ_CREATE_IMAGE, [&] {
+        request.result = &result;
         request.index = index; request.name = name;
         request.width = width; request.height = height; request.bits = bits;
         request.x = request.y = -1; request.zoom = 100;
     });
-    return request.result;
+    return result;
 }
 
 void RequestRedrawImage(int index)
@@ -91,11 +95,12 @@ void RequestRedrawImage(int index)
 
 int RequestLoadImageFile(int index, const char *file)
 {
-    request.result = 1;
+    volatile int result = 1;
     PostRequest(NBX_REQ_LOAD_IMAGE, [&] {
+        request.result = &result;
         request.index = index; request.fileName = file; request.x = request.y = 0;
     });
-    return request.result;
+    return result;
 }
 
 void RequestPasteBitmap(HBITMAP bitmap)
@@ -136,7 +141,7 @@ void ServiceRequest(void)
     int index = request.index;
     switch (nbx_request) {
     case NBX_REQ_CREATE_IMAGE:
-        request.result = index < 256
+        *request.result = index < 256
             ? CreateImageWindow(request.zoom, index, request.name, request.x, request.y,
                                 request.width, request.height, request.bits)
             : 4;
@@ -146,7 +151,7 @@ void ServiceRequest(void)
         break;
     case NBX_REQ_LOAD_IMAGE:
         SelectImage(index);
-        request.result = LoadImageFile(request.fileName, request.x, request.y);
+        *request.result = LoadImageFile(request.fileName, request.x, request.y);
         RestoreImage();
         break;
     case NBX_REQ_PASTE_BITMAP:

@@ -116,3 +116,15 @@ TEST_CASE("request channel: done flag order, a redraw does not wait, the next re
     nbx_request = 0;
     nbx_done = 1;
 }
+
+TEST_CASE("window numbers: the lowest free one; one drop's files share the next number; Paste goes on after any failure")
+{
+    bool open[3] = { true, false, true };
+    CHECK((LowestFreeNumber(open, 3) == 1 && LowestFreeNumber(open, 1) == -1));
+    auto create = [](int n) { return n == 0 || n == 2 ? 1 : n == 5 ? 2 : 0; };   // 0 and 2 in use, 5 too big
+    std::string got;
+    for (int next = 0, file = 0; file < 5; file++) got += std::to_string(CreateAtNextFree(&next, false, create)) + " ";
+    CHECK(got == "1 3 4 -1 6 ");
+    int next = 0;
+    CHECK(CreateAtNextFree(&next, true, [](int n) { return n < 255 ? 2 : 0; }) == 255);
+}
