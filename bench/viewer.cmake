@@ -22,7 +22,7 @@ if(TARGET nbx_viewer_core)
             xvfb-run -a -s "-screen 0 1280x1024x24" ${PROJECT_BINARY_DIR}/viewer_bench.exe
     COMMAND ${PROJECT_BINARY_DIR}/viewer_bench_accuracy ${PROJECT_BINARY_DIR}/testmovies
     WORKING_DIRECTORY ${NBX_BENCH_RUN}
-    DEPENDS viewer_bench ${PROJECT_BINARY_DIR}/viewer_bench_accuracy
+    DEPENDS viewer_bench ${PROJECT_BINARY_DIR}/viewer_bench_accuracy nbx_large_sample
     USES_TERMINAL VERBATIM)
 
   set(NBX_ACCURACY ${PROJECT_BINARY_DIR}/viewer_bench_accuracy)
@@ -30,9 +30,9 @@ if(TARGET nbx_viewer_core)
     OUTPUT ${NBX_ACCURACY}
     COMMAND ${NBX_HOST_CXX} -std=c++17 -O2 -Wall -Wextra -I${NBX_OPENCV_INCLUDE} -I${PROJECT_SOURCE_DIR}
             ${CMAKE_CURRENT_SOURCE_DIR}/viewer_bench_accuracy.cpp ${PROJECT_SOURCE_DIR}/viewer/video_source.cpp
-            -o ${NBX_ACCURACY} -lopencv_videoio -lopencv_core
+            -o ${NBX_ACCURACY} -pthread -lopencv_videoio -lopencv_core
     DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/viewer_bench_accuracy.cpp ${PROJECT_SOURCE_DIR}/viewer/video_source.cpp
-            ${PROJECT_SOURCE_DIR}/viewer/viewer_logic.h
+            ${PROJECT_SOURCE_DIR}/viewer/viewer_logic.h ${PROJECT_SOURCE_DIR}/viewer/frame_cache.h
     VERBATIM)
   add_custom_target(viewer_bench_accuracy ALL DEPENDS ${NBX_ACCURACY})
 endif()

@@ -34,17 +34,21 @@ static void DrawFrame(cv::Mat &frame, int index, int frames)
     std::string text = std::to_string(index);
     int font = cv::FONT_HERSHEY_SIMPLEX;
     int usableH = strip.top > 0 ? strip.top : h;
-    // The largest scale at which the number fits, up to the height it may use.
+    // The largest scale at which the widest number of the movie fits, up to
+    // the height it may use. One scale for all frames: a jump in size would
+    // look like a scene cut to an encoder and earn an extra keyframe.
+    std::string widest = std::to_string(frames > 1 ? frames - 1 : 0);
     double scale = 1.0;
     int thickness = 1, baseline = 0;
     for (double s = 0.2; s < 40; s += 0.1) {
         int th = (int)(s * 2.5) > 1 ? (int)(s * 2.5) : 1;
-        cv::Size size = cv::getTextSize(text, font, s, th, &baseline);
+        cv::Size size = cv::getTextSize(widest, font, s, th, &baseline);
         if (size.width > w * 9 / 10 || size.height + baseline > usableH * 7 / 10) break;
         scale = s;
         thickness = th;
     }
-    cv::Size size = cv::getTextSize(text, font, scale, thickness, &baseline);
+    // Placed in the box of the widest number, so it does not shift either.
+    cv::Size size = cv::getTextSize(widest, font, scale, thickness, &baseline);
     cv::Point origin((w - size.width) / 2, (usableH + size.height) / 2);
     cv::putText(frame, text, origin, font, scale, cv::Scalar(0, 0, 0), thickness + 4, cv::LINE_AA);
     cv::putText(frame, text, origin, font, scale, cv::Scalar(255, 255, 255), thickness, cv::LINE_AA);

@@ -3,7 +3,8 @@
 //
 // Playback runs as fast as frames can be read, converted and copied; the
 // buttons are polled (their press counters are read and reset), and while
-// paused or stopped the loop keeps the windows alive by printing "".
+// paused or stopped the loop keeps the windows alive by printing "" and rests
+// between scans that found no press.
 #include "shell/nbx_internal.h"
 #include "viewer/viewer.h"
 #include "viewer/viewer_logic.h"
@@ -66,6 +67,17 @@ void PumpWhileScanning()
 {
     if (TextWindowHandle(CurrentTextWindow())) NBX_Printf("");
     else NBX_PumpMessages();
+}
+
+// Paused or stopped, after a scan without a press: sleeps until a message
+// arrives (a press is one) or a few milliseconds pass, so Stop and Exit, which
+// only set flags, are still seen at once. A press taken in by a pump late in
+// the scan waits at most this long.
+const DWORD kRestMs = 10;
+
+void RestUntilInput()
+{
+    MsgWaitForMultipleObjectsEx(0, NULL, kRestMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
 }
 
 void PrintProperties(const Movie &movie)
@@ -194,11 +206,14 @@ Outcome Play(Movie &movie)
                 continue;
             }
         }
+        bool pressed = false;
         for (int k = 0; k < kButtonCount; k++) {
             PumpWhileScanning();
             if (!NBX_GetButton(k)) continue;
+            pressed = true;
             if (ButtonAction(k, movie, paused)) return kBreakOut;
         }
+        if (!pressed) RestUntilInput();
     }
 }
 
