@@ -70,14 +70,19 @@ void PumpWhileScanning()
 }
 
 // Paused or stopped, after a scan without a press: sleeps until a message
-// arrives (a press is one) or a few milliseconds pass, so Stop and Exit, which
-// only set flags, are still seen at once. A press taken in by a pump late in
-// the scan waits at most this long.
-const DWORD kRestMs = 10;
+// arrives (a press is one), looking at the flags every few milliseconds so
+// Stop and Exit, which only set flags, are still seen at once. A press taken
+// in by a pump after its button's turn in the scan sends no further message:
+// a scan every quarter of a second picks it up.
+const DWORD kFlagCheckMs = 10;
+const DWORD kScanEveryMs = 250;
 
 void RestUntilInput()
 {
-    MsgWaitForMultipleObjectsEx(0, NULL, kRestMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    DWORD start = GetTickCount();
+    while (!nbx_quit && GetTickCount() - start < kScanEveryMs)
+        if (MsgWaitForMultipleObjectsEx(0, NULL, kFlagCheckMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE) == WAIT_OBJECT_0)
+            return;
 }
 
 void PrintProperties(const Movie &movie)
