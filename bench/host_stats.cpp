@@ -35,3 +35,9 @@ extern "C" double NbxHostResidentMB(int peak)
     std::fclose(f);
     return kb / 1024.0;
 }
+
+extern "C" void NbxHostSetEnv(const char *name, const char *value)
+{
+    if (value) setenv(name, value, 1);
+    else unsetenv(name);
+}

@@ -14,6 +14,9 @@ extern "C" {
 double NbxHostProcessSeconds(void);
 /* Resident memory in MB: now, or the peak so far when `peak` is non-zero. */
 double NbxHostResidentMB(int peak);
+/* Sets (or with NULL removes) a variable of the host environment, which the
+ * video source reads when it opens a movie. */
+void NbxHostSetEnv(const char *name, const char *value);
 
 #ifdef __cplusplus
 }

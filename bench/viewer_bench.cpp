@@ -6,15 +6,16 @@
 //  (a) raw decode: frames/s of the video source alone;
 //  (c) the viewer: its own loop (the real ViewerMain, the file chosen through
 //      its real dialog), counted by reading the index strip of image 0's
-//      buffer every few milliseconds;
+//      buffer every few milliseconds; and (c0) the same with the video
+//      source's read-ahead turned off (NBX_READ_AHEAD=0);
 //  (b) bare loop: decode + convert + draw to a plain window as the viewer
 //      draws (a plain copy at 100 %, else stretched to image 0's displayed
 //      size in its stretch mode), no framework;
 // then, in the viewer paused: the time from a press to its frame in image 0
 // for ">>", the first "<" after it (a keyframe interval's first), the median
 // of the next 20 "<", "> 10" and "<<"; processor use over 5 s (user + system
-// time of every thread, from the host kernel); peak resident memory once
-// ">" presses have filled the frame cache. Finally resident memory over
+// time of every thread, from the host kernel); resident memory once ">"
+// presses have filled the frame cache. Finally resident memory over
 // 10,000 frames of looped MJPEG playback.
 // Run it under Xvfb from a folder holding both movies (see bench/viewer.cmake).
 #include "viewer_drive.h"
@@ -207,14 +208,35 @@ static Stepping Step(int count)
     for (int f = 2; f < 2 + steps; f++)
         if (PressAndTime(nbxv::kForward, f) < 0) break;
     s.cachedFrames = steps;
-    s.peakMB = NbxHostResidentMB(1);
+    s.peakMB = NbxHostResidentMB(0);
     return s;
 }
 
 struct MovieFigures {
-    double raw = 0, bare = 0, viewer = 0;
+    double raw = 0, bare = 0, viewer = 0, viewerNoAhead = 0;
     Stepping stepping;
 };
+
+// Opens the movie in the viewer, measures its playback, then the stepping
+// when asked, and breaks back to the dialog.
+static double ViewerRun(const char *name, int count, int frames, bool readAhead, Display *d, Stepping *s)
+{
+    NbxHostSetEnv("NBX_READ_AHEAD", readAhead ? NULL : "0");
+    if (!vt::ChooseFile(name)) return 0;
+    nbxt::WaitFor([] { return nbx_images[0].inUse != 0; }, 10000);
+    double fps = ViewerPlayback(count, frames);
+    if (d) {
+        d->zoom = nbx_images[0].zoom;
+        d->dispWidth = nbx_images[0].dispWidth;
+        d->dispHeight = nbx_images[0].dispHeight;
+        d->stretchMode = GetStretchBltMode(nbx_images[0].windowDC);
+    }
+    if (s) *s = Step(count);
+    vt::Press(vt::kBreakButton);
+    nbxt::WaitFileDialog(NULL, 30000);
+    NbxHostSetEnv("NBX_READ_AHEAD", NULL);
+    return fps;
+}
 
 static MovieFigures Measure(const char *name, int frames, int rounds)
 {
@@ -231,32 +253,28 @@ static MovieFigures Measure(const char *name, int frames, int rounds)
            rounds);
     fflush(stdout);
     for (int r = 0; r < rounds; r++) {
-        double a = RawDecode(name, frames);
-        if (!vt::ChooseFile(name)) return m;
-        nbxt::WaitFor([] { return nbx_images[0].inUse != 0; }, 10000);
-        double c = ViewerPlayback(count, frames);
         Display d;
-        d.zoom = nbx_images[0].zoom;
-        d.dispWidth = nbx_images[0].dispWidth;
-        d.dispHeight = nbx_images[0].dispHeight;
-        d.stretchMode = GetStretchBltMode(nbx_images[0].windowDC);
-        if (r == rounds - 1) m.stepping = Step(count);
-        vt::Press(vt::kBreakButton);
-        nbxt::WaitFileDialog(NULL, 30000);
+        double a = RawDecode(name, frames);
+        double c = ViewerRun(name, count, frames, true, &d, NULL);
+        double c0 = ViewerRun(name, count, frames, false, NULL, NULL);
         double b = BareLoop(name, frames, d);
-        printf("  round %d: (a) raw decode %7.1f  (b) bare loop %7.1f  (c) viewer %7.1f frames/s"
-               "  (image 0 at %d %%)  c/a %.3f  c/b %.3f\n", r + 1, a, b, c, d.zoom, c / a, c / b);
+        printf("  round %d: (a) raw decode %6.1f  (b) bare loop %6.1f  (c) viewer %6.1f  (c0) without read-ahead"
+               " %6.1f frames/s  (image 0 at %d %%)  c/a %.3f  c0/a %.3f\n", r + 1, a, b, c, c0, d.zoom, c / a,
+               c0 / a);
         fflush(stdout);
         m.raw += a / rounds;
         m.bare += b / rounds;
         m.viewer += c / rounds;
+        m.viewerNoAhead += c0 / rounds;
     }
+    ViewerRun(name, count, frames / 4, true, NULL, &m.stepping);
     const Stepping &s = m.stepping;
-    printf("  playback (mean): raw %.1f, bare %.1f, viewer %.1f frames/s; viewer / raw = %.3f, viewer / bare = %.3f\n",
-           m.raw, m.bare, m.viewer, m.viewer / m.raw, m.viewer / m.bare);
+    printf("  playback (mean): raw %.1f, bare %.1f, viewer %.1f (without read-ahead %.1f) frames/s;"
+           " viewer / raw = %.3f (without %.3f), viewer / bare = %.3f\n", m.raw, m.bare, m.viewer,
+           m.viewerNoAhead, m.viewer / m.raw, m.viewerNoAhead / m.raw, m.viewer / m.bare);
     printf("  press to frame: \">>\" %.1f ms, first \"<\" %.1f ms, next 20 \"<\" median %.1f ms, \"> 10\" %.1f ms,"
            " \"<<\" %.1f ms\n", s.last, s.firstBack, s.medianBack, s.forward10, s.first);
-    printf("  paused: %.2f %% of one core over 5 s; peak resident memory %.1f MB after %.0f \">\" presses\n",
+    printf("  paused: %.2f %% of one core over 5 s; resident memory %.1f MB after %.0f \">\" presses (cache full)\n",
            s.pausedCpu, s.peakMB, s.cachedFrames);
     fflush(stdout);
     return m;
@@ -275,13 +293,14 @@ static void MemoryOverLongPlayback(int memFrames)
     vt::Press(vt::kBreakButton);
     nbxt::WaitFileDialog(NULL, 10000);
     printf("resident memory of looped playback: %.1f MB after 100 frames, %.1f MB after %d frames:"
-           " %+.2f MB (target < 5)\n", rss100, rssEnd, memFrames, rssEnd - rss100);
+           " %+.2f MB (target < 5); peak of the whole run %.1f MB\n", rss100, rssEnd, memFrames, rssEnd - rss100,
+           NbxHostResidentMB(1));
 }
 
 static DWORD WINAPI BenchMain(LPVOID)
 {
     nbxt::WaitFileDialog(NULL, 30000);
-    int rounds = EnvInt("NBX_BENCH_ROUNDS", 2);
+    int rounds = EnvInt("NBX_BENCH_ROUNDS", 3);
     printf("viewer benchmark (NBX_FRAME_CACHE_MB=%s, NBX_READ_AHEAD=%s)\n",
            getenv("NBX_FRAME_CACHE_MB") ? getenv("NBX_FRAME_CACHE_MB") : "default",
            getenv("NBX_READ_AHEAD") ? getenv("NBX_READ_AHEAD") : "default");

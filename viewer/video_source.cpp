@@ -15,6 +15,9 @@
 #include <mutex>
 #include <new>
 #include <thread>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 using nbxv::Route;
 
@@ -348,4 +351,8 @@ extern "C" void NbxVideoRelease(NbxCapture **capture)
     if (!capture || !*capture) return;
     delete *capture;
     *capture = nullptr;
+#if defined(__GLIBC__)
+    // The cache's frames were freed into the heap; give the pages back.
+    malloc_trim(0);
+#endif
 }

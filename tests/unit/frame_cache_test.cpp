@@ -53,7 +53,7 @@ TEST_CASE("a frame not kept is read, decoded forward, filled in backwards or sou
     const Case cases[] = {
         { 10, 10, 50, Route::kRead },        { 20, 11, 50, Route::kReadForward },
         { 70, 11, 50, Route::kSeek },        { 12, 11, 1.5, Route::kReadForward },
-        { 13, 11, 1.5, Route::kSeek },       { 9, 11, 50, Route::kBackFill },
+        { 13, 11, 2, Route::kSeek },         { 9, 11, 50, Route::kBackFill },
         { 10, -1, 50, Route::kSeek },        { 0, 11, 0, Route::kBackFill },
     };
     for (const Case &c : cases) CHECK(PlanRoute(c.next, c.decoderNext, c.seekFrames) == c.route);
