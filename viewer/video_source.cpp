@@ -110,6 +110,7 @@ struct NbxCapture {
     nbxv::FrameCache<cv::Mat> cache{ nbxv::CacheBudgetBytes(std::getenv("NBX_FRAME_CACHE_MB"), kDefaultCacheMB) };
     cv::Mat frame;       // the frame handed out when it is not kept
     cv::Mat ahead;       // the read-ahead's frame
+    cv::Mat scratch;     // a frame read only to move the library
     NbxFrame view;
     double count = 0;
     size_t frameBytes = 0;
@@ -301,12 +302,12 @@ extern "C" NbxFrame *NbxVideoQuery(NbxCapture *capture)
 static void AlignDecoder(NbxCapture *c)
 {
     if (c->next < 0 || c->decoderNext == c->next) return;
-    c->aheadIndex = -1;
+    c->aheadIndex = -1;   // the library moves: the read-ahead's frame is dropped
     if (c->next == 0 || !SeekDecoder(c, c->next - 1)) {
         SeekDecoder(c, c->next);
         return;
     }
-    if (!TimedRead(c, c->ahead)) c->next = c->decoderNext = -1;
+    if (!TimedRead(c, c->scratch)) c->next = c->decoderNext = -1;
 }
 
 extern "C" double NbxVideoGet(NbxCapture *capture, int property)
