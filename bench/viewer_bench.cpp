@@ -1,21 +1,33 @@
-// viewer_bench.cpp - playback speed and memory of the movie viewer.
+// viewer_bench.cpp - playback speed, stepping latency, processor use while
+// paused and memory of the movie viewer.
 //
-// One run, one movie (sample.avi of the working folder, 640 x 480 MJPEG):
+// For each movie of the working folder (large_h264.avi: 1920 x 1080 H.264
+// with keyframes 250 apart; sample.avi: 640 x 480 MJPEG):
 //  (a) raw decode: frames/s of the video source alone;
-//  (b) bare loop: decode + convert + BitBlt to a plain window, no framework;
 //  (c) the viewer: its own loop (the real ViewerMain, the file chosen through
 //      its real dialog), counted by reading the index strip of image 0's
-//      buffer every few milliseconds;
-// then resident memory after the first 100 and after 10,000 frames of (c).
-// Run it under Xvfb from a folder holding sample.avi (see bench/viewer.cmake).
+//      buffer every few milliseconds; and (c0) the same with the video
+//      source's read-ahead turned off (NBX_READ_AHEAD=0);
+//  (b) bare loop: decode + convert + draw to a plain window as the viewer
+//      draws (a plain copy at 100 %, else stretched to image 0's displayed
+//      size in its stretch mode), no framework;
+// then, in the viewer paused: the time from a press to its frame in image 0
+// for ">>", the first "<" after it (a keyframe interval's first), the median
+// of the next 20 "<", "> 10" and "<<"; processor use over 5 s (user + system
+// time of every thread, from the host kernel); resident memory once ">"
+// presses have filled the frame cache. Finally resident memory over
+// 10,000 frames of looped MJPEG playback.
+// Run it under Xvfb from a folder holding both movies (see bench/viewer.cmake).
 #include "viewer_drive.h"
 #include "viewer/viewer.h"
 #include "viewer/viewer_logic.h"
 #include "viewer/video_source.h"
+#include "host_stats.h"
 #include "dib32.h"
-#include <psapi.h>
+#include <algorithm>
 #include <stdio.h>
 #include <stdlib.h>
+#include <vector>
 
 void UserInit(void);
 void UserMain(void);
@@ -28,19 +40,16 @@ static double Seconds()
     return (double)c.QuadPart / (double)f.QuadPart;
 }
 
-static double ResidentMB()
+static int EnvInt(const char *name, int fallback)
 {
-    PROCESS_MEMORY_COUNTERS pmc;
-    ZeroMemory(&pmc, sizeof pmc);
-    pmc.cb = sizeof pmc;
-    K32GetProcessMemoryInfo(GetCurrentProcess(), &pmc, sizeof pmc);
-    return pmc.WorkingSetSize / (1024.0 * 1024.0);
+    const char *v = getenv(name);
+    return v && *v ? atoi(v) : fallback;
 }
 
-static NbxCapture *OpenSample()
+static NbxCapture *OpenMovie(const char *name)
 {
     char host[1024];
-    if (!NbxHostPath(vt::Here("sample.avi").c_str(), host, sizeof host)) return NULL;
+    if (!NbxHostPath(vt::Here(name).c_str(), host, sizeof host)) return NULL;
     return NbxVideoOpen(host);
 }
 
@@ -54,9 +63,9 @@ static const NbxFrame *NextFrame(NbxCapture *c)
     return f;
 }
 
-static double RawDecode(int frames)
+static double RawDecode(const char *name, int frames)
 {
-    NbxCapture *c = OpenSample();
+    NbxCapture *c = OpenMovie(name);
     if (!c) return 0;
     double t0 = Seconds();
     for (int i = 0; i < frames; i++)
@@ -66,25 +75,32 @@ static double RawDecode(int frames)
     return fps;
 }
 
+// How image 0 showed the movie in the viewer.
+struct Display {
+    int zoom = 100, dispWidth = 0, dispHeight = 0, stretchMode = COLORONCOLOR;
+};
+
 static LRESULT CALLBACK BareProc(HWND w, UINT m, WPARAM wp, LPARAM lp) { return DefWindowProcW(w, m, wp, lp); }
 
-static double BareLoop(int frames)
+static double BareLoop(const char *name, int frames, const Display &d)
 {
-    NbxCapture *c = OpenSample();
+    NbxCapture *c = OpenMovie(name);
     if (!c) return 0;
     const NbxFrame *f = NbxVideoQuery(c);
     int w = f->width, h = f->height;
+    int dw = d.zoom == 100 ? w : d.dispWidth, dh = d.zoom == 100 ? h : d.dispHeight;
     WNDCLASSW wc;
     ZeroMemory(&wc, sizeof wc);
     wc.lpfnWndProc = BareProc;
     wc.hInstance = GetModuleHandleW(NULL);
     wc.lpszClassName = L"nbx_bench_bare";
     RegisterClassW(&wc);
-    RECT r = { 0, 0, w, h };
+    RECT r = { 0, 0, dw, dh };
     AdjustWindowRect(&r, WS_OVERLAPPEDWINDOW, FALSE);
     HWND window = CreateWindowExW(0, L"nbx_bench_bare", L"bare loop", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                                  300, 250, r.right - r.left, r.bottom - r.top, NULL, NULL, wc.hInstance, NULL);
+                                  0, 250, r.right - r.left, r.bottom - r.top, NULL, NULL, wc.hInstance, NULL);
     HDC dc = GetDC(window);
+    SetStretchBltMode(dc, d.stretchMode);
     HDC mem = CreateCompatibleDC(dc);
     void *bits;
     HBITMAP dib = CreateTopDownDib32(dc, w, h, &bits);
@@ -96,7 +112,8 @@ static double BareLoop(int frames)
         f = NextFrame(c);
         if (!f) break;
         nbxv::ConvertFrame(f->imageData, f->width, f->height, f->step, (uint32_t *)bits, w, h);
-        BitBlt(dc, 0, 0, w, h, mem, 0, 0, SRCCOPY);
+        if (d.zoom == 100) BitBlt(dc, 0, 0, w, h, mem, 0, 0, SRCCOPY);
+        else StretchBlt(dc, 0, 0, dw, dh, mem, 0, 0, w, h, SRCCOPY);
     }
     GdiFlush();
     double fps = frames / (Seconds() - t0);
@@ -105,8 +122,17 @@ static double BareLoop(int frames)
     DeleteDC(mem);
     ReleaseDC(window, dc);
     DestroyWindow(window);
+    UnregisterClassW(L"nbx_bench_bare", wc.hInstance);
     NbxVideoRelease(&c);
     return fps;
+}
+
+// The frame image 0 shows, from its strip; -1 when none is readable.
+static int FrameShown()
+{
+    if (!nbx_images[0].inUse || !nbx_pixels[0]) return -1;
+    return nbxv::DecodeStrip((const uint32_t *)nbx_pixels[0], nbx_images[0].width, nbx_images[0].height,
+                             nbx_images[0].width);
 }
 
 // Frames the viewer has shown, counted from the strip of image 0's buffer.
@@ -117,62 +143,170 @@ struct FrameCounter {
     explicit FrameCounter(int n) : frameCount(n) {}
     void Sample()
     {
-        if (!nbx_images[0].inUse) return;
-        int f = nbxv::DecodeStrip((const uint32_t *)nbx_pixels[0], nbx_images[0].width,
-                                  nbx_images[0].height, nbx_images[0].width);
+        int f = FrameShown();
         if (f < 0) return;
         if (last >= 0) total += (f - last + frameCount) % frameCount;
         last = f;
     }
 };
 
-// Plays the sample in the viewer until `frames` more frames were shown;
-// frames/s over them. The viewer is waiting in its dialog when called and is
-// back in it (after "break") on return, so it never competes with (a), (b).
-static double ViewerRun(int frames, int memFrames, double *rss100, double *rssEnd)
+// Frames/s of the viewer's playback over `frames` frames after the first 50.
+static double ViewerPlayback(int count, int frames)
 {
-    if (!vt::ChooseFile("sample.avi")) return 0;
-    FrameCounter counter(vt::kSampleFrames);
-    nbxt::WaitFor([] { return nbx_images[0].inUse != 0; }, 10000);
-    while (counter.total < 100) { counter.Sample(); Sleep(1); }
-    if (rss100) *rss100 = ResidentMB();
+    FrameCounter counter(count);
+    while (counter.total < 50) { counter.Sample(); Sleep(1); }
     long long from = counter.total;
-    double t0 = Seconds(), fps = 0;
-    while (counter.total - from < frames) { counter.Sample(); Sleep(10); }
-    fps = (counter.total - from) / (Seconds() - t0);
+    double t0 = Seconds();
+    while (counter.total - from < frames) { counter.Sample(); Sleep(5); }
+    return (counter.total - from) / (Seconds() - t0);
+}
+
+// Presses button k and waits until image 0 shows `expected`; milliseconds,
+// or -1 when it does not come within 20 s.
+static double PressAndTime(int k, int expected)
+{
+    double t0 = Seconds();
+    vt::Press(k);
+    while (FrameShown() != expected) {
+        if (Seconds() - t0 > 20) return -1;
+        Sleep(1);
+    }
+    return (Seconds() - t0) * 1000;
+}
+
+struct Stepping {
+    double last = 0, firstBack = 0, medianBack = 0, forward10 = 0, first = 0;
+    double pausedCpu = 0, peakMB = 0, cachedFrames = 0;
+};
+
+// In the viewer, playing the movie: pause, then the presses, the processor
+// use and the memory.
+static Stepping Step(int count)
+{
+    Stepping s;
+    vt::Press(nbxv::kPause);
+    int seen = -2;
+    while (FrameShown() != seen) { seen = FrameShown(); Sleep(200); }   // stopped advancing
+    s.last = PressAndTime(nbxv::kLast, count - 1);
+    s.firstBack = PressAndTime(nbxv::kBack, count - 2);
+    std::vector<double> backs;
+    for (int i = 0; i < 20; i++) backs.push_back(PressAndTime(nbxv::kBack, count - 3 - i));
+    std::sort(backs.begin(), backs.end());
+    s.medianBack = (backs[9] + backs[10]) / 2;
+    int at = count - 22;
+    s.forward10 = PressAndTime(nbxv::kForward10, at + 10);
+    s.first = PressAndTime(nbxv::kFirst, 1);
+
+    Sleep(500);
+    double cpu0 = NbxHostProcessSeconds(), t0 = Seconds();
+    Sleep(5000);
+    s.pausedCpu = 100 * (NbxHostProcessSeconds() - cpu0) / (Seconds() - t0);
+
+    // Forward through the movie from frame 1, one ">" at a time: every frame
+    // decoded on the way is kept until the budget is full.
+    int steps = std::min(count - 2, EnvInt("NBX_BENCH_FILL_STEPS", 120));
+    for (int f = 2; f < 2 + steps; f++)
+        if (PressAndTime(nbxv::kForward, f) < 0) break;
+    s.cachedFrames = steps;
+    s.peakMB = NbxHostResidentMB(0);
+    return s;
+}
+
+struct MovieFigures {
+    double raw = 0, bare = 0, viewer = 0, viewerNoAhead = 0;
+    Stepping stepping;
+};
+
+// Opens the movie in the viewer, measures its playback, then the stepping
+// when asked, and breaks back to the dialog.
+static double ViewerRun(const char *name, int count, int frames, bool readAhead, Display *d, Stepping *s)
+{
+    NbxHostSetEnv("NBX_READ_AHEAD", readAhead ? NULL : "0");
+    if (!vt::ChooseFile(name)) return 0;
+    nbxt::WaitFor([] { return nbx_images[0].inUse != 0; }, 10000);
+    double fps = ViewerPlayback(count, frames);
+    if (d) {
+        d->zoom = nbx_images[0].zoom;
+        d->dispWidth = nbx_images[0].dispWidth;
+        d->dispHeight = nbx_images[0].dispHeight;
+        d->stretchMode = GetStretchBltMode(nbx_images[0].windowDC);
+    }
+    if (s) *s = Step(count);
+    vt::Press(vt::kBreakButton);
+    nbxt::WaitFileDialog(NULL, 30000);
+    NbxHostSetEnv("NBX_READ_AHEAD", NULL);
+    return fps;
+}
+
+static MovieFigures Measure(const char *name, int frames, int rounds)
+{
+    MovieFigures m;
+    NbxCapture *probe = OpenMovie(name);
+    if (!probe) {
+        printf("%s: cannot be read, skipped\n", name);
+        return m;
+    }
+    int count = (int)NbxVideoGet(probe, NBX_CAP_PROP_FRAME_COUNT);
+    int w = (int)NbxVideoGet(probe, NBX_CAP_PROP_FRAME_WIDTH), h = (int)NbxVideoGet(probe, NBX_CAP_PROP_FRAME_HEIGHT);
+    NbxVideoRelease(&probe);
+    printf("%s: %d x %d, %d frames; %d frames per playback measurement, %d rounds\n", name, w, h, count, frames,
+           rounds);
+    fflush(stdout);
+    for (int r = 0; r < rounds; r++) {
+        Display d;
+        double a = RawDecode(name, frames);
+        double c = ViewerRun(name, count, frames, true, &d, NULL);
+        double c0 = ViewerRun(name, count, frames, false, NULL, NULL);
+        double b = BareLoop(name, frames, d);
+        printf("  round %d: (a) raw decode %6.1f  (b) bare loop %6.1f  (c) viewer %6.1f  (c0) without read-ahead"
+               " %6.1f frames/s  (image 0 at %d %%)  c/a %.3f  c0/a %.3f\n", r + 1, a, b, c, c0, d.zoom, c / a,
+               c0 / a);
+        fflush(stdout);
+        m.raw += a / rounds;
+        m.bare += b / rounds;
+        m.viewer += c / rounds;
+        m.viewerNoAhead += c0 / rounds;
+    }
+    ViewerRun(name, count, frames / 4, true, NULL, &m.stepping);
+    const Stepping &s = m.stepping;
+    printf("  playback (mean): raw %.1f, bare %.1f, viewer %.1f (without read-ahead %.1f) frames/s;"
+           " viewer / raw = %.3f (without %.3f), viewer / bare = %.3f\n", m.raw, m.bare, m.viewer,
+           m.viewerNoAhead, m.viewer / m.raw, m.viewerNoAhead / m.raw, m.viewer / m.bare);
+    printf("  press to frame: \">>\" %.1f ms, first \"<\" %.1f ms, next 20 \"<\" median %.1f ms, \"> 10\" %.1f ms,"
+           " \"<<\" %.1f ms\n", s.last, s.firstBack, s.medianBack, s.forward10, s.first);
+    printf("  paused: %.2f %% of one core over 5 s; resident memory %.1f MB after %.0f \">\" presses (cache full)\n",
+           s.pausedCpu, s.peakMB, s.cachedFrames);
+    fflush(stdout);
+    return m;
+}
+
+// Resident memory of looped MJPEG playback after 100 and after memFrames frames.
+static void MemoryOverLongPlayback(int memFrames)
+{
+    if (!vt::ChooseFile("sample.avi")) return;
+    nbxt::WaitFor([] { return nbx_images[0].inUse != 0; }, 10000);
+    FrameCounter counter(vt::kSampleFrames);
+    while (counter.total < 100) { counter.Sample(); Sleep(1); }
+    double rss100 = NbxHostResidentMB(0);
     while (counter.total < memFrames) { counter.Sample(); Sleep(10); }
-    if (rssEnd) *rssEnd = ResidentMB();
+    double rssEnd = NbxHostResidentMB(0);
     vt::Press(vt::kBreakButton);
     nbxt::WaitFileDialog(NULL, 10000);
-    return fps;
+    printf("resident memory of looped playback: %.1f MB after 100 frames, %.1f MB after %d frames:"
+           " %+.2f MB (target < 5); peak of the whole run %.1f MB\n", rss100, rssEnd, memFrames, rssEnd - rss100,
+           NbxHostResidentMB(1));
 }
 
 static DWORD WINAPI BenchMain(LPVOID)
 {
     nbxt::WaitFileDialog(NULL, 30000);
-    int frames = getenv("NBX_BENCH_FRAMES") ? atoi(getenv("NBX_BENCH_FRAMES")) : 1500;
-    int rounds = getenv("NBX_BENCH_ROUNDS") ? atoi(getenv("NBX_BENCH_ROUNDS")) : 3;
-    int memFrames = getenv("NBX_BENCH_MEMFRAMES") ? atoi(getenv("NBX_BENCH_MEMFRAMES")) : 10000;
-    printf("viewer benchmark: sample.avi 640 x 480 MJPEG, %d frames per measurement, %d rounds of a, b, c\n",
-           frames, rounds);
-    double sumA = 0, sumB = 0, sumC = 0;
-    for (int r = 0; r < rounds; r++) {
-        double a = RawDecode(frames), b = BareLoop(frames), c = ViewerRun(frames, 0, NULL, NULL);
-        printf("round %d: (a) raw decode %7.1f  (b) decode+convert+BitBlt %7.1f  (c) viewer %7.1f frames/s"
-               "   c/b %.3f\n", r + 1, a, b, c, b > 0 ? c / b : 0);
-        fflush(stdout);
-        sumA += a; sumB += b; sumC += c;
-    }
-    double a = sumA / rounds, b = sumB / rounds, c = sumC / rounds;
-    printf("mean:    (a) %.1f  (b) %.1f  (c) %.1f frames/s\n", a, b, c);
-    printf("ratios:  viewer / bare = %.3f (target >= 0.9), viewer / raw = %.3f, bare / raw = %.3f\n",
-           c / b, c / a, b / a);
-    fflush(stdout);
-
-    double rss100 = 0, rssEnd = 0;
-    ViewerRun(frames, memFrames, &rss100, &rssEnd);
-    printf("resident memory of looped playback: %.1f MB after 100 frames, %.1f MB after %d frames:"
-           " %+.2f MB (target < 5)\n", rss100, rssEnd, memFrames, rssEnd - rss100);
+    int rounds = EnvInt("NBX_BENCH_ROUNDS", 3);
+    printf("viewer benchmark (NBX_FRAME_CACHE_MB=%s, NBX_READ_AHEAD=%s)\n",
+           getenv("NBX_FRAME_CACHE_MB") ? getenv("NBX_FRAME_CACHE_MB") : "default",
+           getenv("NBX_READ_AHEAD") ? getenv("NBX_READ_AHEAD") : "default");
+    Measure("large_h264.avi", EnvInt("NBX_BENCH_FRAMES_LARGE", 400), rounds);
+    Measure("sample.avi", EnvInt("NBX_BENCH_FRAMES", 1500), rounds);
+    MemoryOverLongPlayback(EnvInt("NBX_BENCH_MEMFRAMES", 10000));
     fflush(stdout);
     ExitProcess(0);
     return 0;

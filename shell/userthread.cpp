@@ -61,19 +61,28 @@ void NBX_SetForeground(HWND window)
 
 // ------------------------------------------------------- posting requests
 
+// One turn of a wait for the user thread: pump, then sleep until a message
+// arrives or a millisecond passes (the user thread serves between its own
+// one-millisecond sleeps), so the wait does not hold a processor.
+static void PumpAndRest(void)
+{
+    PumpOwnMessages();
+    MsgWaitForMultipleObjectsEx(0, NULL, 1, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+}
+
 // Steps 1, 3 and 4 of every request; the caller writes the parameters in
 // between through `fill`. The wait gives up when the program is ending, so a
 // request can never hold up Exit.
 template <typename Fill>
 static void PostRequest(int code, Fill fill)
 {
-    while (nbx_request != 0 && !nbx_quit) PumpOwnMessages();
+    while (nbx_request != 0 && !nbx_quit) PumpAndRest();
     fill();
     if (code != NBX_REQ_REDRAW_IMAGE) nbx_done = 0;
     MemoryBarrier();
     nbx_request = code;
     if (code == NBX_REQ_REDRAW_IMAGE) return;
-    while (!nbx_done && !nbx_quit) PumpOwnMessages();
+    while (!nbx_done && !nbx_quit) PumpAndRest();
 }
 
 int RequestCreateImage(int index, const char *name, int width, int height, int bits)

@@ -3,7 +3,8 @@
 //
 // Playback runs as fast as frames can be read, converted and copied; the
 // buttons are polled (their press counters are read and reset), and while
-// paused or stopped the loop keeps the windows alive by printing "".
+// paused or stopped the loop keeps the windows alive by printing "" and rests
+// between scans that found no press.
 #include "shell/nbx_internal.h"
 #include "viewer/viewer.h"
 #include "viewer/viewer_logic.h"
@@ -66,6 +67,22 @@ void PumpWhileScanning()
 {
     if (TextWindowHandle(CurrentTextWindow())) NBX_Printf("");
     else NBX_PumpMessages();
+}
+
+// Paused or stopped, after a scan without a press: sleeps until a message
+// arrives (a press is one), looking at the flags every few milliseconds so
+// Stop and Exit, which only set flags, are still seen at once. A press taken
+// in by a pump after its button's turn in the scan sends no further message:
+// a scan every quarter of a second picks it up.
+const DWORD kFlagCheckMs = 10;
+const DWORD kScanEveryMs = 250;
+
+void RestUntilInput()
+{
+    DWORD start = GetTickCount();
+    while (!nbx_quit && GetTickCount() - start < kScanEveryMs)
+        if (MsgWaitForMultipleObjectsEx(0, NULL, kFlagCheckMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE) == WAIT_OBJECT_0)
+            return;
 }
 
 void PrintProperties(const Movie &movie)
@@ -194,11 +211,14 @@ Outcome Play(Movie &movie)
                 continue;
             }
         }
+        bool pressed = false;
         for (int k = 0; k < kButtonCount; k++) {
             PumpWhileScanning();
             if (!NBX_GetButton(k)) continue;
+            pressed = true;
             if (ButtonAction(k, movie, paused)) return kBreakOut;
         }
+        if (!pressed) RestUntilInput();
     }
 }
 
