@@ -71,9 +71,8 @@ void PumpWhileScanning()
 
 // Paused or stopped, after a scan without a press: sleeps until a message
 // arrives (a press is one), looking at the flags every few milliseconds so
-// Stop and Exit, which only set flags, are still seen at once. A press taken
-// in by a pump after its button's turn in the scan sends no further message:
-// a scan every quarter of a second picks it up.
+// Stop and Exit, which only set flags, are still seen at once, and scans
+// again at least every quarter of a second.
 const DWORD kFlagCheckMs = 10;
 const DWORD kScanEveryMs = 250;
 
@@ -211,13 +210,17 @@ Outcome Play(Movie &movie)
                 continue;
             }
         }
+        // A scan that found nothing looks once more without pumping: a press
+        // a pump took in after its button's turn sends no further message,
+        // so the rest that follows would not wake for it.
         bool pressed = false;
-        for (int k = 0; k < kButtonCount; k++) {
-            PumpWhileScanning();
-            if (!NBX_GetButton(k)) continue;
-            pressed = true;
-            if (ButtonAction(k, movie, paused)) return kBreakOut;
-        }
+        for (int pass = 0; pass < 2 && !pressed; pass++)
+            for (int k = 0; k < kButtonCount; k++) {
+                if (pass == 0) PumpWhileScanning();
+                if (!NBX_GetButton(k)) continue;
+                pressed = true;
+                if (ButtonAction(k, movie, paused)) return kBreakOut;
+            }
         if (!pressed) RestUntilInput();
     }
 }
