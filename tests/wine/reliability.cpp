@@ -78,6 +78,7 @@ static int SaveBmp(const std::string &file)
     return result;
 }
 
+#if defined(__linux__)
 static int CountTemporaries()
 {
     WIN32_FIND_DATAA found;
@@ -87,6 +88,7 @@ static int CountTemporaries()
     if (n) FindClose(h);
     return n;
 }
+#endif
 
 TEST_CASE("image files and buffers: huge buffers, a failed save, the appended extension's question, dropped paths")
 {
