@@ -2,17 +2,69 @@
 // modes and zoom changes.
 #include "imagewin/imagewin_private.h"
 #include <stdlib.h>
+#include <vector>
+
+// A display-size picture of a zoomed 32-bit image, shared by all windows
+// (each draw fills it anew) and grown as needed; only the thread that owns
+// the image windows draws.
+static struct {
+    HDC dc;
+    HBITMAP bitmap, previous;
+    DWORD *bits;
+    int width, height;
+    std::vector<int> columns;
+} scaled;
+
+static bool PrepareScaled(HDC like, int width, int height)
+{
+    if (scaled.bits && scaled.width == width && scaled.height == height) return true;
+    if (scaled.dc) {
+        SelectObject(scaled.dc, scaled.previous);
+        DeleteObject(scaled.bitmap);
+        DeleteDC(scaled.dc);
+        scaled.dc = NULL;
+        scaled.bits = NULL;
+    }
+    BITMAPINFOHEADER h = { sizeof h, width, -height, 1, 32, BI_RGB };
+    void *bits = NULL;
+    HBITMAP bitmap = CreateDIBSection(like, (BITMAPINFO *)&h, DIB_RGB_COLORS, &bits, NULL, 0);
+    HDC dc = bitmap ? CreateCompatibleDC(like) : NULL;
+    if (!dc) {
+        if (bitmap) DeleteObject(bitmap);
+        return false;
+    }
+    scaled.dc = dc;
+    scaled.bitmap = bitmap;
+    scaled.previous = (HBITMAP)SelectObject(dc, bitmap);
+    scaled.bits = (DWORD *)bits;
+    scaled.width = width;
+    scaled.height = height;
+    scaled.columns.resize(width);
+    return true;
+}
 
 int NBX_DrawImage(int n)
 {
     ImageRecord *r = ImageInUse(n);
     if (!r) return 1;
     // 100 % is the movie viewer's per-frame path: a plain copy.
-    if (r->zoom == 100)
+    if (r->zoom == 100) {
         BitBlt(r->windowDC, 0, 0, r->width, r->height, r->memDC, 0, 0, SRCCOPY);
-    else
-        StretchBlt(r->windowDC, 0, 0, r->dispWidth, r->dispHeight,
-                   r->memDC, 0, 0, r->width, r->height, SRCCOPY);
+        return 0;
+    }
+    // Zoomed 32-bit pictures without halftone are scaled here and copied
+    // 1:1: GDI's own stretching of a large movie frame costs more than the
+    // rest of showing it. The pixels are those COLORONCOLOR would pick.
+    if (r->bits == 32 && GetStretchBltMode(r->windowDC) == COLORONCOLOR &&
+        PrepareScaled(r->windowDC, r->dispWidth, r->dispHeight)) {
+        GdiFlush();
+        ScaleNearest32(nbx_pixels[n], r->width, r->height, scaled.bits, r->dispWidth, r->dispHeight,
+                       scaled.columns.data());
+        BitBlt(r->windowDC, 0, 0, r->dispWidth, r->dispHeight, scaled.dc, 0, 0, SRCCOPY);
+        return 0;
+    }
+    StretchBlt(r->windowDC, 0, 0, r->dispWidth, r->dispHeight,
+               r->memDC, 0, 0, r->width, r->height, SRCCOPY);
     return 0;
 }
 

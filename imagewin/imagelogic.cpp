@@ -123,3 +123,13 @@ int FormatImageCaption(char *out, int outBytes, int zoom, const char *title, int
     memcpy(out + len, tail, tailLen + 1);
     return len + tailLen;
 }
+
+void ScaleNearest32(const DWORD *src, int srcW, int srcH, DWORD *dst, int dstW, int dstH, int *columns)
+{
+    for (int X = 0; X < dstW; X++) columns[X] = (int)((long long)X * srcW / dstW);
+    for (int Y = 0; Y < dstH; Y++) {
+        const DWORD *row = src + (size_t)((long long)Y * srcH / dstH) * srcW;
+        DWORD *out = dst + (size_t)Y * dstW;
+        for (int X = 0; X < dstW; X++) out[X] = row[columns[X]];
+    }
+}

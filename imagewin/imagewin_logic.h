@@ -62,4 +62,9 @@ void CopyImageArea(const void *pixels, int bits, int width, int height,
 // always fit `outBytes`. Returns the length.
 int FormatImageCaption(char *out, int outBytes, int zoom, const char *title, int bits, bool halftone);
 
+// Nearest-neighbour scaling of a top-down 32-bit picture: display pixel
+// (X, Y) shows source pixel (X * srcW / dstW, Y * srcH / dstH), as GDI's
+// COLORONCOLOR stretching does. `columns` holds dstW entries of scratch.
+void ScaleNearest32(const DWORD *src, int srcW, int srcH, DWORD *dst, int dstW, int dstH, int *columns);
+
 #endif

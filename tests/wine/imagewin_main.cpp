@@ -115,7 +115,7 @@ TEST_CASE("screen, stretch mode and zoom by keys, wheel, menu and typed value; s
     enum { kCtrlKey, kKey, kWheel, kPlainWheel, kMenu, kSet, kTyped, kScreen };
     struct { int how, what, zoom; const char *marks, *line; } steps[] = {
         { kScreen, 0, 100, "" }, { kCtrlKey, VK_ADD, 111, "" }, { kCtrlKey, VK_ADD, 123, "" },
-        { kCtrlKey, VK_NUMPAD0, 100, "" }, { kCtrlKey, VK_SUBTRACT, 90, "" }, { kCtrlKey, VK_SUBTRACT, 81, "" },
+        { kCtrlKey, VK_NUMPAD0, 100, "" }, { kCtrlKey, VK_SUBTRACT, 90, "" }, { kCtrlKey, VK_SUBTRACT, 81, "" }, { kScreen, 0, 81, "" },
         // The main keyboard's 0, + and -, and the keypad without Ctrl: nothing.
         { kCtrlKey, '0', 81, "" }, { kCtrlKey, VK_OEM_PLUS, 81, "" }, { kCtrlKey, VK_OEM_MINUS, 81, "" },
         { kKey, VK_ADD, 81, "" }, { kKey, VK_NUMPAD0, 81, "" },
