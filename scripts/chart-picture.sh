@@ -43,13 +43,7 @@ headless() {
   xdotool mousemove 1000 900   # the cursor out of the picture
   sleep 1
   xwd -root -silent | convert xwd:- -crop "$(union_of "$chart" "$source")" +repage png:"$PICTURE"
-  local main
-  main=$(xdotool search --name '^NUBRIX 7\.3' | head -n 1)
-  [ -n "$main" ] && xdotool key --window "$main" x
-  for _ in $(seq 50); do kill -0 "$program" 2>/dev/null || break; sleep 0.1; done
-  if kill -0 "$program" 2>/dev/null; then kill "$program"; fi
-  wait "$program" 2>/dev/null || true
-  wineserver -k
+  nbx_exit_program "$program"
   rm -rf "$dir"
 }
 if [ "$1" = "--inside-xvfb" ]; then

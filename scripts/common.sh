@@ -36,3 +36,15 @@ nbx_prepare_prefix() {
     touch "$WINEPREFIX/.nubrix-ready"
   fi
 }
+
+# Ends a program started on a virtual display as a user would: the X key of
+# its main window (Exit), then a kill if it has not ended within 5 s.
+nbx_exit_program() {
+  local pid="$1" main
+  main=$(xdotool search --name '^NUBRIX 7\.3' | head -n 1)
+  [ -n "$main" ] && xdotool key --window "$main" x
+  for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+  if kill -0 "$pid" 2>/dev/null; then kill "$pid"; fi
+  wait "$pid" 2>/dev/null || true
+  wineserver -k
+}

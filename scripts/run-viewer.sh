@@ -42,14 +42,7 @@ headless() {
     echo "the movie did not open" >&2; kill "$viewer"; wineserver -k; return 1; }
   sleep 4
   xwd -root -silent | convert xwd:- png:"$SHOT"
-  # Exit from the main window (its X key), as a user ends the program.
-  local main
-  main=$(xdotool search --name '^NUBRIX 7\.3' | head -n 1)
-  [ -n "$main" ] && xdotool key --window "$main" x
-  for _ in $(seq 50); do kill -0 "$viewer" 2>/dev/null || break; sleep 0.1; done
-  if kill -0 "$viewer" 2>/dev/null; then kill "$viewer"; fi
-  wait "$viewer" 2>/dev/null || true
-  wineserver -k
+  nbx_exit_program "$viewer"
 }
 if [ "$1" = "--inside-xvfb" ]; then
   headless
