@@ -7,8 +7,7 @@
 #include "imageproc/picktools_logic.h"
 #include <string.h>
 
-// Another program may hold the clipboard for a moment.
-static BOOL OpenClipboardSoon(void)
+BOOL OpenClipboardSoon(void)
 {
     for (int tries = 0; tries < 10; tries++) {
         if (OpenClipboard(NULL)) return TRUE;

@@ -124,6 +124,9 @@ int  SelectImage(int n);
 int  RestoreImage(void);
 int  LoadImageFile(const char *file, int x, int y);      // into the current image
 void PasteBitmapIntoCurrent(HBITMAP bitmap);             // request 9004
+// OpenClipboard with a few short retries: another program may hold the
+// clipboard for a moment.
+BOOL OpenClipboardSoon(void);
 extern int nbx_imageHistory[8];       // earlier current images, most recent first
 // Destroys image n and opens it again with a new size at the same place,
 // zoom, stretch mode and (8-bit) palette; the new buffer is cleared.

@@ -138,14 +138,6 @@ static void PrintReport(const WindowSet &set)
     }
 }
 
-// Another program may hold the clipboard for a moment: a few tries.
-static bool OpenClipboardSoon(void)
-{
-    for (int tries = 0; tries < 10; tries++, Sleep(10))
-        if (OpenClipboard(NULL)) return true;
-    return false;
-}
-
 // Puts the source on the clipboard as CF_TEXT; a clipboard that cannot be
 // opened drops it silently.
 static void CopySource(const SourceText &source)
