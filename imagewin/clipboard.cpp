@@ -7,9 +7,12 @@
 #include "imageproc/picktools_logic.h"
 #include <string.h>
 
+// Other programs, and Wine's own bridge to the X selection after every
+// change, hold the clipboard open for a moment; under load that moment can
+// pass a tenth of a second, so a copy waits up to about one second.
 BOOL OpenClipboardSoon(void)
 {
-    for (int tries = 0; tries < 10; tries++) {
+    for (int tries = 0; tries < 100; tries++) {
         if (OpenClipboard(NULL)) return TRUE;
         Sleep(10);
     }

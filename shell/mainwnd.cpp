@@ -53,9 +53,17 @@ static void OnStart(void)
     if (!nbx_running) nbx_start = 1;
 }
 
+// Stop and Exit only set flags; a user thread resting in a wait for input
+// is woken by an empty message so it sees them at once.
+static void WakeUserThread(void)
+{
+    if (nbx_userThreadId) PostThreadMessageW(nbx_userThreadId, WM_NULL, 0, 0);
+}
+
 static void OnStop(void)
 {
     nbx_stop = 1;
+    WakeUserThread();
 }
 
 static BOOL UserThreadAlive(void)
@@ -95,6 +103,7 @@ static void OnExit(HWND window)
     nbx_inputActive = 0;
     nbx_stop = 1;
     nbx_quit = 1;
+    WakeUserThread();
     if (!WaitForUserThread(2000)) {
         TerminateThread(nbx_userThread, 1);
         WaitForSingleObject(nbx_userThread, 1000);

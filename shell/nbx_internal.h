@@ -124,7 +124,7 @@ int  SelectImage(int n);
 int  RestoreImage(void);
 int  LoadImageFile(const char *file, int x, int y);      // into the current image
 void PasteBitmapIntoCurrent(HBITMAP bitmap);             // request 9004
-// OpenClipboard with a few short retries: another program may hold the
+// OpenClipboard, retried for about a second: another program may hold the
 // clipboard for a moment.
 BOOL OpenClipboardSoon(void);
 extern int nbx_imageHistory[8];       // earlier current images, most recent first

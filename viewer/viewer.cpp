@@ -70,10 +70,10 @@ void PumpWhileScanning()
 }
 
 // Paused or stopped, after a scan without a press: sleeps until a message
-// arrives (a press is one), looking at the flags every few milliseconds so
-// Stop and Exit, which only set flags, are still seen at once, and scans
-// again at least every quarter of a second.
-const DWORD kFlagCheckMs = 10;
+// arrives (a press is one; Stop and Exit post one too), looking at the flags
+// every few hundredths of a second all the same, and scans again at least
+// every quarter of a second.
+const DWORD kFlagCheckMs = 50;
 const DWORD kScanEveryMs = 250;
 
 void RestUntilInput()
