@@ -254,6 +254,13 @@ std::string Geometry(HWND window)
     return text;
 }
 
+std::string Place(HWND child)
+{
+    RECT r = WindowRect(child);
+    MapWindowPoints(NULL, GetParent(child), (POINT *)&r, 2);
+    return std::to_string(r.left) + "," + std::to_string(r.top) + " " + std::to_string(r.right - r.left) + "x" + std::to_string(r.bottom - r.top);
+}
+
 std::vector<DWORD> GrabScreen(int x, int y, int w, int h)
 {
     std::vector<DWORD> pixels((size_t)w * h);
@@ -393,6 +400,41 @@ bool AnswerDialog(const WCHAR *caption, int buttonId, int ms)
     HWND box = WaitTop(L"#32770", caption, ms);
     if (box) PostMessageW(box, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), 0);
     return box && WaitFor([box] { return !IsWindow(box); }, ms);
+}
+
+void AnswerInput(const char *line)
+{
+    REQUIRE(WaitFor([] { return nbx_inputActive != 0; }));
+    TypeText(TextWindowHandle(CurrentTextWindow()), (std::string(line) + "\r").c_str());
+    REQUIRE(WaitFor([] { return nbx_inputActive == 0; }));
+    OnUser([] {});
+}
+
+std::string ChooseMenuItem()
+{
+    HWND menu = WaitTop(L"#32768", NULL);
+    REQUIRE(menu != NULL);
+    char text[64] = "";
+    GetMenuStringA((HMENU)SendMessageW(menu, MN_GETHMENU, 0, 0), 0, text, 64, MF_BYPOSITION);
+    PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 1);
+    PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 1);
+    WaitFor([menu] { return !IsWindowVisible(menu); });
+    return text;
+}
+
+volatile LONG mainEscapes;
+static WNDPROC mainProc;
+
+static LRESULT CALLBACK EscapeCatcher(HWND w, UINT m, WPARAM wp, LPARAM lp)
+{
+    if (m == WM_KEYDOWN && wp == VK_ESCAPE) { InterlockedIncrement(&mainEscapes); return 0; }
+    return CallWindowProcW(mainProc, w, m, wp, lp);
+}
+
+void CatchMainEscapes(bool on)
+{
+    if (!on) SetWindowLongPtrW(nbx_mainWindow, GWLP_WNDPROC, (LONG_PTR)mainProc);
+    else mainEscapes = 0, mainProc = (WNDPROC)SetWindowLongPtrW(nbx_mainWindow, GWLP_WNDPROC, (LONG_PTR)EscapeCatcher);
 }
 
 // Explorer style: an edit inside the cmb13 combo; old style: edt1.
