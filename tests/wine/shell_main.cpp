@@ -67,11 +67,9 @@ TEST_CASE("Ctrl-dragging snaps the main window to the screen edge; Ctrl+W opens 
     nbxt::PressCtrlKey(nbx_mainWindow, 'W');
     HWND text = NULL;
     REQUIRE(WaitFor([&] { return (text = TextWindowHandle(0)) != NULL; }));
-    CHECK(GetWindowThreadProcessId(text, NULL) == nbx_userThreadId);
     // The request ends just after the window is made: the channel then clears.
-    CHECK(WaitFor([] { return nbx_request == 0 && nbx_done == 1; }));
-    // Asking again only brings it forward.
-    nbxt::PressCtrlKey(nbx_mainWindow, 'W');
+    CHECK((GetWindowThreadProcessId(text, NULL) == nbx_userThreadId && WaitFor([] { return nbx_request == 0 && nbx_done == 1; })));
+    nbxt::PressCtrlKey(nbx_mainWindow, 'W');   // asking again only brings it forward
     nbxt::Pause(200);
     CHECK(TextWindowHandle(0) == text);
     nbxt::OnUser([] { NBX_CloseTextWindow(0); });
@@ -119,8 +117,7 @@ TEST_CASE("another instance: Ready while it drops into place; Exit idle at once,
     REQUIRE(WaitFor([&] { return nbxt::StatusOf(main).find("bit color") != std::string::npos; }, 10000));
     CHECK(early == "Ready");
     int slid = nbxt::WindowRect(main).top - earlyTop;
-    CHECK(slid > 0);
-    CHECK(slid <= 55);
+    CHECK((slid > 0 && slid <= 55));
     DWORD took = EndProgram(main, p, WM_COMMAND, 1002);
     CHECK(took < 1500);
     MESSAGE("idle Exit took " << took << " ms");
@@ -133,8 +130,7 @@ TEST_CASE("another instance: Ready while it drops into place; Exit idle at once,
         PostMessageW(main, WM_COMMAND, 1001, 0);
         nbxt::Pause(300);
         took = EndProgram(main, p, message, message == WM_KEYDOWN ? VK_ESCAPE : 0);
-        CHECK(took >= 1900);
-        CHECK(took < 4000);
+        CHECK((took >= 1900 && took < 4000));
         MESSAGE("Exit of a busy program took " << took << " ms");
     }
 }
@@ -147,22 +143,8 @@ TEST_CASE("ten instances run, the eleventh is refused, a freed number is reused"
     for (int i = 1; i <= 9; i++) procs[i] = StartIdleApp(i, &mains[i]);
     HANDLE extra = nbxt::StartProgram("idle_app" NBX_PROGRAM_SUFFIX);
     HWND box = NULL;
-    REQUIRE(WaitFor([&] {
-        HWND w = NULL;
-        while ((w = FindWindowExW(NULL, w, L"#32770", L"NUBRIX")) != NULL) {
-            DWORD pid = 0;
-            GetWindowThreadProcessId(w, &pid);
-            if (pid == GetProcessId(extra)) return (box = w) != NULL;
-        }
-        return false;
-    }, 20000));
-    bool sawText = false;
-    for (HWND label = NULL; (label = FindWindowExW(box, label, L"Static", NULL)) != NULL;) {
-        WCHAR text[64] = { 0 };
-        GetWindowTextW(label, text, 64);
-        sawText |= lstrcmpW(text, L"Over instance limit!") == 0;
-    }
-    CHECK(sawText);
+    REQUIRE(WaitFor([&] { return (box = nbxt::FindTop(L"#32770", L"NUBRIX", true)) != NULL; }, 20000));
+    CHECK(FindWindowExW(box, NULL, L"Static", L"Over instance limit!") != NULL);
     PostMessageW(box, WM_COMMAND, IDOK, 0);
     CHECK(nbxt::WaitExit(extra, 10000) == 1);
     CloseHandle(extra);
@@ -181,8 +163,7 @@ TEST_CASE("Start enters UserMain once; Stop sets the flag; the popup then greys 
     nbxt::Command(nbx_mainWindow, 1001);
     nbxt::PressKey(nbx_mainWindow, 'S');
     nbxt::Pause(200);
-    CHECK(userMainEntries == 1);
-    CHECK(nbx_start == 0);
+    CHECK((userMainEntries == 1 && nbx_start == 0));
 
     nbxt::PressKey(nbx_mainWindow, 'C');
     CHECK(WaitFor([] { return nbx_stop == 1; }));
