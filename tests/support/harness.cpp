@@ -2,6 +2,7 @@
 #define DOCTEST_CONFIG_IMPLEMENT
 #include "harness.h"
 #include "dib32.h"
+#include <shlobj.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -69,9 +70,9 @@ bool Done(Pending *p) { return p->done != 0; }
 
 bool WaitDone(Pending *p, int ms)
 {
-    bool ok = WaitFor([p] { return p->done != 0; }, ms);
-    if (ok) delete p;
-    return ok;
+    if (!WaitFor([p] { return p->done != 0; }, ms)) return false;
+    delete p;
+    return true;
 }
 
 void OnUser(const std::function<void()> &fn)
@@ -245,46 +246,43 @@ SIZE ClientSize(HWND window)
     return { r.right, r.bottom };
 }
 
+static std::string Placed(long x, long y, long w, long h)
+{
+    return std::to_string(x) + "," + std::to_string(y) + " " + std::to_string(w) + "x" + std::to_string(h);
+}
+
 std::string Geometry(HWND window)
 {
     RECT r = WindowRect(window);
     SIZE s = ClientSize(window);
-    char text[64];
-    sprintf(text, "%ld,%ld %ldx%ld", (long)r.left, (long)r.top, (long)s.cx, (long)s.cy);
-    return text;
+    return Placed(r.left, r.top, s.cx, s.cy);
 }
 
 std::string Place(HWND child)
 {
     RECT r = WindowRect(child);
     MapWindowPoints(NULL, GetParent(child), (POINT *)&r, 2);
-    return std::to_string(r.left) + "," + std::to_string(r.top) + " " + std::to_string(r.right - r.left) + "x" + std::to_string(r.bottom - r.top);
+    return Placed(r.left, r.top, r.right - r.left, r.bottom - r.top);
 }
 
-std::vector<DWORD> GrabScreen(int x, int y, int w, int h)
+std::vector<DWORD> GrabClient(HWND window)
 {
-    std::vector<DWORD> pixels((size_t)w * h);
+    POINT at = { 0, 0 };
+    ClientToScreen(window, &at);
+    SIZE s = ClientSize(window);
+    std::vector<DWORD> pixels((size_t)s.cx * s.cy);
     HDC screen = GetDC(NULL), mem = CreateCompatibleDC(screen);
     void *bits;
-    HBITMAP dib = CreateTopDownDib32(screen, w, h, &bits);
+    HBITMAP dib = CreateTopDownDib32(screen, s.cx, s.cy, &bits);
     HGDIOBJ old = SelectObject(mem, dib);
-    BitBlt(mem, 0, 0, w, h, screen, x, y, SRCCOPY);
+    BitBlt(mem, 0, 0, s.cx, s.cy, screen, at.x, at.y, SRCCOPY);
     GdiFlush();
-    memcpy(pixels.data(), bits, pixels.size() * 4);
-    for (DWORD &p : pixels) p &= 0xFFFFFF;
+    for (size_t i = 0; i < pixels.size(); i++) pixels[i] = ((DWORD *)bits)[i] & 0xFFFFFF;
     SelectObject(mem, old);
     DeleteObject(dib);
     DeleteDC(mem);
     ReleaseDC(NULL, screen);
     return pixels;
-}
-
-std::vector<DWORD> GrabClient(HWND window)
-{
-    POINT origin = { 0, 0 };
-    ClientToScreen(window, &origin);
-    SIZE s = ClientSize(window);
-    return GrabScreen(origin.x, origin.y, s.cx, s.cy);
 }
 
 static void OpenClipboardPatiently()
@@ -354,23 +352,14 @@ std::string CurrentDir()
 }
 
 // The first top-level window passing `match`, of this process unless anyProcess.
-struct TopSearch { bool any; const std::function<bool(HWND)> *match; HWND found; };
-
-static BOOL CALLBACK TopSearchProc(HWND w, LPARAM lp)
-{
-    TopSearch *s = (TopSearch *)lp;
-    DWORD pid = 0;
-    GetWindowThreadProcessId(w, &pid);
-    if ((!s->any && pid != GetCurrentProcessId()) || !(*s->match)(w)) return TRUE;
-    s->found = w;
-    return FALSE;
-}
-
 static HWND FindTopWhere(bool anyProcess, const std::function<bool(HWND)> &match)
 {
-    TopSearch s = { anyProcess, &match, NULL };
-    EnumWindows(TopSearchProc, (LPARAM)&s);
-    return s.found;
+    for (HWND w = NULL; (w = FindWindowExW(NULL, w, NULL, NULL)) != NULL;) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(w, &pid);
+        if ((anyProcess || pid == GetCurrentProcessId()) && match(w)) return w;
+    }
+    return NULL;
 }
 
 static bool Named(HWND w, const WCHAR *className, const WCHAR *caption)
@@ -408,6 +397,21 @@ void AnswerInput(const char *line)
     TypeText(TextWindowHandle(CurrentTextWindow()), (std::string(line) + "\r").c_str());
     REQUIRE(WaitFor([] { return nbx_inputActive == 0; }));
     OnUser([] {});
+}
+
+void DropFiles(HWND window, const std::u16string &files)
+{
+    DROPFILES *drop = (DROPFILES *)GlobalAlloc(GPTR, sizeof(DROPFILES) + files.size() * 2 + 2);   // zeroed: the list's end
+    *drop = { sizeof(DROPFILES), { 0, 0 }, FALSE, TRUE };
+    memcpy(drop + 1, files.data(), files.size() * 2);
+    PostMessageW(window, WM_DROPFILES, (WPARAM)drop, 0);
+}
+
+std::u16string Wide(const std::string &ansi)
+{
+    std::vector<WCHAR> wide(ansi.size() + 1);
+    NbxAnsiToWide(ansi.c_str(), wide.data(), (int)wide.size());
+    return (const char16_t *)wide.data();
 }
 
 std::string ChooseMenuItem()

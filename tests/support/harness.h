@@ -61,9 +61,8 @@ SIZE ClientSize(HWND window);
 std::string Geometry(HWND window);
 // "x,y WxH" of a child window in its parent's client area.
 std::string Place(HWND child);
-// Pixels of the screen (0x00RRGGBB), as a user would see them.
-std::vector<DWORD> GrabScreen(int x, int y, int w, int h);
-std::vector<DWORD> GrabClient(HWND window);         // the client area, row-major
+// Pixels of the client area on screen (0x00RRGGBB, row-major), as a user sees them.
+std::vector<DWORD> GrabClient(HWND window);
 std::string ClipboardText();                        // CF_TEXT
 bool SetClipboardUnicode(const std::u16string &text);
 std::string ReadWholeFile(const char *windowsPath); // bytes, "" when missing
@@ -84,6 +83,10 @@ bool AnswerDialog(const WCHAR *caption, int buttonId, int ms = 5000);
 // Answers the line input a command asks for in the current text window:
 // types line and Enter, then waits until the command has returned.
 void AnswerInput(const char *line);
+// Posts the WM_DROPFILES the shell sends for files, each followed by u'\0'.
+void DropFiles(HWND window, const std::u16string &files);
+std::u16string Wide(const std::string &ansi);
+
 // Chooses the first item of the popup menu being tracked; returns its text.
 std::string ChooseMenuItem();
 // While on, Esc key-downs reaching the main window (which would exit) are

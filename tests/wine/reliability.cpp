@@ -148,14 +148,7 @@ TEST_CASE("image files and buffers: huge buffers, a failed save, the appended ex
         const DWORD fromAlt = nbx_pixels[kImage][0];
         for (const std::string &path : { alt, alt + "x" }) {
             memset(nbx_pixels[kImage], 0, kPixels * sizeof(DWORD));
-            // A WM_DROPFILES of one file, as the shell sends it.
-            HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + 1024 * sizeof(WCHAR));
-            DROPFILES *drop = (DROPFILES *)GlobalLock(memory);
-            drop->pFiles = sizeof(DROPFILES);
-            drop->fWide = TRUE;
-            MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, (WCHAR *)(drop + 1), 1023);
-            GlobalUnlock(memory);
-            PostMessageW(window, WM_DROPFILES, (WPARAM)memory, 0);
+            nbxt::DropFiles(window, nbxt::Wide(path) + u'\0');
             nbxt::OnUser([] {});   // handled once the user thread has run this
             CHECK(nbx_pixels[kImage][0] == (path == alt ? fromAlt : 0));
         }
