@@ -49,10 +49,7 @@ static LRESULT CALLBACK CallWindowProc(HWND w, UINT m, WPARAM wp, LPARAM lp)
 
 void ServeUser()
 {
-    for (;; Sleep(1)) {
-        NBX_PumpMessages();
-        RunQueued();
-    }
+    for (;; Sleep(1)) NBX_PumpMessages(), RunQueued();
 }
 
 Pending *OnUserAsync(const std::function<void()> &fn)
@@ -128,12 +125,7 @@ void TypeWide(HWND window, const WCHAR *text)
     for (; *text; text++) PostMessageW(window, WM_CHAR, *text, 1);
 }
 
-void TypeText(HWND window, const char *ansi)
-{
-    WCHAR wide[1024];
-    NbxAnsiToWide(ansi, wide, 1024);
-    TypeWide(window, wide);
-}
+void TypeText(HWND window, const char *ansi) { TypeWide(window, (const WCHAR *)Wide(ansi).c_str()); }
 
 void PressKey(HWND window, UINT vk)
 {
@@ -344,11 +336,10 @@ std::string LogText(int n) { return ReadWholeFile(LogPath(n).c_str()); }
 
 std::string CurrentDir()
 {
-    char dir[MAX_PATH];
+    char dir[MAX_PATH] = "";
     GetCurrentDirectoryA(MAX_PATH, dir);
     std::string s = dir;
-    if (!s.empty() && s.back() == '\\') s.pop_back();
-    return s;
+    return s.empty() || s.back() != '\\' ? s : s.substr(0, s.size() - 1);
 }
 
 // The first top-level window passing `match`, of this process unless anyProcess.

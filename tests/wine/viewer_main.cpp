@@ -1,7 +1,7 @@
 // The movie viewer under Wine, driven as a user drives it: the real file
 // dialog, the button box, files it cannot play, the sample playing with its
-// step buttons and clamps, "prop", presses made while playing, "break", Stop
-// and Exit. The frame on screen is read from the sample's index strip.
+// step buttons and clamps, "prop", presses made while playing, "break" and
+// Stop. The frame on screen is read from the sample's index strip.
 //
 // The test program is the viewer itself with a driver thread: its UserInit
 // runs ViewerInit and BeginDriver; UserMain is ViewerMain. The driver never
@@ -112,48 +112,35 @@ TEST_CASE("start-up: text window 0, the 2 x 6 box and the dialog without Start")
 {
     HWND text = NULL;
     REQUIRE(WaitFor([&] { return (text = TextWindowHandle(0)) != NULL; }, 10000));
-    REQUIRE(GetDlgItem(ButtonBoxWindow(), 3011) != NULL);
     HWND dialog = nbxt::WaitFileDialog(NULL);
-    REQUIRE(dialog != NULL);
-    CHECK(nbx_running == 1);
-    CHECK(nbxt::WindowTextA(nbxt::FileDialogNameEdit(dialog)) == "*.AVI");
+    REQUIRE((GetDlgItem(ButtonBoxWindow(), 3011) != NULL && dialog != NULL));
+    CHECK((nbx_running == 1 && nbxt::WindowTextA(nbxt::FileDialogNameEdit(dialog)) == "*.AVI"));
     DeleteFileA(nbxt::LogPath(0).c_str());
     nbxt::Command(text, 1024);
     REQUIRE(WaitFor([] { return nbxt::FileExists(nbxt::LogPath(0).c_str()); }));
 }
 
-TEST_CASE("files it cannot play: Cancel, not a movie, empty, a folder, too tall")
+TEST_CASE("files it cannot play: Cancel, not a movie, empty, too tall")
 {
-    REQUIRE(CopyMovie("movies", "sample.avi"));
-    REQUIRE(CopyMovie("testmovies", "other.avi"));
-    REQUIRE(CopyMovie("testmovies", "tall.avi"));
+    REQUIRE((CopyMovie("movies", "sample.avi") && CopyMovie("testmovies", "other.avi") && CopyMovie("testmovies", "tall.avi")));
     size_t at = Log().size();
     REQUIRE(CancelDialog());
     CHECK(WaitLog(at, "[] : Can't load .\n"));
     REQUIRE(nbxt::WriteWholeFile(Here("notmovie.avi"), "This is a text file, not a movie.\r\n"));
     REQUIRE(nbxt::WriteWholeFile(Here("empty.avi"), ""));
-    for (const char *name : { "notmovie.avi", "empty.avi" }) {
-        CAPTURE(name);
+    struct { const char *name, *printed; } files[] = {
+        { "notmovie.avi", "] : Can't load .\n" }, { "empty.avi", "] : Can't load .\n" }, { "tall.avi", "] : 32 x 2048 movie does not fit the screen.\n" } };
+    for (auto &f : files) {
+        CAPTURE(f.name);
         at = Log().size();
-        REQUIRE(ChooseFile(name));
-        CHECK((WaitLog(at, std::string(name) + "] : Can't load .\n") && Image0() == NULL));
+        REQUIRE(ChooseFile(f.name));
+        CHECK((WaitLog(at, f.name + std::string(f.printed)) && Image0() == NULL));
     }
-    // A folder named like a movie: the dialog opens it; the video source
-    // refuses it when handed one.
-    CreateDirectoryA(Here("folder.avi").c_str(), NULL);
-    HWND dialog = nbxt::WaitFileDialog(NULL);
-    REQUIRE(ChooseFile("folder.avi") == false);
-    CHECK(IsWindow(dialog));
-    at = Log().size();
-    REQUIRE(ChooseFile("..\\tall.avi"));
-    CHECK(WaitLog(at, "tall.avi] : 32 x 2048 movie does not fit the screen.\n"));
-    CHECK(nbx_images[0].inUse == 0);
 }
 
 TEST_CASE("the sample plays and loops; pause holds it; the step buttons move it with their clamps")
 {
-    REQUIRE(ChooseFile("sample.avi"));
-    REQUIRE(Image0Opens());
+    REQUIRE((ChooseFile("sample.avi") && Image0Opens()));
     CHECK((nbxt::Geometry(Image0()) == "0,250 640x480" && nbxt::WindowTextA(Image0()) == "NUBRIX window(100%)"));
     CHECK(FramesSeen(3000) >= 20);
     CHECK(WaitFor([] { int f = Shown(); return f >= 0 && f < 20; }, 15000));   // looped
@@ -218,33 +205,25 @@ TEST_CASE("\"break\": Cancel reopens the same movie from its start, another file
     Press(1);
     nbxt::Pause(200);
     size_t at = Log().size();
-    REQUIRE(CancelDialog());
-    REQUIRE(Image0Opens());
+    REQUIRE((CancelDialog() && Image0Opens()));
     CHECK((WaitLog(at, "pause\n") && Steady() == 1));
     Press(11);
     REQUIRE(WaitFor([] { return Image0() == NULL; }));
     Press(1);
-    REQUIRE(ChooseFile("other.avi"));
-    REQUIRE(Image0Opens());
+    REQUIRE((ChooseFile("other.avi") && Image0Opens()));
     CHECK((nbxt::Geometry(Image0()).find(" 320x240") != std::string::npos && Steady() == 1));
     Steps({ { 9, kOtherFrames - 1 } });
 }
 
 TEST_CASE("image window 0 closed during playback: the loop goes on; \"break\" works")
 {
-    Press(11);
-    REQUIRE(ChooseFile("sample.avi"));
-    REQUIRE(Image0Opens());
-    Press(0);
+    CHECK(PressLogged(0, "play\n"));
     HWND image = Image0();
     PostMessageW(image, WM_CLOSE, 0, 0);
     REQUIRE(WaitFor([image] { return nbx_images[0].inUse == 0 && !IsWindow(image); }));
-    nbxt::Pause(1500);
-    // The "play" pressed while playing was held: "pause" lets it resume.
-    CHECK(PressLogged(1, "pause\nplay\n"));
+    nbxt::Pause(1000);
     Press(11);
-    REQUIRE(ChooseFile("sample.avi"));
-    REQUIRE(Image0Opens());
+    REQUIRE((ChooseFile("sample.avi") && Image0Opens()));
     CHECK(FramesSeen(1000) >= 5);
 }
 
@@ -259,24 +238,4 @@ TEST_CASE("Stop: frames no longer advance, the step buttons still work")
     nbxt::Pause(500);
     CHECK(Steady() == f);
     Steps({ { 8, 1 }, { 5, 2 }, { 7, 12 }, { 0, -13 } });
-}
-
-TEST_CASE("Exit while playing ends another viewer within about 2.5 s")
-{
-    HANDLE viewer = nbxt::StartProgram("nubrix_viewer" NBX_PROGRAM_SUFFIX, nbx_logDir);   // ended with the test at the latest
-    REQUIRE((viewer != NULL && ChooseFile("sample.avi", true)));
-    HWND image = NULL;
-    REQUIRE(WaitFor([&] {
-        HWND w = nbxt::FindTop(L"nbx_iw", L"NUBRIX window(100%)", true);
-        DWORD pid = 0;
-        if (w) GetWindowThreadProcessId(w, &pid);
-        return (image = (pid == GetProcessId(viewer) ? w : NULL)) != NULL;
-    }, 15000));
-    CHECK(FramesSeen(1000, image) >= 5);
-    HWND main = nbxt::FindTop(L"nubrix_mw1", nullptr, true);
-    REQUIRE(main != NULL);
-    DWORD t0 = GetTickCount();
-    nbxt::Command(main, 1002);
-    CHECK(nbxt::WaitExit(viewer, 5000) != STILL_ACTIVE);
-    CHECK(GetTickCount() - t0 <= 2500);
 }
