@@ -53,6 +53,13 @@ TEST_CASE("programs started together: one instance number each; Exit ends busy l
         }
         return matched == 9;
     }, 30000));
+    // An eleventh is refused with a message box and ends with code 1.
+    HANDLE extra = nbxt::StartProgram("idle_app" NBX_PROGRAM_SUFFIX);
+    HWND box = NULL;
+    REQUIRE(nbxt::WaitFor([&] { return (box = nbxt::FindTop(L"#32770", L"NUBRIX", true)) != NULL; }, 20000));
+    CHECK(FindWindowExW(box, NULL, L"Static", L"Over instance limit!") != NULL);
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    CHECK(nbxt::WaitExit(extra, 10000) == 1);
 
     // The busy loops end first: the input's grace time must not compete with them.
     const App input = apps.back();
