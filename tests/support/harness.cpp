@@ -47,10 +47,7 @@ static LRESULT CALLBACK CallWindowProc(HWND w, UINT m, WPARAM wp, LPARAM lp)
     return DefWindowProcW(w, m, wp, lp);
 }
 
-void ServeUser()
-{
-    for (;; Sleep(1)) NBX_PumpMessages(), RunQueued();
-}
+void ServeUser() { for (;; Sleep(1)) NBX_PumpMessages(), RunQueued(); }
 
 Pending *OnUserAsync(const std::function<void()> &fn)
 {
@@ -67,7 +64,7 @@ bool Done(Pending *p) { return p->done != 0; }
 
 bool WaitDone(Pending *p, int ms)
 {
-    if (!WaitFor([p] { return p->done != 0; }, ms)) return false;
+    if (!WaitFor([p] { return Done(p); }, ms)) return false;
     delete p;
     return true;
 }
@@ -120,10 +117,7 @@ void BeginDriver(bool autoStart)
 
 // ------------------------------------------------------------------ input
 
-void TypeWide(HWND window, const WCHAR *text)
-{
-    for (; *text; text++) PostMessageW(window, WM_CHAR, *text, 1);
-}
+void TypeWide(HWND window, const WCHAR *text) { for (; *text; text++) PostMessageW(window, WM_CHAR, *text, 1); }
 
 void TypeText(HWND window, const char *ansi) { TypeWide(window, (const WCHAR *)Wide(ansi).c_str()); }
 
@@ -277,10 +271,7 @@ std::vector<DWORD> GrabClient(HWND window)
     return pixels;
 }
 
-static void OpenClipboardPatiently()
-{
-    for (int tries = 0; tries < 50 && !OpenClipboard(NULL); tries++) Sleep(20);
-}
+static void OpenClipboardPatiently() { for (int tries = 0; tries < 50 && !OpenClipboard(NULL); tries++) Sleep(20); }
 
 std::string ClipboardText()
 {

@@ -3,7 +3,6 @@
 // Exit's timing and exit codes). Start comes last: after it the program runs
 // its UserMain.
 #include "harness.h"
-#include <stdio.h>
 
 static volatile LONG userMainEntries;
 
@@ -31,21 +30,13 @@ TEST_CASE("main window: size, place, status and popup menu")
     RECT expect = { 0, 0, 240, GetSystemMetrics(SM_CYMENU) + 32 };
     AdjustWindowRect(&expect, WS_VISIBLE | WS_CAPTION | WS_THICKFRAME, FALSE);
     int w = expect.right - expect.left, h = expect.bottom - expect.top;
-    RECT r = nbxt::WindowRect(main);
+    RECT r = nbxt::WindowRect(main), proposed = { r.left, r.top, r.right + 50, r.bottom + 30 };
     // Centred across, its bottom at the bottom of the work area.
-    CHECK((r.right - r.left == w && r.bottom - r.top == h));
-    CHECK(r.left == (GetSystemMetrics(SM_CXFULLSCREEN) - w) / 2);
-    CHECK(r.top == GetSystemMetrics(SM_CYFULLSCREEN) + GetSystemMetrics(SM_CYCAPTION) - h);
-    // Dragging the border keeps the size.
-    RECT proposed = r;
-    proposed.right += 50;
-    proposed.bottom += 30;
+    CHECK((r.right - r.left == w && r.left == (GetSystemMetrics(SM_CXFULLSCREEN) - w) / 2));
+    CHECK((r.bottom - r.top == h && r.top == GetSystemMetrics(SM_CYFULLSCREEN) + GetSystemMetrics(SM_CYCAPTION) - h));
     SendMessageW(main, WM_SIZING, WMSZ_BOTTOMRIGHT, (LPARAM)&proposed);
-    CHECK(EqualRect(&proposed, &r));
-
-    char depth[32];
-    sprintf(depth, "%d-bit color", nbx_colorDepth);
-    CHECK(nbxt::WindowTextA(nbx_statusWindow).find(depth) != std::string::npos);
+    CHECK(EqualRect(&proposed, &r));   // dragging the border keeps the size
+    CHECK(nbxt::WindowTextA(nbx_statusWindow).find(std::to_string(nbx_colorDepth) + "-bit color") != std::string::npos);
 
     // Nothing is greyed before Start (see the last test for after).
     CHECK(MenuGrey(nbxt::ReadPopupMenu(main)) == "000000000");
@@ -57,7 +48,7 @@ TEST_CASE("Ctrl-dragging snaps the main window to the screen edge; Ctrl+W opens 
     int w = r.right - r.left, h = r.bottom - r.top;
     RECT proposed = { 5, 300, 5 + w, 300 + h };
     SendMessageW(nbx_mainWindow, WM_MOVING, WMSZ_LEFT, (LPARAM)&proposed);
-    CHECK(proposed.left == 5);
+    CHECK(proposed.left == 5);   // no Ctrl: no snap
     nbxt::SetCtrlHeld(nbx_mainWindow, true);
     SendMessageW(nbx_mainWindow, WM_MOVING, WMSZ_LEFT, (LPARAM)&proposed);
     nbxt::SetCtrlHeld(nbx_mainWindow, false);
@@ -110,7 +101,6 @@ TEST_CASE("another instance: Ready while it drops into place; Exit idle at once,
     CHECK((slid > 0 && slid <= 55));
     DWORD took = EndProgram(main, p, WM_COMMAND, 1002);
     CHECK(took < 1500);
-    MESSAGE("idle Exit took " << took << " ms");
 
     // Started, the program never polls: Exit (Esc) and a close request both
     // wait for it about 2 s, then end it.
@@ -122,7 +112,6 @@ TEST_CASE("another instance: Ready while it drops into place; Exit idle at once,
         nbxt::Pause(300);
         took = EndProgram(main, p, message, message == WM_KEYDOWN ? VK_ESCAPE : 0);
         CHECK((took >= 1900 && took < 4000));
-        MESSAGE("Exit of a busy program took " << took << " ms");
     }
 }
 

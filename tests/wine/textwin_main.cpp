@@ -152,17 +152,13 @@ TEST_CASE("printing: runs, wrap, colours, scroll, screen, colour stack and resiz
         for (int x = 2 * cw; x < 3 * cw; x++) yellow += screen[(size_t)y * 19 * cw + x] == 0xFFFF00;
     CHECK(yellow == CellPixels(0, 2, 1, 0xFFFF00));
 
-    // Resizing clears the window and homes the cursor; so does a restore.
+    // Resizing clears the window and homes the cursor.
     w = Fresh(0, 300, 200);
     OnUser([] { NBX_Printf("hello\nworld"); });
     RECT r = nbxt::WindowRect(w);
     SetWindowPos(w, NULL, 0, 0, r.right - r.left + 40, r.bottom - r.top + 20, SWP_NOMOVE | SWP_NOZORDER);
     CHECK(WaitFor([] { return Rec(0).width == 340 && Rec(0).height == 220; }));
     CHECK((Cursor() == "0,0" && Ink(0, 0, 1) == 0));
-    ShowWindow(w, SW_MINIMIZE);
-    OnUser([] { NBX_Printf("lost"); });
-    ShowWindow(w, SW_RESTORE);
-    CHECK((WaitFor([] { return Rec(0).width == 340; }) && Ink(0, 0, 0) == 0));
 }
 
 TEST_CASE("line input: edit keys, recall, tab, typed ahead, paste, echo")
@@ -204,43 +200,16 @@ TEST_CASE("line input: edit keys, recall, tab, typed ahead, paste, echo")
     CHECK(Input([w] { nbxt::SetCtrlHeld(w, true); SendMessageW(w, WM_CHAR, 'k', 1); nbxt::SetCtrlHeld(w, false); nbxt::TypeText(w, "m\r"); }) == "m");
 }
 
-TEST_CASE("line input: wrap and Backspace across the break, two-cell characters, 255-byte cut")
+TEST_CASE("line input: over 255 bytes cut on a character boundary")
 {
     bool japanese = GetACP() == 932;
-    int cw = 0;
-    Fresh(0);
-    OnUser([&] { cw = Rec(0).cellWidth; });
-    HWND w = Fresh(0, 19 * cw, 300);
-    int lh = Rec(0).lineHeight;
-    auto at = [&](int x, int y) { return WaitFor([&] { return Rec(0).cursorX == x * cw && Rec(0).cursorY == y * lh; }); };
-    // A two-cell unit that does not fit at 18 of 19 cells moves whole.
-    WCHAR wide[2] = { (WCHAR)(japanese ? 0x3042 : 0x00E9), 0 };
-    char ansi[3] = "";
-    WideCharToMultiByte(CP_ACP, 0, wide, 1, ansi, 3, NULL, NULL);
-    CHECK(Input([&] {
-        nbxt::TypeText(w, "abcdefghijklmnopqrs");   // s: the cursor cell no longer fits
-        CHECK(at(0, 1));
-        Key(w, VK_BACK);
-        CHECK(at(18, 0));
-        Key(w, VK_BACK);
-        nbxt::TypeText(w, "r");
-        nbxt::TypeWide(w, wide);
-        CHECK(at(2, 1));
-        Key(w, VK_BACK);
-        CHECK(at(18, 0));
-        nbxt::TypeWide(w, wide);
-        nbxt::TypeText(w, "\r");
-    }) == std::string("abcdefghijklmnopqr") + ansi);
-    CHECK(at(0, 2));
-
-    // Over 255 bytes: cut on a character boundary.
-    w = Fresh(0);
+    HWND w = Fresh(0);
     WCHAR line[301];
     int n = japanese ? 200 : 300;
     for (int i = 0; i < n; i++) line[i] = japanese ? 0x3042 : L'a' + i % 26;
     line[n] = 0;
     std::string got = Input([&] { nbxt::TypeWide(w, line); nbxt::Pause(300); nbxt::PressKey(w, VK_RETURN); });
-    std::string last = japanese ? ansi : "u";
+    std::string last = japanese ? "\x82\xA0" : "u";
     CHECK((got.size() == (japanese ? 254u : 255u) && got.substr(got.size() - last.size()) == last));
 }
 
@@ -300,14 +269,12 @@ TEST_CASE("shortcuts and the popup menu")
     nbxt::PressCtrlKey(w, 'S');
     CHECK(WaitFor([] { return CurrentTextWindow() == 12; }));
 
-    // The main window's keys work from here; unknown keys and commands do nothing.
+    // The main window's keys work from here.
     // (Space opens the command console, tested with the console.)
     nbx_stop = 0;
     nbxt::PressKey(w, 'C');
     CHECK(WaitFor([] { return nbx_stop == 1; }));
     nbx_stop = 0;
-    nbxt::PressCtrlKey(w, 'Z');
-    nbxt::Command(w, 4242);
     nbx_pickActive = 1;   // no menu while a pick tool waits for clicks
     CHECK(NoMenuOnRightClick(w));
     nbx_pickActive = 0;
