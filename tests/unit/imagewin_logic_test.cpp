@@ -66,8 +66,7 @@ TEST_CASE("captions: a long title is cut, the zoom and marks stay")
     std::string title(400, 'T');
     char out[256 + 16], tiny[6];
     memset(out, '#', sizeof out);
-    CHECK(FormatImageCaption(out, 256, 1080, title.c_str(), 8, true) == 255);
-    CHECK(std::string(out) == std::string(241, 'T') + "(1080%)[8bit]*");
+    CHECK((FormatImageCaption(out, 256, 1080, title.c_str(), 8, true) == 255 && std::string(out) == std::string(241, 'T') + "(1080%)[8bit]*"));
     CHECK(std::string(out + 256, 16) == std::string(16, '#'));
     FormatImageCaption(tiny, 6, 100, "title", 32, false);
     CHECK(lstrlenA(tiny) == 5);

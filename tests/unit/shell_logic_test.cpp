@@ -97,8 +97,7 @@ TEST_CASE("request channel: done flag order, a redraw does not wait, the next re
     Sleep(100);
     CHECK(result == -1);                     // still waiting behind the redraw
     servicerPaused = 0;
-    CHECK(WaitForSingleObject(poster, 5000) == WAIT_OBJECT_0);
-    CHECK((result == 4 && servedCount - served == 2));
+    CHECK((WaitForSingleObject(poster, 5000) == WAIT_OBJECT_0 && result == 4 && servedCount - served == 2));
     servicerRun = 0;
     WaitForSingleObject(servicer, 5000);
 

@@ -59,8 +59,7 @@ TEST_CASE("colour stacks: nine pushes and pops, one push and two pops; colour or
     ColorStackPush(&s, 0x505050, 0x50FF50);
     ColorStackPop(&s);
     ColorStackPop(&s);
-    CHECK((s.text == 0xFFFFFF && s.background == 0x000000));
-    CHECK(RgbToColorRef(0x123456) == 0x563412);
+    CHECK((s.text == 0xFFFFFF && s.background == 0x000000 && RgbToColorRef(0x123456) == 0x563412));
 }
 
 TEST_CASE("typed ring: order, a full ring drops, wrap, empty gives 0")
@@ -69,8 +68,7 @@ TEST_CASE("typed ring: order, a full ring drops, wrap, empty gives 0")
     TypedRingClear(&r);
     CHECK(TypedRingTake(&r) == 0);
     for (int round = 0; round < 2; round++) {
-        CHECK(TypedRingAppend(&r, 'a'));
-        CHECK(TypedRingTake(&r) == 'a');
+        CHECK((TypedRingAppend(&r, 'a') && TypedRingTake(&r) == 'a'));
         for (int i = 0; i < 256; i++) CHECK(TypedRingAppend(&r, (WCHAR)(0x100 + i)));
         CHECK_FALSE(TypedRingAppend(&r, 'X'));
         for (int i = 0; i < 256; i++) CHECK(TypedRingTake(&r) == 0x100 + i);

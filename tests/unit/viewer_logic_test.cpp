@@ -23,8 +23,7 @@ TEST_CASE("BGR triples become 0x00RRGGBB words at any length; frames convert top
     for (int y = 0; y < 2; y++)
         for (int x = 0; x < 3; x++) { uint8_t *p = &padded[y * 12 + 3 * x]; p[0] = (uint8_t)(10 * y + x); p[1] = p[2] = 0; }
     std::vector<uint32_t> buf(6, 0);
-    CHECK(ConvertFrame(padded.data(), 3, 2, 12, buf.data(), 3, 2) == 6);
-    CHECK(buf == std::vector<uint32_t>({ 0, 1, 2, 10, 11, 12 }));
+    CHECK((ConvertFrame(padded.data(), 3, 2, 12, buf.data(), 3, 2) == 6 && buf == std::vector<uint32_t>({ 0, 1, 2, 10, 11, 12 })));
 
     // A smaller buffer inside a guard zone, and a larger one: the overlap only.
     std::vector<uint8_t> frame(4 * 4 * 3, 0x11);
@@ -32,8 +31,7 @@ TEST_CASE("BGR triples become 0x00RRGGBB words at any length; frames convert top
     CHECK(ConvertFrame(frame.data(), 4, 4, 12, guarded.data() + 4, 2, 3) == 6);
     for (int i = 0; i < 14; i++) CHECK(guarded[i] == (i >= 4 && i < 10 ? 0x111111u : 0x55555555u));
     std::vector<uint32_t> big(6 * 5, 0);
-    CHECK(ConvertFrame(frame.data(), 4, 4, 12, big.data(), 6, 5) == 16);
-    CHECK((big[3] == 0x111111u && big[4] == 0u && big[6 * 4] == 0u));
+    CHECK((ConvertFrame(frame.data(), 4, 4, 12, big.data(), 6, 5) == 16 && big[3] == 0x111111u && big[4] == 0u && big[6 * 4] == 0u));
     CHECK((ConvertFrame(frame.data(), 0, 0, 0, big.data(), 6, 5) == 0 && ConvertFrame(nullptr, 4, 4, 12, big.data(), 6, 5) == 0));
     CHECK(ConvertFrame(frame.data(), 4, 4, 12, nullptr, 6, 5) == 0);
 }
