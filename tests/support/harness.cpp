@@ -408,21 +408,6 @@ std::string ChooseMenuItem()
     return text;
 }
 
-volatile LONG mainEscapes;
-static WNDPROC mainProc;
-
-static LRESULT CALLBACK EscapeCatcher(HWND w, UINT m, WPARAM wp, LPARAM lp)
-{
-    if (m == WM_KEYDOWN && wp == VK_ESCAPE) { InterlockedIncrement(&mainEscapes); return 0; }
-    return CallWindowProcW(mainProc, w, m, wp, lp);
-}
-
-void CatchMainEscapes(bool on)
-{
-    if (!on) SetWindowLongPtrW(nbx_mainWindow, GWLP_WNDPROC, (LONG_PTR)mainProc);
-    else mainEscapes = 0, mainProc = (WNDPROC)SetWindowLongPtrW(nbx_mainWindow, GWLP_WNDPROC, (LONG_PTR)EscapeCatcher);
-}
-
 // Explorer style: an edit inside the cmb13 combo; old style: edt1.
 static BOOL CALLBACK FindNameEdit(HWND w, LPARAM lp)
 {

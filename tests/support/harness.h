@@ -89,10 +89,6 @@ std::u16string Wide(const std::string &ansi);
 
 // Chooses the first item of the popup menu being tracked; returns its text.
 std::string ChooseMenuItem();
-// While on, Esc key-downs reaching the main window (which would exit) are
-// only counted in mainEscapes.
-void CatchMainEscapes(bool on);
-extern volatile LONG mainEscapes;
 
 // The common file dialogs (open and save) of this process (or of any, with
 // anyProcess): the visible "#32770" with that caption (any caption when NULL)

@@ -143,7 +143,17 @@ TEST_CASE("rename by double click and the Rename menu; the caption menu destroys
 
 TEST_CASE("the command console: each command, case-sensitive, from Space and the menu")
 {
-    nbxt::CatchMainEscapes(true);
+    static volatile LONG escapes;
+    static WNDPROC original;
+    original = (WNDPROC)GetWindowLongPtrW(nbx_mainWindow, GWLP_WNDPROC);
+    struct Catch {
+        static LRESULT CALLBACK Proc(HWND w, UINT m, WPARAM wp, LPARAM lp)
+        {
+            if (m == WM_KEYDOWN && wp == VK_ESCAPE) { InterlockedIncrement(&escapes); return 0; }
+            return CallWindowProcW(original, w, m, wp, lp);
+        }
+    };
+    SetWindowLongPtrW(nbx_mainWindow, GWLP_WNDPROC, (LONG_PTR)Catch::Proc);
     OnUser([] { NBX_SelectTextWindow(4); NBX_StartLog(4); nbx_drawColor = 0x3080FF; nbx_tttc = 0xABCD; nbx_tc = 0x12; });
     struct { const char *line; int result; const char *printed; } cases[] = {
         { "help", 0, "Cmd>help\r\nCommand list:exit help start ver color\r\n" },
@@ -163,8 +173,8 @@ TEST_CASE("the command console: each command, case-sensitive, from Space and the
         CHECK(result == t.result);
         CHECK(WaitFor([&] { return nbxt::LogText(4).find(t.printed) != std::string::npos; }));
     }
-    CHECK(WaitFor([] { return nbxt::mainEscapes == 1; }));
-    nbxt::CatchMainEscapes(false);
+    CHECK(WaitFor([] { return escapes == 1; }));
+    SetWindowLongPtrW(nbx_mainWindow, GWLP_WNDPROC, (LONG_PTR)original);
     OnUser([] { NBX_OpenTextWindow(0, 400, 500, 300, 200); NBX_SelectTextWindow(0); NBX_StartLog(0); });
     nbxt::Command(TextWindowHandle(4), 1029);   // the menu item works on the current window
     nbxt::AnswerInput("help");

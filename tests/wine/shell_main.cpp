@@ -68,30 +68,23 @@ TEST_CASE("Ctrl-dragging snaps the main window to the screen edge; Ctrl+W opens 
 
 // ------------------------------------------------ other program instances
 
-static HWND MainWindowOf(int instance)
-{
-    WCHAR cls[16];
-    wsprintfW(cls, L"nubrix_mw%d", instance);
-    return FindWindowW(cls, NULL);
-}
+static HWND MainWindowOf1() { return nbxt::FindTop(L"nubrix_mw1", NULL, true); }
 
 // Exit (or a close request) for another program; ms until it ended with code 0.
 static DWORD EndProgram(HWND main, HANDLE p, UINT message, WPARAM wParam)
 {
     DWORD t0 = GetTickCount();
     PostMessageW(main, message, wParam, 0);
-    DWORD code = nbxt::WaitExit(p, 10000);
-    DWORD took = GetTickCount() - t0;
-    CHECK(code == 0);
+    CHECK(nbxt::WaitExit(p, 10000) == 0);
     CloseHandle(p);
-    return took;
+    return GetTickCount() - t0;
 }
 
 TEST_CASE("another instance: Ready while it drops into place; Exit idle at once, running after 2 s")
 {
     HANDLE p = nbxt::StartProgram("idle_app" NBX_PROGRAM_SUFFIX);
     HWND main = NULL;
-    REQUIRE(WaitFor([&] { return (main = MainWindowOf(1)) != NULL; }, 20000));
+    REQUIRE(WaitFor([&] { return (main = MainWindowOf1()) != NULL; }, 20000));
     REQUIRE(WaitFor([&] { return FindWindowExW(main, NULL, L"STATIC", NULL) != NULL; }));
     std::string early = nbxt::StatusOf(main);
     int earlyTop = nbxt::WindowRect(main).top;
@@ -99,18 +92,17 @@ TEST_CASE("another instance: Ready while it drops into place; Exit idle at once,
     CHECK(early == "Ready");
     int slid = nbxt::WindowRect(main).top - earlyTop;
     CHECK((slid > 0 && slid <= 55));
-    DWORD took = EndProgram(main, p, WM_COMMAND, 1002);
-    CHECK(took < 1500);
+    CHECK(EndProgram(main, p, WM_COMMAND, 1002) < 1500);
 
     // Started, the program never polls: Exit (Esc) and a close request both
     // wait for it about 2 s, then end it.
     const UINT messages[2] = { WM_KEYDOWN, WM_CLOSE };
     for (UINT message : messages) {
         p = nbxt::StartProgram("idle_app" NBX_PROGRAM_SUFFIX);   // spins in UserMain without polling
-        REQUIRE(WaitFor([&] { return (main = MainWindowOf(1)) != NULL && nbxt::StatusOf(main).find("bit color") != std::string::npos; }, 20000));
+        REQUIRE(WaitFor([&] { return (main = MainWindowOf1()) != NULL && nbxt::StatusOf(main).find("bit color") != std::string::npos; }, 20000));
         PostMessageW(main, WM_COMMAND, 1001, 0);
         nbxt::Pause(300);
-        took = EndProgram(main, p, message, message == WM_KEYDOWN ? VK_ESCAPE : 0);
+        DWORD took = EndProgram(main, p, message, message == WM_KEYDOWN ? VK_ESCAPE : 0);
         CHECK((took >= 1900 && took < 4000));
     }
 }

@@ -116,9 +116,7 @@ TEST_CASE("opening, re-opening, defaults, select, close and the current window")
     OnUser([] { NBX_CloseTextWindow(5); NBX_ShowTextWindow(); });
     HWND w0 = TextWindowHandle(0);
     REQUIRE(w0 != NULL);
-    char centred[32];
-    sprintf(centred, "%d,%d 400x300", GetSystemMetrics(SM_CXFULLSCREEN) / 2 - 200, GetSystemMetrics(SM_CYFULLSCREEN) / 2 - 150);
-    CHECK(nbxt::Geometry(w0) == centred);
+    CHECK(nbxt::Geometry(w0) == std::to_string(GetSystemMetrics(SM_CXFULLSCREEN) / 2 - 200) + "," + std::to_string(GetSystemMetrics(SM_CYFULLSCREEN) / 2 - 150) + " 400x300");
     OnUser([] { NBX_OpenTextWindow(2, 0, 0, 100, 100); NBX_ShowTextWindow(); });
     CHECK((CurrentTextWindow() == 2 && TextWindowHandle(0) == w0));
 }
@@ -261,7 +259,6 @@ TEST_CASE("shortcuts and the popup menu")
     nbx_pickActive = 1;   // no menu while a pick tool waits for clicks
     CHECK(NoMenuOnRightClick(w));
     nbx_pickActive = 0;
-    CHECK(TextWindowHandle(12) == w);
     nbxt::PressCtrlKey(w, 'Q');
     CHECK((WaitFor([w] { return TextWindowHandle(12) == NULL && !IsWindow(w); }) && CurrentTextWindow() == 0));
 }
