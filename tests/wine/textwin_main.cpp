@@ -137,9 +137,7 @@ TEST_CASE("printing: runs, wrap, colours, scroll, screen, colour stack and resiz
     CHECK(CellPixels(0, 2, 2, 0xFFFF00) > 0);   // Z in yellow
     CHECK((Ink(0, 3, 2) > 0 && CellPixels(0, 3, 2, 0x0000FF) + CellPixels(0, 3, 2, 0xFFFF00) == 0));   // w in the first colours
 
-    OnUser([] { NBX_Printf("\nline3\nline4"); });
-    CHECK(Cursor() == "5,4");
-    OnUser([] { NBX_Printf("\n"); });
+    OnUser([] { NBX_Printf("\nline3\nline4\n"); });
     CHECK(Cursor() == "0,4");
     CHECK((CellPixels(0, 2, 1, 0xFFFF00) > 0 && CellPixels(0, 2, 2, 0xFFFF00) == 0));   // everything moved up one line
     nbxt::Pause(200);
@@ -171,13 +169,7 @@ TEST_CASE("line input: edit keys, recall, tab, typed ahead, paste, echo")
     CHECK(Input([w] { nbxt::TypeText(w, "a"); nbxt::Pause(100); Key(w, VK_UP); Key(w, 'V'); nbxt::TypeText(w, "!\r"); }) == "axy zv!");
     // Ctrl+V pastes the clipboard's first line.
     REQUIRE(nbxt::SetClipboardUnicode(u"first\r\nsecond"));
-    CHECK(Input([w] {
-        nbxt::TypeText(w, "<");
-        nbxt::Pause(50);
-        nbxt::PressCtrlKey(w, 'V');
-        nbxt::Pause(100);
-        nbxt::TypeText(w, ">\r");
-    }) == "<first>");
+    CHECK(Input([w] { nbxt::TypeText(w, "<"); nbxt::Pause(50); nbxt::PressCtrlKey(w, 'V'); nbxt::Pause(100); nbxt::TypeText(w, ">\r"); }) == "<first>");
 
     // Units typed after Enter wait in the ring for the next input; units
     // typed while no input runs are dropped; Ctrl+key is no character.
@@ -201,7 +193,6 @@ TEST_CASE("line input ends with an empty line when its window closes or Exit cle
     HWND w = TextWindowHandle(0), w2 = TextWindowHandle(2);
     CHECK(Input([=] {
         nbxt::TypeText(w, "abc");
-        nbxt::Pause(100);
         nbxt::PressCtrlKey(w2, 'Q');   // shortcuts of other windows are off meanwhile
         nbxt::Pause(150);
         CHECK((TextWindowHandle(2) != NULL && NoMenuOnRightClick(w)));
@@ -242,9 +233,7 @@ TEST_CASE("shortcuts and the popup menu")
     CHECK(WaitFor([] { return Rec(12).cursorY > 0 && Rec(12).colors.text == 0xFFFFFF; }));
     CHECK((CurrentTextWindow() == 12 && CellPixels(12, 0, 0, 0x50FF50) > 0 && CellPixels(12, 0, 0, 0x505050) > 0));
     nbxt::PressCtrlKey(w, 'C');
-    // Read the clipboard once the copy has run: polling it could hold it
-    // open just when the copy wants it.
-    OnUser([] {});
+    OnUser([] {});   // the copy has run: polling the clipboard could hold it open just then
     CHECK(nbxt::ClipboardText() == "NUBRIX 7.3  2009/4/30\r\n");
     OnUser([] { NBX_CloseLogs(); NBX_SelectTextWindow(0); });
     nbxt::PressCtrlKey(w, 'S');

@@ -1,11 +1,9 @@
-// The movie viewer under Wine, driven as a user drives it: the real file
-// dialog, the button box, files it cannot play, the sample playing with its
+// The movie viewer under Wine, driven as a user drives it (the real file
+// dialog, the button box): files it cannot play, the sample playing with its
 // step buttons and clamps, "prop", presses made while playing, "break" and
-// Stop. The frame on screen is read from the sample's index strip.
-//
-// The test program is the viewer itself with a driver thread: its UserInit
-// runs ViewerInit and BeginDriver; UserMain is ViewerMain. The driver never
-// runs code on the user thread; it posts what keys and clicks post.
+// Stop. The frame on screen is read from the sample's index strip. The test
+// program is the viewer with a driver thread, which only posts what keys and
+// clicks post.
 #include "viewer_drive.h"
 #include "viewer/viewer.h"
 #include "viewer/viewer_logic.h"
