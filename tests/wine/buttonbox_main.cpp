@@ -116,19 +116,12 @@ TEST_CASE("closing by Ctrl+Q, the close box and the caption menu")
 TEST_CASE("captions in the ANSI code page, sizing")
 {
     OpenBox(2, 6);
-    const WCHAR japanese[] = { 0x518D, 0x751F, 0 };
-    const WCHAR western[] = { 'P', 'a', 'u', 's', 'e', ' ', 0xE9, 0 };
-    const WCHAR *wide = GetACP() == 932 ? japanese : western;
+    const WCHAR *wide = GetACP() == 932 ? L"\u518D\u751F" : L"Pause \u00E9";
     char ansi[64];
     NbxWideToAnsi(wide, ansi, 64);
     std::string longText(300, 'x');
-    OnUser([&] {
-        NBX_SetButtonBoxTitle(3, ansi);
-        NBX_SetButtonBoxTitle(0, "first\nline two");
-        NBX_SetButtonBoxTitle(12, "out of range");
-        NBX_SetButtonBoxTitle(-1, "out of range");
-        NBX_SetButtonBoxTitle(5, longText.c_str());
-    });
+    OnUser([&] { NBX_SetButtonBoxTitle(3, ansi); NBX_SetButtonBoxTitle(0, "first\nline two"); NBX_SetButtonBoxTitle(5, longText.c_str()); });
+    OnUser([] { NBX_SetButtonBoxTitle(12, "out of range"); NBX_SetButtonBoxTitle(-1, "out of range"); });
     CHECK(nbxt::WindowTextW(ButtonOf(3)) == std::u16string((const char16_t *)wide));
     CHECK((nbxt::WindowTextA(ButtonOf(0)) == "first\nline two" && nbxt::WindowTextA(ButtonOf(11)) == "11"));
     CHECK(nbxt::WindowTextA(ButtonOf(5)) == std::string(255, 'x'));
@@ -163,8 +156,7 @@ TEST_CASE("rename by double click and by the Rename menu, through line input")
 
     // Below the last row, left column: button 10.
     PostMessageW(box, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(10, c.cy - 2));
-    const WCHAR japanese[] = { 0x518D, 0x751F, 0 };
-    const WCHAR *answer = GetACP() == 932 ? japanese : L"Play";
+    const WCHAR *answer = GetACP() == 932 ? L"\u518D\u751F" : L"Play";
     NbxWideToAnsi(answer, ansi, sizeof ansi);
     nbxt::AnswerInput(ansi);
     CHECK((nbxt::WindowTextW(ButtonOf(10)) == std::u16string((const char16_t *)answer) && logged("10 '10' ->")));

@@ -8,11 +8,7 @@ static volatile LONG userMainEntries;
 
 void UserInit(void) { nbxt::BeginDriver(false); }
 
-void UserMain(void)
-{
-    InterlockedIncrement(&userMainEntries);
-    nbxt::ServeUser();
-}
+void UserMain(void) { InterlockedIncrement(&userMainEntries); nbxt::ServeUser(); }
 
 using nbxt::WaitFor;
 

@@ -115,7 +115,6 @@ TEST_CASE("opening, re-opening, defaults, select, close and the current window")
     // NBX_ShowTextWindow: window 0 centred when none is open, else the current one.
     OnUser([] { NBX_CloseTextWindow(5); NBX_ShowTextWindow(); });
     HWND w0 = TextWindowHandle(0);
-    REQUIRE(w0 != NULL);
     CHECK(nbxt::Geometry(w0) == std::to_string(GetSystemMetrics(SM_CXFULLSCREEN) / 2 - 200) + "," + std::to_string(GetSystemMetrics(SM_CYFULLSCREEN) / 2 - 150) + " 400x300");
     OnUser([] { NBX_OpenTextWindow(2, 0, 0, 100, 100); NBX_ShowTextWindow(); });
     CHECK((CurrentTextWindow() == 2 && TextWindowHandle(0) == w0));
@@ -123,19 +122,17 @@ TEST_CASE("opening, re-opening, defaults, select, close and the current window")
 
 TEST_CASE("printing: runs, wrap, colours, scroll, screen, colour stack and resize")
 {
-    int cw = 0, lh = 0;
     Fresh(0);
-    OnUser([&] { cw = Rec(0).cellWidth; lh = Rec(0).lineHeight; });
-    // 19 cells wide and 6 lines high: the 6th line scrolls.
-    HWND w = Fresh(0, 19 * cw, 6 * lh);
+    int cw = Rec(0).cellWidth, lh = Rec(0).lineHeight;
+    HWND w = Fresh(0, 19 * cw, 6 * lh);   // 19 cells wide and 6 lines high: the 6th line scrolls
     OnUser([] { NBX_Printf("abc"); NBX_Printf("def"); });
     CHECK((Cursor() == "6,0" && Ink(0, 5, 0) > 0 && Ink(0, 6, 0) == 0));
     OnUser([] { NBX_Printf("\n%s", "0123456789012345678X"); });
     CHECK((Cursor() == "1,2" && Ink(0, 0, 2) > 0));   // X wrapped onto the third line
     OnUser([] { NBX_PushTextColor(0x0000FF, 0xFFFF00); NBX_Printf("\tZ"); NBX_PopTextColor(); NBX_Printf("w"); });
-    CHECK(CellPixels(0, 1, 2, 0x0000FF) > 0);   // the tab is a blue cell
-    CHECK(CellPixels(0, 2, 2, 0xFFFF00) > 0);   // Z in yellow
-    CHECK((Ink(0, 3, 2) > 0 && CellPixels(0, 3, 2, 0x0000FF) + CellPixels(0, 3, 2, 0xFFFF00) == 0));   // w in the first colours
+    // The tab is a blue cell, Z yellow, w in the first colours.
+    CHECK((CellPixels(0, 1, 2, 0x0000FF) > 0 && CellPixels(0, 2, 2, 0xFFFF00) > 0 && Ink(0, 3, 2) > 0));
+    CHECK(CellPixels(0, 3, 2, 0x0000FF) + CellPixels(0, 3, 2, 0xFFFF00) == 0);
 
     OnUser([] { NBX_Printf("\nline3\nline4\n"); });
     CHECK(Cursor() == "0,4");
