@@ -201,21 +201,13 @@ std::u16string WindowTextW(HWND window)
     return std::u16string((const char16_t *)text);
 }
 
-std::string WindowTextA(HWND window)
-{
-    std::u16string wide = WindowTextW(window);
-    char text[8192];
-    NbxWideToAnsi((const WCHAR *)wide.c_str(), text, sizeof text);
-    return text;
-}
+std::string WindowTextA(HWND window) { return Ansi((const WCHAR *)WindowTextW(window).c_str()); }
 
 std::string StatusOf(HWND mainWindow)
 {
     WCHAR text[128] = { 0 };
     InternalGetWindowText(FindWindowExW(mainWindow, NULL, L"STATIC", NULL), text, 128);
-    char ansi[256];
-    NbxWideToAnsi(text, ansi, sizeof ansi);
-    return ansi;
+    return Ansi(text);
 }
 
 RECT WindowRect(HWND window)
@@ -394,6 +386,13 @@ std::u16string Wide(const std::string &ansi)
     std::vector<WCHAR> wide(ansi.size() + 1);
     NbxAnsiToWide(ansi.c_str(), wide.data(), (int)wide.size());
     return (const char16_t *)wide.data();
+}
+
+std::string Ansi(const WCHAR *wide)
+{
+    std::vector<char> ansi(lstrlenW(wide) * 2 + 1);
+    NbxWideToAnsi(wide, ansi.data(), (int)ansi.size());
+    return ansi.data();
 }
 
 std::string ChooseMenuItem()

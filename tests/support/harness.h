@@ -86,6 +86,7 @@ void AnswerInput(const char *line);
 // Posts the WM_DROPFILES the shell sends for files, each followed by u'\0'.
 void DropFiles(HWND window, const std::u16string &files);
 std::u16string Wide(const std::string &ansi);
+std::string Ansi(const WCHAR *wide);
 
 // Chooses the first item of the popup menu being tracked; returns its text.
 std::string ChooseMenuItem();

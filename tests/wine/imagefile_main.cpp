@@ -58,10 +58,8 @@ int Mismatches(int n, const std::function<DWORD(int, int)> &want, int tolerance 
 std::string FolderOf(HWND dialog)
 {
     WCHAR folder[MAX_PATH] = { 0 };
-    char out[MAX_PATH * 2];
     SendMessageW(dialog, CDM_GETFOLDERPATH, MAX_PATH, (LPARAM)folder);
-    NbxWideToAnsi(folder, out, sizeof out);
-    return out;
+    return nbxt::Ansi(folder);
 }
 
 }  // namespace
