@@ -7,13 +7,8 @@
 
 inline HBITMAP CreateTopDownDib32(HDC dc, int w, int h, void **bits)
 {
-    BITMAPINFO info;
-    ZeroMemory(&info, sizeof info);
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = w;
-    info.bmiHeader.biHeight = -h;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
+    BITMAPINFO info = {};
+    info.bmiHeader = { sizeof info.bmiHeader, w, -h, 1, 32, BI_RGB };
     *bits = NULL;
     return CreateDIBSection(dc, &info, DIB_RGB_COLORS, bits, NULL, 0);
 }

@@ -2,6 +2,7 @@
 #define DOCTEST_CONFIG_IMPLEMENT
 #include "harness.h"
 #include "dib32.h"
+#include <shlobj.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -46,13 +47,7 @@ static LRESULT CALLBACK CallWindowProc(HWND w, UINT m, WPARAM wp, LPARAM lp)
     return DefWindowProcW(w, m, wp, lp);
 }
 
-void ServeUser()
-{
-    for (;; Sleep(1)) {
-        NBX_PumpMessages();
-        RunQueued();
-    }
-}
+void ServeUser() { for (;; Sleep(1)) NBX_PumpMessages(), RunQueued(); }
 
 Pending *OnUserAsync(const std::function<void()> &fn)
 {
@@ -69,9 +64,9 @@ bool Done(Pending *p) { return p->done != 0; }
 
 bool WaitDone(Pending *p, int ms)
 {
-    bool ok = WaitFor([p] { return p->done != 0; }, ms);
-    if (ok) delete p;
-    return ok;
+    if (!WaitFor([p] { return Done(p); }, ms)) return false;
+    delete p;
+    return true;
 }
 
 void OnUser(const std::function<void()> &fn)
@@ -122,17 +117,9 @@ void BeginDriver(bool autoStart)
 
 // ------------------------------------------------------------------ input
 
-void TypeWide(HWND window, const WCHAR *text)
-{
-    for (; *text; text++) PostMessageW(window, WM_CHAR, *text, 1);
-}
+void TypeWide(HWND window, const WCHAR *text) { for (; *text; text++) PostMessageW(window, WM_CHAR, *text, 1); }
 
-void TypeText(HWND window, const char *ansi)
-{
-    WCHAR wide[1024];
-    NbxAnsiToWide(ansi, wide, 1024);
-    TypeWide(window, wide);
-}
+void TypeText(HWND window, const char *ansi) { TypeWide(window, (const WCHAR *)Wide(ansi).c_str()); }
 
 void PressKey(HWND window, UINT vk)
 {
@@ -214,21 +201,13 @@ std::u16string WindowTextW(HWND window)
     return std::u16string((const char16_t *)text);
 }
 
-std::string WindowTextA(HWND window)
-{
-    std::u16string wide = WindowTextW(window);
-    char text[8192];
-    NbxWideToAnsi((const WCHAR *)wide.c_str(), text, sizeof text);
-    return text;
-}
+std::string WindowTextA(HWND window) { return Ansi((const WCHAR *)WindowTextW(window).c_str()); }
 
 std::string StatusOf(HWND mainWindow)
 {
     WCHAR text[128] = { 0 };
     InternalGetWindowText(FindWindowExW(mainWindow, NULL, L"STATIC", NULL), text, 128);
-    char ansi[256];
-    NbxWideToAnsi(text, ansi, sizeof ansi);
-    return ansi;
+    return Ansi(text);
 }
 
 RECT WindowRect(HWND window)
@@ -245,26 +224,38 @@ SIZE ClientSize(HWND window)
     return { r.right, r.bottom };
 }
 
+static std::string Placed(long x, long y, long w, long h)
+{
+    return std::to_string(x) + "," + std::to_string(y) + " " + std::to_string(w) + "x" + std::to_string(h);
+}
+
 std::string Geometry(HWND window)
 {
     RECT r = WindowRect(window);
     SIZE s = ClientSize(window);
-    char text[64];
-    sprintf(text, "%ld,%ld %ldx%ld", (long)r.left, (long)r.top, (long)s.cx, (long)s.cy);
-    return text;
+    return Placed(r.left, r.top, s.cx, s.cy);
 }
 
-std::vector<DWORD> GrabScreen(int x, int y, int w, int h)
+std::string Place(HWND child)
 {
-    std::vector<DWORD> pixels((size_t)w * h);
+    RECT r = WindowRect(child);
+    MapWindowPoints(NULL, GetParent(child), (POINT *)&r, 2);
+    return Placed(r.left, r.top, r.right - r.left, r.bottom - r.top);
+}
+
+std::vector<DWORD> GrabClient(HWND window)
+{
+    POINT at = { 0, 0 };
+    ClientToScreen(window, &at);
+    SIZE s = ClientSize(window);
+    std::vector<DWORD> pixels((size_t)s.cx * s.cy);
     HDC screen = GetDC(NULL), mem = CreateCompatibleDC(screen);
     void *bits;
-    HBITMAP dib = CreateTopDownDib32(screen, w, h, &bits);
+    HBITMAP dib = CreateTopDownDib32(screen, s.cx, s.cy, &bits);
     HGDIOBJ old = SelectObject(mem, dib);
-    BitBlt(mem, 0, 0, w, h, screen, x, y, SRCCOPY);
+    BitBlt(mem, 0, 0, s.cx, s.cy, screen, at.x, at.y, SRCCOPY);
     GdiFlush();
-    memcpy(pixels.data(), bits, pixels.size() * 4);
-    for (DWORD &p : pixels) p &= 0xFFFFFF;
+    for (size_t i = 0; i < pixels.size(); i++) pixels[i] = ((DWORD *)bits)[i] & 0xFFFFFF;
     SelectObject(mem, old);
     DeleteObject(dib);
     DeleteDC(mem);
@@ -272,18 +263,7 @@ std::vector<DWORD> GrabScreen(int x, int y, int w, int h)
     return pixels;
 }
 
-std::vector<DWORD> GrabClient(HWND window)
-{
-    POINT origin = { 0, 0 };
-    ClientToScreen(window, &origin);
-    SIZE s = ClientSize(window);
-    return GrabScreen(origin.x, origin.y, s.cx, s.cy);
-}
-
-static void OpenClipboardPatiently()
-{
-    for (int tries = 0; tries < 50 && !OpenClipboard(NULL); tries++) Sleep(20);
-}
+static void OpenClipboardPatiently() { for (int tries = 0; tries < 50 && !OpenClipboard(NULL); tries++) Sleep(20); }
 
 std::string ClipboardText()
 {
@@ -339,31 +319,21 @@ std::string LogText(int n) { return ReadWholeFile(LogPath(n).c_str()); }
 
 std::string CurrentDir()
 {
-    char dir[MAX_PATH];
+    char dir[MAX_PATH] = "";
     GetCurrentDirectoryA(MAX_PATH, dir);
     std::string s = dir;
-    if (!s.empty() && s.back() == '\\') s.pop_back();
-    return s;
+    return s.empty() || s.back() != '\\' ? s : s.substr(0, s.size() - 1);
 }
 
 // The first top-level window passing `match`, of this process unless anyProcess.
-struct TopSearch { bool any; const std::function<bool(HWND)> *match; HWND found; };
-
-static BOOL CALLBACK TopSearchProc(HWND w, LPARAM lp)
-{
-    TopSearch *s = (TopSearch *)lp;
-    DWORD pid = 0;
-    GetWindowThreadProcessId(w, &pid);
-    if ((!s->any && pid != GetCurrentProcessId()) || !(*s->match)(w)) return TRUE;
-    s->found = w;
-    return FALSE;
-}
-
 static HWND FindTopWhere(bool anyProcess, const std::function<bool(HWND)> &match)
 {
-    TopSearch s = { anyProcess, &match, NULL };
-    EnumWindows(TopSearchProc, (LPARAM)&s);
-    return s.found;
+    for (HWND w = NULL; (w = FindWindowExW(NULL, w, NULL, NULL)) != NULL;) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(w, &pid);
+        if ((anyProcess || pid == GetCurrentProcessId()) && match(w)) return w;
+    }
+    return NULL;
 }
 
 static bool Named(HWND w, const WCHAR *className, const WCHAR *caption)
@@ -393,6 +363,48 @@ bool AnswerDialog(const WCHAR *caption, int buttonId, int ms)
     HWND box = WaitTop(L"#32770", caption, ms);
     if (box) PostMessageW(box, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), 0);
     return box && WaitFor([box] { return !IsWindow(box); }, ms);
+}
+
+void AnswerInput(const char *line)
+{
+    REQUIRE(WaitFor([] { return nbx_inputActive != 0; }));
+    TypeText(TextWindowHandle(CurrentTextWindow()), (std::string(line) + "\r").c_str());
+    REQUIRE(WaitFor([] { return nbx_inputActive == 0; }));
+    OnUser([] {});
+}
+
+void DropFiles(HWND window, const std::u16string &files)
+{
+    DROPFILES *drop = (DROPFILES *)GlobalAlloc(GPTR, sizeof(DROPFILES) + files.size() * 2 + 2);   // zeroed: the list's end
+    *drop = { sizeof(DROPFILES), { 0, 0 }, FALSE, TRUE };
+    memcpy(drop + 1, files.data(), files.size() * 2);
+    PostMessageW(window, WM_DROPFILES, (WPARAM)drop, 0);
+}
+
+std::u16string Wide(const std::string &ansi)
+{
+    std::vector<WCHAR> wide(ansi.size() + 1);
+    NbxAnsiToWide(ansi.c_str(), wide.data(), (int)wide.size());
+    return (const char16_t *)wide.data();
+}
+
+std::string Ansi(const WCHAR *wide)
+{
+    std::vector<char> ansi(lstrlenW(wide) * 2 + 1);
+    NbxWideToAnsi(wide, ansi.data(), (int)ansi.size());
+    return ansi.data();
+}
+
+std::string ChooseMenuItem()
+{
+    HWND menu = WaitTop(L"#32768", NULL);
+    REQUIRE(menu != NULL);
+    char text[64] = "";
+    GetMenuStringA((HMENU)SendMessageW(menu, MN_GETHMENU, 0, 0), 0, text, 64, MF_BYPOSITION);
+    PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 1);
+    PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 1);
+    WaitFor([menu] { return !IsWindowVisible(menu); });
+    return text;
 }
 
 // Explorer style: an edit inside the cmb13 combo; old style: edt1.

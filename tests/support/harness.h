@@ -59,9 +59,10 @@ RECT WindowRect(HWND window);
 SIZE ClientSize(HWND window);
 // "x,y WxH": the window's top-left corner on screen and its client size.
 std::string Geometry(HWND window);
-// Pixels of the screen (0x00RRGGBB), as a user would see them.
-std::vector<DWORD> GrabScreen(int x, int y, int w, int h);
-std::vector<DWORD> GrabClient(HWND window);         // the client area, row-major
+// "x,y WxH" of a child window in its parent's client area.
+std::string Place(HWND child);
+// Pixels of the client area on screen (0x00RRGGBB, row-major), as a user sees them.
+std::vector<DWORD> GrabClient(HWND window);
 std::string ClipboardText();                        // CF_TEXT
 bool SetClipboardUnicode(const std::u16string &text);
 std::string ReadWholeFile(const char *windowsPath); // bytes, "" when missing
@@ -79,6 +80,16 @@ HWND FindTop(const WCHAR *className, const WCHAR *caption, bool anyProcess = fal
 HWND WaitTop(const WCHAR *className, const WCHAR *caption, int ms = 5000);
 // A message box or dialog by caption; clicks the button with that id.
 bool AnswerDialog(const WCHAR *caption, int buttonId, int ms = 5000);
+// Answers the line input a command asks for in the current text window:
+// types line and Enter, then waits until the command has returned.
+void AnswerInput(const char *line);
+// Posts the WM_DROPFILES the shell sends for files, each followed by u'\0'.
+void DropFiles(HWND window, const std::u16string &files);
+std::u16string Wide(const std::string &ansi);
+std::string Ansi(const WCHAR *wide);
+
+// Chooses the first item of the popup menu being tracked; returns its text.
+std::string ChooseMenuItem();
 
 // The common file dialogs (open and save) of this process (or of any, with
 // anyProcess): the visible "#32770" with that caption (any caption when NULL)

@@ -11,21 +11,18 @@ TEST_CASE("button box: valid grids, sizes, positions, hit points and digit keys"
 
     int w, h, x, y;
     ButtonGridClientSize(2, 6, 98, 26, &w, &h);
-    CHECK(w == 2 * 102 + 4);
-    CHECK(h == 6 * 30 + 4);
+    CHECK((w == 2 * 102 + 4 && h == 6 * 30 + 4));
     const int positions[][3] = { { 0, 4, 4 }, { 5, 106, 64 }, { 11, 106, 154 } };   // i, x, y in a 2-wide grid
     for (auto &p : positions) {
         ButtonGridPosition(p[0], 2, 98, 26, &x, &y);
-        CHECK(x == p[1]);
-        CHECK(y == p[2]);
+        CHECK((x == p[1] && y == p[2]));
     }
     // client w, h, grid nx, ny -> button w, h
     const int sizes[][6] = { { 208, 184, 2, 6, 98, 26 }, { 408, 184, 2, 6, 198, 26 }, { 209, 185, 2, 6, 98, 26 },
                              { 10, 10, 2, 6, 0, 0 }, { 13, 9, 1, 1, 5, 1 } };
     for (auto &s : sizes) {
         ButtonSizeForClient(s[0], s[1], s[2], s[3], &w, &h);
-        CHECK(w == s[4]);
-        CHECK(h == s[5]);
+        CHECK((w == s[4] && h == s[5]));
     }
     // x, y in a 2 x 6 grid of 98 x 26 buttons (cells of 102 x 30) -> index;
     // beyond the edges clamps; -1 as an unsigned word is the far edge.

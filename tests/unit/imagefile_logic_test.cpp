@@ -28,8 +28,7 @@ TEST_CASE("image files: AppendExtension, within its buffer")
     for (auto &c : cases) {
         std::vector<WCHAR> buffer(c.capacity + 8, 0x7777);   // 8 guard units behind
         for (size_t i = 0; i <= c.start.size(); i++) buffer[i] = i < c.start.size() ? c.start[i] : 0;
-        CHECK((AppendExtension(buffer.data(), c.capacity, (const WCHAR *)c.ext) != FALSE) == c.fitted);
-        CHECK(U(buffer.data()) == c.want);
+        CHECK(((AppendExtension(buffer.data(), c.capacity, (const WCHAR *)c.ext) != FALSE) == c.fitted && U(buffer.data()) == c.want));
         CHECK(std::vector<WCHAR>(buffer.end() - 8, buffer.end()) == std::vector<WCHAR>(8, 0x7777));
     }
 }

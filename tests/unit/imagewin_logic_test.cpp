@@ -4,6 +4,7 @@
 #include "imagewin/imagewin_logic.h"
 #include <string.h>
 #include <string>
+#include <vector>
 
 TEST_CASE("image limits and zoom fitting")
 {
@@ -48,16 +49,14 @@ TEST_CASE("zoom steps, strides, the current-image history and area reads")
 
     int history[8] = { 0 }, current = 0;
     for (int n = 1; n <= 9; n++) HistoryPush(history, &current, n);
-    CHECK(current == 9);
-    for (int i = 0; i < 8; i++) CHECK(history[i] == 8 - i);   // 0, the oldest, is gone
+    CHECK((current == 9 && std::vector<int>(history, history + 8) == std::vector<int>({ 8, 7, 6, 5, 4, 3, 2, 1 })));   // 0, the oldest, is gone
     HistoryPop(history, &current);
     CHECK((current == 8 && history[0] == 7 && history[6] == 1 && history[7] == 1));   // oldest slot held twice
 
     DWORD pixels[4 * 3], out[6];
     for (int i = 0; i < 12; i++) pixels[i] = 0x100 + i;
     CopyImageArea(pixels, 32, 4, 3, out, -1, 1, 2, 3);   // column -1 and row 3 lie outside
-    const DWORD want[6] = { 0, 0x104, 0, 0x108, 0, 0 };
-    for (int i = 0; i < 6; i++) CHECK(out[i] == want[i]);
+    CHECK(std::vector<DWORD>(out, out + 6) == std::vector<DWORD>({ 0, 0x104, 0, 0x108, 0, 0 }));
     CopyImageArea(pixels, 32, 4, 3, out, 3, 2, 2, 1);    // beyond the right edge
     CHECK((out[0] == 0x10B && out[1] == 0));
 }
@@ -67,8 +66,7 @@ TEST_CASE("captions: a long title is cut, the zoom and marks stay")
     std::string title(400, 'T');
     char out[256 + 16], tiny[6];
     memset(out, '#', sizeof out);
-    CHECK(FormatImageCaption(out, 256, 1080, title.c_str(), 8, true) == 255);
-    CHECK(std::string(out) == std::string(241, 'T') + "(1080%)[8bit]*");
+    CHECK((FormatImageCaption(out, 256, 1080, title.c_str(), 8, true) == 255 && std::string(out) == std::string(241, 'T') + "(1080%)[8bit]*"));
     CHECK(std::string(out + 256, 16) == std::string(16, '#'));
     FormatImageCaption(tiny, 6, 100, "title", 32, false);
     CHECK(lstrlenA(tiny) == 5);

@@ -45,8 +45,7 @@ TEST_CASE("text layout: runs, line feeds, wrap at 19 cells, two-cell characters,
         { u"a\nb", 0, 276, "a@0,276;^288;b@0,276;=8,276" },
     };
     for (auto &c : cases) CHECK(Layout(c.text, c.x, c.y) == c.drawn);
-    CHECK(TextCells(0x7F) == 1);
-    CHECK(TextCells(0x80) == 2);
+    CHECK((TextCells(0x7F) == 1 && TextCells(0x80) == 2));
 }
 
 TEST_CASE("colour stacks: nine pushes and pops, one push and two pops; colour order")
@@ -55,15 +54,12 @@ TEST_CASE("colour stacks: nine pushes and pops, one push and two pops; colour or
     ColorStackInit(&s, 0x000000, 0xFFFFFF);
     for (DWORD i = 1; i <= 9; i++) ColorStackPush(&s, 0x100 * i, i);
     for (DWORD i = 9; i >= 1; i--, ColorStackPop(&s)) CHECK(s.text == i);
-    CHECK(s.text == 1);   // the defaults fell off the bottom
-    CHECK(s.background == 0x100);
+    CHECK((s.text == 1 && s.background == 0x100));   // the defaults fell off the bottom
     ColorStackInit(&s, 0x000000, 0xFFFFFF);
     ColorStackPush(&s, 0x505050, 0x50FF50);
     ColorStackPop(&s);
     ColorStackPop(&s);
-    CHECK(s.text == 0xFFFFFF);
-    CHECK(s.background == 0x000000);
-    CHECK(RgbToColorRef(0x123456) == 0x563412);
+    CHECK((s.text == 0xFFFFFF && s.background == 0x000000 && RgbToColorRef(0x123456) == 0x563412));
 }
 
 TEST_CASE("typed ring: order, a full ring drops, wrap, empty gives 0")
@@ -72,8 +68,7 @@ TEST_CASE("typed ring: order, a full ring drops, wrap, empty gives 0")
     TypedRingClear(&r);
     CHECK(TypedRingTake(&r) == 0);
     for (int round = 0; round < 2; round++) {
-        CHECK(TypedRingAppend(&r, 'a'));
-        CHECK(TypedRingTake(&r) == 'a');
+        CHECK((TypedRingAppend(&r, 'a') && TypedRingTake(&r) == 'a'));
         for (int i = 0; i < 256; i++) CHECK(TypedRingAppend(&r, (WCHAR)(0x100 + i)));
         CHECK_FALSE(TypedRingAppend(&r, 'X'));
         for (int i = 0; i < 256; i++) CHECK(TypedRingTake(&r) == 0x100 + i);
@@ -85,8 +80,7 @@ TEST_CASE("line input cursor: breaks after the 19th cell and before a two-cell u
 {
     InputCursor c = {};
     c.x = 144;   // 18 cells typed: no room left for the cursor cell
-    CHECK_FALSE(InputBreaksAfter(kGeom, 136, 1));
-    CHECK(InputBreaksAfter(kGeom, c.x, 1));
+    CHECK((!InputBreaksAfter(kGeom, 136, 1) && InputBreaksAfter(kGeom, c.x, 1)));
     CHECK_FALSE(InputTakeBreak(kGeom, &c, c.x));
     CHECK((c.x == 0 && c.y == 12 && c.breaks == 1));
     InputBackStep(kGeom, &c, 1);
@@ -95,8 +89,7 @@ TEST_CASE("line input cursor: breaks after the 19th cell and before a two-cell u
     CHECK(c.x == 136);
 
     // A two-cell unit at 144 moves whole; Backspace brings it back whole.
-    c = {};
-    c.x = 144;
+    c = { 144 };
     CHECK(InputBreaksBefore(kGeom, c.x, 2));
     InputTakeBreak(kGeom, &c, c.x + 16);
     c.x += 16;
@@ -105,10 +98,8 @@ TEST_CASE("line input cursor: breaks after the 19th cell and before a two-cell u
     InputBackOverWideBreak(kGeom, &c);
     CHECK((c.x == 144 && c.y == 0 && c.breaks == 0));
     // At 136 it fits but leaves no cursor cell: a break after, undone by one step.
-    c = {};
-    c.x = 136;
-    CHECK_FALSE(InputBreaksBefore(kGeom, c.x, 2));
-    CHECK(InputBreaksAfter(kGeom, c.x, 2));
+    c = { 136 };
+    CHECK((!InputBreaksBefore(kGeom, c.x, 2) && InputBreaksAfter(kGeom, c.x, 2)));
     InputTakeBreak(kGeom, &c, c.x);
     InputBackStep(kGeom, &c, 2);
     InputBackOverWideBreak(kGeom, &c);
@@ -118,8 +109,7 @@ TEST_CASE("line input cursor: breaks after the 19th cell and before a two-cell u
     // two breaks per unit, and the list holds them all.
     TextGeom oneLine = { 152, 24, 8, 12 }, narrow = { 12, 300, 8, 12 };
     c = {};
-    CHECK(InputTakeBreak(oneLine, &c, 144));
-    CHECK(c.y == 0);
+    CHECK((InputTakeBreak(oneLine, &c, 144) && c.y == 0));
     c = {};
     for (int i = 0; i < NBX_INPUT_MAX; i++) {
         if (InputBreaksBefore(narrow, c.x, 2)) InputTakeBreak(narrow, &c, c.x + 16);

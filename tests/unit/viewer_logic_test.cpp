@@ -23,8 +23,7 @@ TEST_CASE("BGR triples become 0x00RRGGBB words at any length; frames convert top
     for (int y = 0; y < 2; y++)
         for (int x = 0; x < 3; x++) { uint8_t *p = &padded[y * 12 + 3 * x]; p[0] = (uint8_t)(10 * y + x); p[1] = p[2] = 0; }
     std::vector<uint32_t> buf(6, 0);
-    CHECK(ConvertFrame(padded.data(), 3, 2, 12, buf.data(), 3, 2) == 6);
-    CHECK(buf == std::vector<uint32_t>({ 0, 1, 2, 10, 11, 12 }));
+    CHECK((ConvertFrame(padded.data(), 3, 2, 12, buf.data(), 3, 2) == 6 && buf == std::vector<uint32_t>({ 0, 1, 2, 10, 11, 12 })));
 
     // A smaller buffer inside a guard zone, and a larger one: the overlap only.
     std::vector<uint8_t> frame(4 * 4 * 3, 0x11);
@@ -32,10 +31,8 @@ TEST_CASE("BGR triples become 0x00RRGGBB words at any length; frames convert top
     CHECK(ConvertFrame(frame.data(), 4, 4, 12, guarded.data() + 4, 2, 3) == 6);
     for (int i = 0; i < 14; i++) CHECK(guarded[i] == (i >= 4 && i < 10 ? 0x111111u : 0x55555555u));
     std::vector<uint32_t> big(6 * 5, 0);
-    CHECK(ConvertFrame(frame.data(), 4, 4, 12, big.data(), 6, 5) == 16);
-    CHECK((big[3] == 0x111111u && big[4] == 0u && big[6 * 4] == 0u));
-    CHECK(ConvertFrame(frame.data(), 0, 0, 0, big.data(), 6, 5) == 0);
-    CHECK(ConvertFrame(nullptr, 4, 4, 12, big.data(), 6, 5) == 0);
+    CHECK((ConvertFrame(frame.data(), 4, 4, 12, big.data(), 6, 5) == 16 && big[3] == 0x111111u && big[4] == 0u && big[6 * 4] == 0u));
+    CHECK((ConvertFrame(frame.data(), 0, 0, 0, big.data(), 6, 5) == 0 && ConvertFrame(nullptr, 4, 4, 12, big.data(), 6, 5) == 0));
     CHECK(ConvertFrame(frame.data(), 4, 4, 12, nullptr, 6, 5) == 0);
 }
 
@@ -50,9 +47,7 @@ TEST_CASE("step targets with their clamps")
         double t = c[0] == 0 ? TargetBack(c[1]) : c[0] == 1 ? TargetBack10(c[1]) : TargetForward10(c[1], 250);
         CHECK_MESSAGE(t == doctest::Approx(c[2]), c[0] << " at " << c[1]);
     }
-    CHECK(TargetFirst() == 1);
-    CHECK(TargetLast(250) == 249);
-    CHECK(PositionAfterForwardAtEnd(250) == 249);
+    CHECK((TargetFirst() == 1 && TargetLast(250) == 249 && PositionAfterForwardAtEnd(250) == 249));
 }
 
 static std::vector<uint32_t> PaintedFrame(int w, int h, int index)
@@ -75,8 +70,7 @@ TEST_CASE("the index strip round-trips and refuses missing or torn strips")
 
 
     std::vector<uint32_t> blank(640 * 480, 0x808080), black(640 * 480, 0);
-    CHECK(DecodeStrip(blank.data(), 640, 480, 640) == -1);
-    CHECK(DecodeStrip(black.data(), 640, 480, 640) == -1);
+    CHECK((DecodeStrip(blank.data(), 640, 480, 640) == -1 && DecodeStrip(black.data(), 640, 480, 640) == -1));
     StripLayout s = StripGeometry(640, 480);
     f = PaintedFrame(640, 480, 123);   // row B no longer the complement of row A in one cell
     for (int y = s.top + s.cellH; y < s.top + 2 * s.cellH; y++)
@@ -86,8 +80,7 @@ TEST_CASE("the index strip round-trips and refuses missing or torn strips")
     for (int y = s.top; y < s.top + s.cellH; y++)
         for (int x = 3 * s.cellW; x < 4 * s.cellW; x++) f[y * 640 + x] = 0x808080;
     CHECK(DecodeStrip(f.data(), 640, 480, 640) == -1);
-    CHECK(DecodeStrip(nullptr, 640, 480, 640) == -1);
-    CHECK(DecodeStrip(blank.data(), 10, 10, 5) == -1);
+    CHECK((DecodeStrip(nullptr, 640, 480, 640) == -1 && DecodeStrip(blank.data(), 10, 10, 5) == -1));
     std::vector<uint8_t> tiny(8 * 8 * 3);
     CHECK_FALSE(PaintStrip(tiny.data(), 8, 8, 24, 1));
 }

@@ -21,7 +21,6 @@ static void Run(UINT id, std::vector<std::string> answers = {})
     }
 }
 
-static std::u16string Wide(const std::string &ascii) { return std::u16string(ascii.begin(), ascii.end()); }
 
 TEST_CASE("Paste into 000, a drop filling 001, 003 and 004, then the prompting commands")
 {
@@ -35,16 +34,13 @@ TEST_CASE("Paste into 000, a drop filling 001, 003 and 004, then the prompting c
     // a.bmp, unreadable c.bmp, a folder, b.bmp and a path of over 260
     // characters whose name is outside the code page (Hangul).
     std::string folder = nbxt::Here(std::string(200, 'd')), saved[] = { "a.bmp", "b.bmp", "x.bmp" };
-    std::u16string deep = Wide(folder + "\\") + std::u16string(30, u'\xD55C') + u".bmp", list;
+    std::u16string deep = nbxt::Wide(folder + "\\") + std::u16string(30, u'\xD55C') + u".bmp", list;
     for (int k = 0; k < 3; k++) nbxt::OnUser([&] { nbx_pixels[2][0] = k + 7; SaveImageFile(30, 40, 0, nbxt::Here(saved[k]).c_str()); });
     nbxt::WriteWholeFile(nbxt::Here("c.bmp"), "BM not a picture");
     CreateDirectoryA(folder.c_str(), NULL);
-    REQUIRE(MoveFileExW((LPCWSTR)Wide(nbxt::Here("x.bmp")).c_str(), (LPCWSTR)deep.c_str(), MOVEFILE_REPLACE_EXISTING));
-    for (std::u16string file : { Wide(nbxt::Here("a.bmp")), Wide(nbxt::Here("c.bmp")), Wide(folder), Wide(nbxt::Here("b.bmp")), deep }) list += file + u'\0';
-    DROPFILES *drop = (DROPFILES *)GlobalAlloc(GPTR, sizeof(DROPFILES) + list.size() * 2 + 2);   // zeroed: the list's end
-    *drop = { sizeof(DROPFILES), { 0, 0 }, FALSE, TRUE };
-    memcpy(drop + 1, list.data(), list.size() * 2);
-    PostMessageW(nbx_mainWindow, WM_DROPFILES, (WPARAM)drop, 0);
+    REQUIRE(MoveFileExW((LPCWSTR)nbxt::Wide(nbxt::Here("x.bmp")).c_str(), (LPCWSTR)deep.c_str(), MOVEFILE_REPLACE_EXISTING));
+    for (std::u16string file : { nbxt::Wide(nbxt::Here("a.bmp")), nbxt::Wide(nbxt::Here("c.bmp")), nbxt::Wide(folder), nbxt::Wide(nbxt::Here("b.bmp")), deep }) list += file + u'\0';
+    nbxt::DropFiles(nbx_mainWindow, list);
     const char *titles[] = { "001 a.bmp", "003 b.bmp", "004 " };   // then the name as the code page has it
     REQUIRE(WaitFor([] { return nbx_images[4].inUse && nbx_pixels[4][0] == 9; }));
     const int numbers[] = { 1, 3, 4 };

@@ -32,44 +32,6 @@ static std::string Value(int i)
     return v;
 }
 
-// "x,y WxH" of a child in its parent's client area.
-static std::string Place(HWND child)
-{
-    RECT r = nbxt::WindowRect(child);
-    MapWindowPoints(NULL, GetParent(child), (POINT *)&r, 2);
-    return std::to_string(r.left) + "," + std::to_string(r.top) + " " + std::to_string(r.right - r.left) + "x" + std::to_string(r.bottom - r.top);
-}
-
-static std::string LogOf(int n)
-{
-    char name[NBX_PATH + 32];
-    snprintf(name, sizeof name, "%sNUBRIX%d%d.LOG", nbx_logDir, nbx_instance, n);
-    return nbxt::ReadWholeFile(name);
-}
-
-// Waits for the line input a command asks for, answers it, waits for the end.
-static void Answer(const char *line)
-{
-    REQUIRE(WaitFor([] { return nbx_inputActive != 0; }));
-    nbxt::TypeText(TextWindowHandle(CurrentTextWindow()), line);
-    nbxt::TypeText(TextWindowHandle(CurrentTextWindow()), "\r");
-    REQUIRE(WaitFor([] { return nbx_inputActive == 0; }));
-    OnUser([] {});
-}
-
-// Chooses the only item of the popup menu being tracked; returns its text.
-static std::string ChooseMenuItem()
-{
-    HWND menu = nbxt::WaitTop(L"#32768", NULL);
-    REQUIRE(menu != NULL);
-    char text[64] = "";
-    GetMenuStringA((HMENU)SendMessageW(menu, MN_GETHMENU, 0, 0), 0, text, 64, MF_BYPOSITION);
-    PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 1);
-    PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 1);
-    WaitFor([menu] { return !IsWindowVisible(menu); });
-    return text;
-}
-
 TEST_CASE("request 9006 and the console's start, before Start")
 {
     RequestOpenInputBox(0);
@@ -84,14 +46,14 @@ TEST_CASE("request 9006 and the console's start, before Start")
     RequestOpenInputBox(45);
     CHECK_FALSE(IsWindow(first));
     CHECK(nbxt::Geometry(Box()) == "0,0 162x842");
-    CHECK(Place(Label(29)) == "4,819 80x24");
-    CHECK(Place(Field(29)) == "88,816 70x24");
+    CHECK(nbxt::Place(Label(29)) == "4,819 80x24");
+    CHECK(nbxt::Place(Field(29)) == "88,816 70x24");
     CHECK(nbxt::WindowTextA(Label(29)) == "Item 29");
     CHECK(nbxt::WindowTextA(Field(29)) == "0");
 
     RequestOpenTextWindow(4);
     nbxt::PressKey(TextWindowHandle(4), VK_SPACE);
-    Answer("start");
+    nbxt::AnswerInput("start");
     CHECK(WaitFor([] { return nbx_running == 1; }));
     CHECK(CurrentTextWindow() == 4);
 }
@@ -140,8 +102,8 @@ TEST_CASE("resizing: the dragged edge decides who widens; the height stays; late
         SendMessageW(Box(), WM_SIZING, t.edge, (LPARAM)&p);
         CHECK((p.top == r.top && p.bottom == r.bottom));
         SetWindowPos(Box(), NULL, p.left, p.top, p.right - p.left, p.bottom - p.top, SWP_NOZORDER);
-        CHECK(Place(Label(1)) == t.label);
-        CHECK(Place(Field(1)) == t.field);
+        CHECK(nbxt::Place(Label(1)) == t.label);
+        CHECK(nbxt::Place(Field(1)) == t.field);
     }
     OnUser([] { NBX_CloseInputBox(); NBX_OpenInputBox(30, 40, 1); });
     CHECK(nbxt::Geometry(Box()) == "30,40 192x30");
@@ -150,7 +112,7 @@ TEST_CASE("resizing: the dragged edge decides who widens; the height stays; late
                  results[2] = NBX_SetInputBoxTitle(0, "Gain"); results[3] = NBX_SetInputBoxTitle(1, "none"); });
     CHECK((results[0] == 1 && results[1] == 0 && results[2] == 0 && results[3] == 1));
     CHECK(nbxt::Geometry(Box()) == "30,40 162x30");
-    CHECK(Place(Field(0)) == "88,4 70x24");
+    CHECK(nbxt::Place(Field(0)) == "88,4 70x24");
     CHECK(nbxt::WindowTextA(Label(0)) == "Gain");
     OnUser([] { NBX_CloseInputBox(); });
 }
@@ -160,22 +122,22 @@ TEST_CASE("rename by double click and the Rename menu; the caption menu destroys
     OnUser([] { NBX_OpenInputBox(30, 40, 2); NBX_SelectTextWindow(0); NBX_StartLog(0); });
     HWND box = Box();
     PostMessageW(box, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(10, 28 + 5));
-    Answer("Speed");
+    nbxt::AnswerInput("Speed");
     CHECK(nbxt::WindowTextA(Label(1)) == "Speed");
     PostMessageW(box, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(10, 28 + 27));
-    Answer("");   // an empty answer keeps the label
+    nbxt::AnswerInput("");   // an empty answer keeps the label
     CHECK(nbxt::WindowTextA(Label(1)) == "Speed");
     PostMessageW(box, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(10, 3));
-    CHECK(ChooseMenuItem() == "Rename");
-    Answer("Gain");
+    CHECK(nbxt::ChooseMenuItem() == "Rename");
+    nbxt::AnswerInput("Gain");
     CHECK(nbxt::WindowTextA(Label(0)) == "Gain");
     PostMessageW(box, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(10, 2 * 28 + 1));   // below the last row
-    Answer("lost");
+    nbxt::AnswerInput("lost");
     CHECK(nbxt::WindowTextA(Label(0)) + nbxt::WindowTextA(Label(1)) == "GainSpeed");
     OnUser([] { NBX_StopLog(0); });
-    CHECK(LogOf(0).find("1 'Item 1' ->Speed\r\n1 'Speed' ->\r\n0 'Item 0' ->Gain\r\n2 '' ->lost\r\n") != std::string::npos);
+    CHECK(nbxt::LogText(0).find("1 'Item 1' ->Speed\r\n1 'Speed' ->\r\n0 'Item 0' ->Gain\r\n2 '' ->lost\r\n") != std::string::npos);
     PostMessageW(box, WM_NCRBUTTONDOWN, HTCAPTION, MAKELPARAM(60, 45));
-    CHECK(ChooseMenuItem() == "Destroy");
+    CHECK(nbxt::ChooseMenuItem() == "Destroy");
     CHECK(WaitFor([box] { return !IsWindow(box) && Box() == NULL; }));
 }
 
@@ -206,17 +168,17 @@ TEST_CASE("the command console: each command, case-sensitive, from Space and the
         CAPTURE(t.line);
         int result = -1;
         nbxt::Pending *p = nbxt::OnUserAsync([&] { result = NBX_CommandConsole(); });
-        Answer(t.line);
+        nbxt::AnswerInput(t.line);
         REQUIRE(nbxt::WaitDone(p));
         CHECK(result == t.result);
-        CHECK(WaitFor([&] { return LogOf(4).find(t.printed) != std::string::npos; }));
+        CHECK(WaitFor([&] { return nbxt::LogText(4).find(t.printed) != std::string::npos; }));
     }
     CHECK(WaitFor([] { return escapes == 1; }));
     SetWindowLongPtrW(nbx_mainWindow, GWLP_WNDPROC, (LONG_PTR)original);
     OnUser([] { NBX_OpenTextWindow(0, 400, 500, 300, 200); NBX_SelectTextWindow(0); NBX_StartLog(0); });
     nbxt::Command(TextWindowHandle(4), 1029);   // the menu item works on the current window
-    Answer("help");
-    CHECK(LogOf(0).find("Cmd>help\r\nCommand list:") != std::string::npos);
+    nbxt::AnswerInput("help");
+    CHECK(nbxt::LogText(0).find("Cmd>help\r\nCommand list:") != std::string::npos);
     OnUser([] { NBX_CloseLogs(); nbx_drawColor = 0xFFFFFF; nbx_tttc = 0xFFFFFF; nbx_tc = 0; });
 }
 
@@ -355,7 +317,7 @@ TEST_CASE("the window report prints every window and puts the layout source on t
           "\tNBX_SetButtonBoxTitle(0,\"play\\nstop\");\n\tNBX_SetButtonBoxTitle(1,\"1\");\n"
           "\tNBX_SetButtonBoxTitle(2,\"2\");\n\tNBX_SetButtonBoxTitle(3,\"a\\\"b\");\n"
           "\tNBX_SetForeground(NBXMAINWINDOW);\n");
-    std::string log = LogOf(3);
+    std::string log = nbxt::LogText(3);
     const std::string printed[] = {
         "******* Window information *******\r\n[Image Window]\r\n 1 32 1  'say \"hi\" \\ back' X:" + std::to_string(nbxt::WindowRect(nbx_images[1].window).left),
         "[Text Window]\r\n 0 X:" + std::to_string(nbxt::WindowRect(TextWindowHandle(0)).left),

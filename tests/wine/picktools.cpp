@@ -248,10 +248,7 @@ TEST_CASE("drawing commands draw what the tools gathered; Pick takes the colour"
         k.draw(c);
         RunCommand(3, k.id, k.script);
         if (k.typed) {
-            REQUIRE(nbxt::WaitFor([] { return nbx_inputActive != 0; }));
-            nbxt::TypeText(TextWindowHandle(CurrentTextWindow()), k.typed);
-            nbxt::TypeText(TextWindowHandle(CurrentTextWindow()), "\r");
-            REQUIRE(nbxt::WaitFor([] { return nbx_inputActive == 0; }));
+            nbxt::AnswerInput(k.typed);
             Settle();
         }
         CHECK(nbx_inputActive == 0);
@@ -264,9 +261,7 @@ TEST_CASE("drawing commands draw what the tools gathered; Pick takes the colour"
     nbxt::OnUser([] { ClearImage(3); });
     nbx_tttc = 0xFF0000;
     RunCommand(3, 1048, "c4,2 c35,25");
-    REQUIRE(nbxt::WaitFor([] { return nbx_inputActive != 0; }));
-    nbxt::TypeText(TextWindowHandle(CurrentTextWindow()), "H\r");
-    REQUIRE(nbxt::WaitFor([] { return nbx_inputActive == 0; }));
+    nbxt::AnswerInput("H");
     Settle();
     LOGFONTW font;
     nbxt::OnUser([&] { GetObjectW(nbx_ttFont, sizeof font, &font); });

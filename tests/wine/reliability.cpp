@@ -53,6 +53,13 @@ TEST_CASE("programs started together: one instance number each; Exit ends busy l
         }
         return matched == 9;
     }, 30000));
+    // An eleventh is refused with a message box and ends with code 1.
+    HANDLE extra = nbxt::StartProgram("idle_app" NBX_PROGRAM_SUFFIX);
+    HWND box = NULL;
+    REQUIRE(nbxt::WaitFor([&] { return (box = nbxt::FindTop(L"#32770", L"NUBRIX", true)) != NULL; }, 20000));
+    CHECK(FindWindowExW(box, NULL, L"Static", L"Over instance limit!") != NULL);
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    CHECK(nbxt::WaitExit(extra, 10000) == 1);
 
     // The busy loops end first: the input's grace time must not compete with them.
     const App input = apps.back();
@@ -148,14 +155,7 @@ TEST_CASE("image files and buffers: huge buffers, a failed save, the appended ex
         const DWORD fromAlt = nbx_pixels[kImage][0];
         for (const std::string &path : { alt, alt + "x" }) {
             memset(nbx_pixels[kImage], 0, kPixels * sizeof(DWORD));
-            // A WM_DROPFILES of one file, as the shell sends it.
-            HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + 1024 * sizeof(WCHAR));
-            DROPFILES *drop = (DROPFILES *)GlobalLock(memory);
-            drop->pFiles = sizeof(DROPFILES);
-            drop->fWide = TRUE;
-            MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, (WCHAR *)(drop + 1), 1023);
-            GlobalUnlock(memory);
-            PostMessageW(window, WM_DROPFILES, (WPARAM)memory, 0);
+            nbxt::DropFiles(window, nbxt::Wide(path) + u'\0');
             nbxt::OnUser([] {});   // handled once the user thread has run this
             CHECK(nbx_pixels[kImage][0] == (path == alt ? fromAlt : 0));
         }
