@@ -53,12 +53,13 @@ bool Shows(int n)
 // Answers the prompts of one command: all lines are typed while the first
 // input runs, so what follows its Enter waits in the typed ring for the next
 // prompt (typed between two inputs it would be dropped and the next prompt
-// would wait for ever). Done once no input has run for a moment.
+// would wait for ever). Done once no input has run for a moment. Patient:
+// under load the first prompt has taken over five seconds to come.
 bool Answer(const char *lines)
 {
-    if (!nbxt::WaitFor([] { return nbx_inputActive == 1 && TextWindowHandle(0) != NULL; })) return false;
+    if (!nbxt::WaitFor([] { return nbx_inputActive == 1 && TextWindowHandle(0) != NULL; }, 20000)) return false;
     nbxt::TypeText(TextWindowHandle(0), lines);
-    auto idle = [] { return nbxt::WaitFor([] { return nbx_inputActive == 0; }); };
+    auto idle = [] { return nbxt::WaitFor([] { return nbx_inputActive == 0; }, 20000); };
     return idle() && (nbxt::Pause(300), idle());
 }
 
