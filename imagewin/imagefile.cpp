@@ -171,10 +171,8 @@ struct DialogKind {
     char *directory;
 };
 
-// TRUE when the name in the dialog's name box, joined to the folder it shows,
-// makes a path the caller's NBX_PATH bytes hold. The dialog's own handling
-// of OK (Wine's at least) copies that path into a MAX_PATH buffer on the
-// stack, so a longer one must never reach it.
+// The edit of the dialog's name box: an edit of its own, or the one inside
+// the name combo.
 static BOOL CALLBACK FindNameEdit(HWND child, LPARAM found)
 {
     WCHAR name[8];
@@ -186,9 +184,13 @@ static BOOL CALLBACK FindNameEdit(HWND child, LPARAM found)
     return TRUE;
 }
 
+// TRUE when the name in the dialog's name box, joined to the folder it shows,
+// makes a path the caller's NBX_PATH bytes hold. The dialog's own handling
+// of OK (Wine's at least) copies that path into a MAX_PATH buffer on the
+// stack, so a longer one must never reach it.
 static BOOL ChosenNameFits(HWND dialog)
 {
-    HWND box = NULL;   // an edit of its own, or the one inside the name combo
+    HWND box = NULL;
     EnumChildWindows(dialog, FindNameEdit, (LPARAM)&box);
     int typedUnits = box ? GetWindowTextLengthW(box) : 0;
     int folderUnits = (int)SendMessageW(dialog, CDM_GETFOLDERPATH, 0, 0);
