@@ -6,6 +6,7 @@
 #include "imagewin/imagewin_private.h"
 #include "imagewin/imagefile_logic.h"
 #include <gdiplus.h>
+#include <dlgs.h>
 #include <stdlib.h>
 #include <string.h>
 #include <algorithm>
@@ -170,14 +171,87 @@ struct DialogKind {
     char *directory;
 };
 
+// The edit of the dialog's name box: an edit of its own, or the one inside
+// the name combo.
+static BOOL CALLBACK FindNameEdit(HWND child, LPARAM found)
+{
+    WCHAR name[8];
+    int id = GetDlgCtrlID(child);
+    if (GetClassNameW(child, name, 8) && !lstrcmpiW(name, L"Edit") && (id == cmb13 || id == edt1)) {
+        *(HWND *)found = child;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// TRUE when the name in the dialog's name box, joined to the folder it shows,
+// makes a path the caller's NBX_PATH bytes hold. The dialog's own handling
+// of OK (Wine's at least) copies that path into a MAX_PATH buffer on the
+// stack, so a longer one must never reach it.
+static BOOL ChosenNameFits(HWND dialog)
+{
+    HWND box = NULL;
+    EnumChildWindows(dialog, FindNameEdit, (LPARAM)&box);
+    int typedUnits = box ? GetWindowTextLengthW(box) : 0;
+    int folderUnits = (int)SendMessageW(dialog, CDM_GETFOLDERPATH, 0, 0);
+    if (folderUnits < 0) folderUnits = 0;
+    std::vector<WCHAR> joined(folderUnits + typedUnits + 2, 0), full(32768);
+    if (box) GetWindowTextW(box, joined.data(), typedUnits + 1);
+    BOOL absolute = joined[0] == '\\' || (joined[0] && joined[1] == ':');
+    if (!absolute && folderUnits > 0) {
+        std::vector<WCHAR> typed(joined.begin(), joined.begin() + typedUnits + 1);
+        SendMessageW(dialog, CDM_GETFOLDERPATH, folderUnits, (LPARAM)joined.data());
+        int at = lstrlenW(joined.data());
+        if (at > 0 && joined[at - 1] != '\\') joined[at++] = '\\';
+        lstrcpyW(joined.data() + at, typed.data());
+    }
+    DWORD units = GetFullPathNameW(joined.data(), (DWORD)full.size(), full.data(), NULL);
+    if (units == 0) return TRUE;   // not a path at all: the dialog says so itself
+    if (units >= MAX_PATH) return FALSE;
+    int bytes = WideCharToMultiByte(CP_ACP, 0, full.data(), -1, NULL, 0, NULL, NULL);
+    return bytes > 0 && bytes <= NBX_PATH;
+}
+
+// The file dialog itself, subclassed by the hook below: an OK whose path
+// would not fit is turned into Cancel (the dialog's result 1).
+static LRESULT CALLBACK GuardedFileDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    WNDPROC original = (WNDPROC)GetPropW(dialog, L"nbx_dialog_proc");
+    if (message == WM_COMMAND && LOWORD(wParam) == IDOK && !ChosenNameFits(dialog))
+        return CallWindowProcW(original, dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
+                               (LPARAM)GetDlgItem(dialog, IDCANCEL));
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrW(dialog, GWLP_WNDPROC, (LONG_PTR)original);
+        RemovePropW(dialog, L"nbx_dialog_proc");
+    }
+    return CallWindowProcW(original, dialog, message, wParam, lParam);
+}
+
+static UINT_PTR CALLBACK FileDialogHook(HWND hook, UINT message, WPARAM, LPARAM)
+{
+    if (message == WM_INITDIALOG) {
+        HWND dialog = GetParent(hook);
+        SetPropW(dialog, L"nbx_dialog_proc", (HANDLE)GetWindowLongPtrW(dialog, GWLP_WNDPROC));
+        SetWindowLongPtrW(dialog, GWLP_WNDPROC, (LONG_PTR)GuardedFileDialogProc);
+    }
+    return 0;
+}
+
 // Shows the dialog; on OK leaves the chosen path in `path` and remembers the
-// filter and the file's folder. 0 chosen, 1 cancelled (state unchanged).
+// filter and the file's folder. 0 chosen, 1 cancelled or refused (state
+// unchanged).
 static int RunFileDialog(const DialogKind &kind, const char *title, char *path)
 {
-    WCHAR folder[NBX_PATH], titleWide[NBX_PATH], file[NBX_PATH];
+    WCHAR folder[NBX_PATH], titleWide[NBX_PATH];
     NbxAnsiToWide(kind.directory, folder, NBX_PATH);
     if (title && *title) NbxAnsiToWide(title, titleWide, NBX_PATH);
-    lstrcpynW(file, kind.initialName, NBX_PATH);
+    // Room for the longest path the dialog can return (a long-path name
+    // runs to 32767 units); what does not fit the caller's buffer is
+    // refused below.
+    const DWORD fileUnits = 32768;
+    std::vector<WCHAR> chosenFile(fileUnits);
+    WCHAR *file = chosenFile.data();
+    lstrcpynW(file, kind.initialName, fileUnits);
 
     OPENFILENAMEW ofn;
     ZeroMemory(&ofn, sizeof ofn);
@@ -186,11 +260,12 @@ static int RunFileDialog(const DialogKind &kind, const char *title, char *path)
     ofn.lpstrFilter = kind.filters;
     ofn.nFilterIndex = *kind.filterIndex;
     ofn.lpstrFile = file;
-    ofn.nMaxFile = NBX_PATH;
+    ofn.nMaxFile = fileUnits;
     ofn.lpstrInitialDir = folder;
     // Without a title of the caller's the dialog keeps the system's own.
     ofn.lpstrTitle = (title && *title) ? titleWide : NULL;
-    ofn.Flags = kind.flags;
+    ofn.Flags = kind.flags | OFN_EXPLORER | OFN_ENABLEHOOK | OFN_ENABLESIZING;
+    ofn.lpfnHook = FileDialogHook;
     BOOL chosen = kind.save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn);
     if (!chosen) return 1;
 
@@ -456,6 +531,21 @@ static BOOL CreateTemporaryBeside(const WCHAR *target, WCHAR temp[NBX_PATH])
     return FALSE;
 }
 
+// FALSE for an existing file that a direct write would be refused: marked
+// read-only, a folder, or not to be opened for writing. A rename over it
+// may still succeed (the folder allows it), and must not be tried.
+static BOOL MayReplace(const WCHAR *target)
+{
+    DWORD attributes = GetFileAttributesW(target);
+    if (attributes == INVALID_FILE_ATTRIBUTES) return GetLastError() == ERROR_FILE_NOT_FOUND;
+    if (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) return FALSE;
+    HANDLE f = CreateFileW(target, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+    if (f == INVALID_HANDLE_VALUE) return FALSE;
+    CloseHandle(f);
+    return TRUE;
+}
+
 // Encodes into a temporary file of the target's folder, which replaces the
 // target only after the encoder reported success: a save that fails (a full
 // disk, a codec error) leaves an existing file as it was.
@@ -465,7 +555,7 @@ static BOOL SaveThroughTemporary(GpImage *image, const WCHAR *target, const CLSI
     WCHAR temp[NBX_PATH];
     if (!CreateTemporaryBeside(target, temp)) return FALSE;
     BOOL saved = GdipSaveImageToFile(image, temp, encoder, parameters) == Gdiplus::Ok &&
-                 MoveFileExW(temp, target, MOVEFILE_REPLACE_EXISTING);
+                 MayReplace(target) && MoveFileExW(temp, target, MOVEFILE_REPLACE_EXISTING);
     if (!saved) DeleteFileW(temp);
     return saved;
 }

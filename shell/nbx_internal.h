@@ -81,9 +81,9 @@ void OpenDroppedFiles(HDROP drop);
 // terminate the output; the result is the number of units written.
 int  NbxAnsiToWide(const char *text, WCHAR *out, int outUnits);
 int  NbxWideToAnsi(const WCHAR *text, char *out, int outBytes);
-// Cuts a narrow ANSI text at `maxBytes` without splitting a double-byte
-// character; returns the new length.
-int  NbxCutAnsi(char *text, int maxBytes);
+// Cuts a narrow text of that code page at `maxBytes` without splitting a
+// double-byte character; returns the new length.
+int  NbxCutAnsi(char *text, int maxBytes, UINT codePage = CP_ACP);
 
 // The one place that knows about Wine: turns a Windows path into the path the
 // host's C library sees (unchanged on Windows). False when it cannot.

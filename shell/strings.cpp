@@ -1,5 +1,7 @@
 // strings.cpp - conversions between the ANSI code page and UTF-16.
 #include "shell/nbx_internal.h"
+#include "textwin/textwin_logic.h"
+#include <string.h>
 
 int NbxAnsiToWide(const char *text, WCHAR *out, int outUnits)
 {
@@ -23,16 +25,13 @@ int NbxAnsiToWide(const char *text, WCHAR *out, int outUnits)
     return n - 1;
 }
 
-int NbxCutAnsi(char *text, int maxBytes)
+int NbxCutAnsi(char *text, int maxBytes, UINT codePage)
 {
-    int i = 0;
-    while (text[i] && i < maxBytes) {
-        int step = IsDBCSLeadByte((BYTE)text[i]) && text[i + 1] ? 2 : 1;
-        if (i + step > maxBytes) break;
-        i += step;
-    }
-    text[i] = 0;
-    return i;
+    // A lead byte whose trail is cut off (or missing) goes too.
+    int length = AnsiCutLength(text, (int)strlen(text), maxBytes,
+                               [codePage](unsigned char b) { return IsDBCSLeadByteEx(codePage, b) != 0; });
+    text[length] = 0;
+    return length;
 }
 
 int NbxWideToAnsi(const WCHAR *text, char *out, int outBytes)

@@ -388,6 +388,27 @@ std::u16string Wide(const std::string &ansi)
     return (const char16_t *)wide.data();
 }
 
+std::u16string LongPath(const std::u16string &path) { return u"\\\\?\\" + path; }
+
+bool MakeFolders(const std::u16string &folder)
+{
+    for (size_t at = folder.find(u'\\', 3);; at = folder.find(u'\\', at + 1)) {
+        std::u16string part = LongPath(folder.substr(0, at));
+        if (!CreateDirectoryW((LPCWSTR)part.c_str(), NULL) && GetLastError() != ERROR_ALREADY_EXISTS) return false;
+        if (at == std::u16string::npos) return true;
+    }
+}
+
+std::string RoomyDir()
+{
+    WCHAR temp[MAX_PATH];
+    DWORD n = GetTempPathW(MAX_PATH, temp);
+    if (strlen(nbx_logDir) <= 100 || n == 0 || n >= MAX_PATH) return nbx_logDir;
+    std::string dir = Ansi(temp) + "nubrix-tests\\";
+    CreateDirectoryA(dir.c_str(), NULL);
+    return dir;
+}
+
 std::string Ansi(const WCHAR *wide)
 {
     std::vector<char> ansi(lstrlenW(wide) * 2 + 1);

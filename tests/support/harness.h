@@ -87,6 +87,14 @@ void AnswerInput(const char *line);
 void DropFiles(HWND window, const std::u16string &files);
 std::u16string Wide(const std::string &ansi);
 std::string Ansi(const WCHAR *wide);
+// An absolute path of any length as the wide file calls take it ("\\?\" first),
+// and every folder of one made with them: the build folder may be anywhere.
+std::u16string LongPath(const std::u16string &path);
+bool MakeFolders(const std::u16string &folder);
+// A folder (ending in '\\') that leaves room for paths near the 260-character
+// limit: the start-up folder when its path is short, else one of the
+// temporary folder.
+std::string RoomyDir();
 
 // Chooses the first item of the popup menu being tracked; returns its text.
 std::string ChooseMenuItem();

@@ -3,6 +3,7 @@
 #include "doctest_wine.h"
 #include "shell/nbx_internal.h"
 #include "shell/shell_logic.h"
+#include <string.h>
 #include <string>
 
 static std::string Snapped(const EdgeTable &t, RECT current, RECT r)
@@ -45,15 +46,25 @@ TEST_CASE("snapping beside, aligned, stacked, to walls; the first entry wins; ow
     CHECK((t.count == 260 && t.left[259] == 259));
 }
 
-TEST_CASE("status text centring and cut; unsigned clock differences; the drop animation")
+TEST_CASE("status text centring and cut on a character boundary; unsigned clock differences; the drop animation")
 {
+    const size_t dbcs = GetACP() == 932;   // the bytes 88 9F are one character there
     struct { std::string text; int blanks; size_t length; } cases[] = {
         { "Ready", 16, 21 }, { "32-bit color", 12, 24 }, { "", 18, 18 },
-        { std::string(50, 'x'), 0, 50 }, { std::string(100, 'y'), 0, 63 } };
+        { std::string(50, 'x'), 0, 50 }, { std::string(100, 'y'), 0, 63 },
+        { std::string(62, 'y') + "\x88\x9F", 0, 63 - dbcs }, { "abc\x88", 16, 20 - dbcs } };
     for (auto &c : cases) {
         char out[64];
         FormatStatusText(c.text.c_str(), out);
         CHECK(std::string(out) == (std::string(c.blanks, ' ') + c.text).substr(0, c.length));
+    }
+    struct { const char *text; int max; UINT codePage; int kept; } cuts[] = {
+        { "ab\x88\x9F", 9, 932, 4 }, { "ab\x88\x9F", 3, 932, 2 }, { "ab\x88", 9, 932, 2 },
+        { "ab\x88\x9F", 3, 1252, 3 }, { "ab\x88", 9, 1252, 3 } };
+    for (auto &c : cuts) {
+        char text[8];
+        strcpy(text, c.text);
+        CHECK_MESSAGE((NbxCutAnsi(text, c.max, c.codePage) == c.kept && (int)strlen(text) == c.kept), strlen(c.text) << " bytes, max " << c.max << ", cp " << c.codePage);
     }
     CHECK((MsecElapsed(100, 50) == 50u && MsecElapsed(5, -10) == 15u && MsecElapsed((int)0x80000005, 0x7FFFFFFB) == 10u));
     CHECK(MsecElapsed(10, 20) > 2000u);   // a start later than now reads as long ago

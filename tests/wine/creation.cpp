@@ -37,8 +37,8 @@ TEST_CASE("Paste into 000, a drop filling 001, 003 and 004, then the prompting c
     std::u16string deep = nbxt::Wide(folder + "\\") + std::u16string(30, u'\xD55C') + u".bmp", list;
     for (int k = 0; k < 3; k++) nbxt::OnUser([&] { nbx_pixels[2][0] = k + 7; SaveImageFile(30, 40, 0, nbxt::Here(saved[k]).c_str()); });
     nbxt::WriteWholeFile(nbxt::Here("c.bmp"), "BM not a picture");
-    CreateDirectoryA(folder.c_str(), NULL);
-    REQUIRE(MoveFileExW((LPCWSTR)nbxt::Wide(nbxt::Here("x.bmp")).c_str(), (LPCWSTR)deep.c_str(), MOVEFILE_REPLACE_EXISTING));
+    REQUIRE(nbxt::MakeFolders(nbxt::Wide(folder)));
+    REQUIRE(MoveFileExW((LPCWSTR)nbxt::LongPath(nbxt::Wide(nbxt::Here("x.bmp"))).c_str(), (LPCWSTR)nbxt::LongPath(deep).c_str(), MOVEFILE_REPLACE_EXISTING));
     for (std::u16string file : { nbxt::Wide(nbxt::Here("a.bmp")), nbxt::Wide(nbxt::Here("c.bmp")), nbxt::Wide(folder), nbxt::Wide(nbxt::Here("b.bmp")), deep }) list += file + u'\0';
     nbxt::DropFiles(nbx_mainWindow, list);
     const char *titles[] = { "001 a.bmp", "003 b.bmp", "004 " };   // then the name as the code page has it

@@ -3,6 +3,7 @@
 // nbx-test: also-cp1252
 #include "harness.h"
 #include <string.h>
+#include <algorithm>
 
 void UserInit(void) { nbxt::BeginDriver(true); }
 void UserMain(void) { nbxt::ServeUser(); }
@@ -128,7 +129,7 @@ TEST_CASE("saving: an empty size or a bad type is refused; the type's extension 
     REQUIRE(Create(1, 8, 8, 32) == 0);
     const int bad[][4] = { { 0, 8, 3, 2 }, { 8, 0, 3, 2 }, { 8, 8, 5, 1 } };   // height, width, type: result
     for (auto &b : bad) CHECK(On(1, [&] { return SaveImageFile(b[0], b[1], b[2], Here("bad").c_str()); }) == b[3]);
-    std::string dir = StartDir() + "\\";
+    std::string dir = nbxt::RoomyDir();
     CHECK((Save(1, 3, Here("photo")) == 0 && nbxt::FileExists(Here("photo.png").c_str()) && Save(1, 3, dir + std::string(257 - dir.size(), 'q')) == 1));
 }
 
@@ -146,10 +147,17 @@ TEST_CASE("the dialogs remember folder and filter, each its own; \"Load image fi
     char path[NBX_PATH] = "";
     int result = -1;
     enum { kOpen, kSave, kLoad };
-    // Open: AVI first; a BMP picked with the BMP filter; then Cancel keeps all.
+    // A file whose path is 300 bytes long, more than the caller's buffer holds.
+    std::string deep = "pics\\" + std::string(std::max(1, std::min(250, 294 - (int)Here("pics\\").size())), 'L');
+    REQUIRE(nbxt::MakeFolders(nbxt::Wide(Here(deep))));
+    deep += "\\p.bmp";
+    REQUIRE(CopyFileW((LPCWSTR)nbxt::LongPath(nbxt::Wide(Here("pics\\pick.bmp"))).c_str(), (LPCWSTR)nbxt::LongPath(nbxt::Wide(Here(deep))).c_str(), FALSE));
+    // Open: AVI first; a BMP picked with the BMP filter; a path too long refused
+    // and all kept; then Cancel keeps all.
     // Save: PNG; "All Files", which saves a BMP; JPEG, at full quality for it only.
-    struct { int kind, filter; const char *name; std::string folder; int pick; const char *typed, *file; } runs[] = {
+    struct { int kind, filter; const char *name; std::string folder; int pick; const char *typed, *file; bool refused; } runs[] = {
         { kOpen, 8, "*.AVI", StartDir(), 2, "pics\\pick.bmp", nullptr },
+        { kOpen, 1, "*.BMP;*.RLE;*.DIB", Here("pics"), 5, deep.c_str(), nullptr, true },
         { kOpen, 1, "*.BMP;*.RLE;*.DIB", Here("pics"), 5, nullptr, nullptr },
         { kSave, 1, "noname", StartDir(), 5, "pics\\menu", "pics\\menu.png" },
         { kSave, 4, "noname", Here("pics"), 1, "pics\\all", "pics\\all.bmp" },
@@ -166,12 +174,11 @@ TEST_CASE("the dialogs remember folder and filter, each its own; \"Load image fi
         CHECK((SendMessageW(nbxt::FileDialogFilterCombo(dialog), CB_GETCURSEL, 0, 0) == r.filter && FolderOf(dialog) == r.folder));
         CHECK(nbxt::WindowTextA(nbxt::FileDialogNameEdit(dialog)) == r.name);
         nbxt::ChooseFileDialogFilter(dialog, r.pick);
-        WCHAR typed[MAX_PATH];
-        NbxAnsiToWide(r.typed ? Here(r.typed).c_str() : "", typed, MAX_PATH);
-        SendMessageW(nbxt::FileDialogNameEdit(dialog), WM_SETTEXT, 0, (LPARAM)typed);
+        std::u16string typed = nbxt::Wide(r.typed ? Here(r.typed) : "");
+        SendMessageW(nbxt::FileDialogNameEdit(dialog), WM_SETTEXT, 0, (LPARAM)typed.c_str());
         PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(r.typed ? IDOK : IDCANCEL, BN_CLICKED), (LPARAM)GetDlgItem(dialog, r.typed ? IDOK : IDCANCEL));
         if (p) REQUIRE(nbxt::WaitDone(p));
-        CHECK((!p || result == (r.typed ? 0 : 1)));
+        CHECK((!p || result == (r.typed && !r.refused ? 0 : 1)));
         CHECK(nbxt::WaitFor([&] { return !IsWindow(dialog) && (!r.file || nbxt::FileExists(Here(r.file).c_str())); }));
         nbxt::OnUser([] {});   // the command has returned
     }

@@ -126,10 +126,15 @@ TEST_CASE("image files and buffers: huge buffers, a failed save, the appended ex
         CHECK(CountTemporaries() == temporaries);
     }
 #endif
-    SUBCASE("Save as PNG of a bare name whose .png exists asks about that file") {
+    SUBCASE("Save as PNG of a bare name whose .png exists asks about that file; a read-only one is refused") {
         DeleteFileA(Here("keep").c_str());
-        REQUIRE(CopyFileA(Here("old.bmp").c_str(), Here("keep.png").c_str(), FALSE));
-        for (int answer : { IDNO, IDYES }) {
+        const std::string keep = Here("keep.png");
+        for (int answer : { IDNO, IDYES, IDIGNORE }) {   // Ignore: Yes over the file made read-only
+            if (answer != IDYES) {
+                SetFileAttributesA(keep.c_str(), FILE_ATTRIBUTE_NORMAL);   // an earlier run may have left it read-only
+                REQUIRE(CopyFileA(Here("old.bmp").c_str(), keep.c_str(), FALSE));
+            }
+            if (answer == IDIGNORE) SetFileAttributesA(keep.c_str(), FILE_ATTRIBUTE_READONLY);
             nbxt::Command(window, 1010);
             HWND dialog = nbxt::WaitFileDialog(L"Save as");
             REQUIRE(dialog != NULL);
@@ -138,18 +143,24 @@ TEST_CASE("image files and buffers: huge buffers, a failed save, the appended ex
             SendMessageW(edit, EM_SETSEL, 0, -1);
             nbxt::TypeText(edit, Here("keep").c_str());
             nbxt::PressKey(edit, VK_RETURN);
-            CHECK(nbxt::AnswerDialog(L"Confirm Save As", answer));
+            CHECK(nbxt::AnswerDialog(L"Confirm Save As", answer == IDNO ? IDNO : IDYES));
+            if (answer == IDIGNORE) {
+                HWND box = nbxt::WaitTop(L"#32770", L"Error");
+                CHECK(FindWindowExW(box, NULL, L"Static", (LPCWSTR)nbxt::Wide("Can't save " + Here("keep")).c_str()));
+                CHECK(nbxt::AnswerDialog(L"Error", IDOK));
+            }
             nbxt::OnUser([] {});   // the command has returned
             // Yes replaces the existing file (through the temporary).
-            CHECK((answer == IDNO ? Read("keep.png") == old : Read("keep.png").compare(0, 4, "\x89PNG") == 0));
+            CHECK((answer != IDYES ? Read("keep.png") == old : Read("keep.png").compare(0, 4, "\x89PNG") == 0));
         }
+        SetFileAttributesA(keep.c_str(), FILE_ATTRIBUTE_NORMAL);
         CHECK(!nbxt::FileExists(Here("keep").c_str()));
     }
     SUBCASE("a dropped file is loaded by its whole path; a path too long is refused, not cut") {
         // <folder>\f.bmp.alt is 259 characters; cut to 255 it names <folder>\f.bmp.
-        std::string folder(259 - 10 - strlen(nbx_logDir), 'd'), alt = Here(folder + "\\f.bmp.alt");
-        CreateDirectoryA(Here(folder).c_str(), NULL);
-        REQUIRE(CopyFileA(Here("old.bmp").c_str(), Here(folder + "\\f.bmp").c_str(), FALSE));
+        const std::string base = nbxt::RoomyDir(), folder = base + std::string(259 - 10 - base.size(), 'd'), alt = folder + "\\f.bmp.alt";
+        CreateDirectoryA(folder.c_str(), NULL);
+        REQUIRE(CopyFileA(Here("old.bmp").c_str(), (folder + "\\f.bmp").c_str(), FALSE));
         REQUIRE(SaveBmp("new.bmp") == 0);
         REQUIRE(CopyFileA(Here("new.bmp").c_str(), alt.c_str(), FALSE));
         const DWORD fromAlt = nbx_pixels[kImage][0];
