@@ -225,12 +225,22 @@ TEST_CASE("the window report prints every window and puts the layout source on t
         RECT r = WindowRect(ButtonBoxWindow());
         SetWindowPos(ButtonBoxWindow(), NULL, 0, 0, r.right - r.left + 30, r.bottom - r.top + 10, SWP_NOMOVE | SWP_NOZORDER);
     });
+    // The report says so in its text window once the clipboard holds the
+    // source: waiting reads the log, since a reader holding the clipboard
+    // open could make the copy fail.
+    static const char saved[] = "\x83\x4e\x83\x8a\x83\x62\x83\x76\x83\x7b\x81\x5b\x83\x68\x82\xc9\x83\x8c\x83\x43\x83\x41"
+        "\x83\x45\x83\x67\x8d\xec\x90\xac\x83\x5c\x81\x5b\x83\x58\x83\x8a\x83\x58\x83\x67\x82\xf0\x95\xdb\x91\xb6\x82\xb5\x82\xdc\x82\xb5\x82\xbd\x81\x44\r\n";
+    auto reports = [] {
+        std::string log = LogText(3);
+        int n = 0;
+        for (size_t at = log.find(saved); at != std::string::npos; at = log.find(saved, at + 1)) n++;
+        return n;
+    };
     SetClipboardUnicode(u"");
     DWORD colors = nbx_textWindows[3].colors.text;
     PressCtrlKey(TextWindowHandle(3), 'W');
-    REQUIRE(WaitFor([] { return ClipboardText().find("NBXMAINWINDOW") != std::string::npos; }, 15000));
+    REQUIRE(WaitFor([&] { return reports() == 1; }, 15000));
     std::string source = ClipboardText();
-    OnUser([] { NBX_StopLog(3); });
     HWND bb = ButtonBoxWindow();
     SIZE bbSize = ClientSize(bb);
     std::string size = std::to_string(bbSize.cx) + "," + std::to_string(bbSize.cy);
@@ -252,17 +262,17 @@ TEST_CASE("the window report prints every window and puts the layout source on t
         "[Text Window]\r\n 0 X:" + X(TextWindowHandle(0)),
         " 4 8 0  'eight' X:",
         " ITEM:3 ISIZE:90 ESIZE:75\r\n[Button Box]\r\n X:" + X(bb),
-        "NX:2 NY:2 SIZE:" + std::to_string(bbSize.cx) + "x" + std::to_string(bbSize.cy) + "\r\n**********************************\r\n"
-        "\x83\x4e\x83\x8a\x83\x62\x83\x76\x83\x7b\x81\x5b\x83\x68\x82\xc9\x83\x8c\x83\x43\x83\x41\x83\x45\x83\x67\x8d\xec"
-        "\x90\xac\x83\x5c\x81\x5b\x83\x58\x83\x8a\x83\x58\x83\x67\x82\xf0\x95\xdb\x91\xb6\x82\xb5\x82\xdc\x82\xb5\x82\xbd\x81\x44\r\n",
+        "NX:2 NY:2 SIZE:" + std::to_string(bbSize.cx) + "x" + std::to_string(bbSize.cy) + "\r\n**********************************\r\n" + saved,
     };
     for (auto &p : printed) CHECK_MESSAGE(Logged(3, p), p);
-    CHECK((nbx_textWindows[3].colors.text == colors && CurrentTextWindow() == 3));
+    CHECK(WaitFor([&] { return nbx_textWindows[3].colors.text == colors && CurrentTextWindow() == 3; }));
 
     // The main window's command reports into the current text window.
     SetClipboardUnicode(u"");
     Command(nbx_mainWindow, 1045);
-    CHECK(WaitFor([&] { return ClipboardText() == source; }));
+    CHECK(WaitFor([&] { return reports() == 2; }, 15000));
+    OnUser([] { NBX_StopLog(3); });
+    CHECK(ClipboardText() == source);
 
     // For layout_replay: the source and what it must bring back.
     CHECK(WriteWholeFile(BinPath("layout_expected.txt"), nbxt_layout::DescribeLayout()));
