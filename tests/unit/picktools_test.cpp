@@ -34,7 +34,8 @@ struct Guarded {
     }
 };
 
-std::vector<BYTE> Block(DWORD size, LONG w, LONG h, WORD bits, DWORD compression, DWORD clrUsed, size_t total)
+std::vector<BYTE> Block(DWORD size, LONG w, LONG h, WORD bits, DWORD compression, DWORD clrUsed, size_t total,
+                        std::vector<DWORD> masks = {})
 {
     std::vector<BYTE> b(total, 0x5A);
     BITMAPINFOHEADER hd = {};
@@ -46,13 +47,8 @@ std::vector<BYTE> Block(DWORD size, LONG w, LONG h, WORD bits, DWORD compression
     hd.biCompression = compression;
     hd.biClrUsed = clrUsed;
     memcpy(b.data(), &hd, total < sizeof hd ? total : sizeof hd);
+    if (!masks.empty()) memcpy(b.data() + 40, masks.data(), 12);
     return b;
-}
-
-void PutMasks(std::vector<BYTE> &b, DWORD r, DWORD g, DWORD bl)
-{
-    DWORD m[3] = { r, g, bl };
-    memcpy(b.data() + 40, m, 12);
 }
 
 }  // namespace
@@ -150,29 +146,17 @@ TEST_CASE("foreign blocks: refused or read exactly, never beyond their end")
         { "header 124, 32-bit", Block(124, 2, 1, 32, BI_RGB, 0, 124 + 8), true, 0, 124 },
         { "header 124 beyond the block", Block(124, 1, 1, 32, BI_RGB, 0, 100), false, 0, 0 },
         { "header 108, 24-bit", Block(108, 1, 1, 24, BI_RGB, 0, 108 + 4), true, 0, 108 },
-        { "bit fields after a 40-byte header", Block(40, 2, 1, 32, BI_BITFIELDS, 0, 52 + 8), true, 0, 52 },
-        { "bit fields, rows cut", Block(40, 2, 1, 32, BI_BITFIELDS, 0, 52 + 7), false, 0, 0 },
+        { "bit fields after a 40-byte header", Block(40, 2, 1, 32, BI_BITFIELDS, 0, 52 + 8, { 0xFF0000, 0xFF00, 0xFF }), true, 0, 52 },
+        { "bit fields, rows cut", Block(40, 2, 1, 32, BI_BITFIELDS, 0, 52 + 7, { 0xFF0000, 0xFF00, 0xFF }), false, 0, 0 },
         { "bit fields, masks cut", Block(40, 1, 1, 32, BI_BITFIELDS, 0, 48), false, 0, 0 },
-        { "bit fields inside a 124-byte header", Block(124, 2, 1, 16, BI_BITFIELDS, 0, 124 + 4), true, 0, 124 },
-        { "bit fields on 24 bits", Block(40, 1, 1, 24, BI_BITFIELDS, 0, 64), false, 0, 0 },
-        { "bit fields, overlapping", Block(40, 1, 1, 32, BI_BITFIELDS, 0, 64), false, 0, 0 },
-        { "bit fields, a gap in a mask", Block(40, 1, 1, 32, BI_BITFIELDS, 0, 64), false, 0, 0 },
-        { "bit fields, an empty mask", Block(40, 1, 1, 32, BI_BITFIELDS, 0, 64), false, 0, 0 },
-        { "bit fields, 16 bits with a mask above them", Block(40, 2, 1, 16, BI_BITFIELDS, 0, 64), false, 0, 0 },
+        { "bit fields inside a 124-byte header", Block(124, 2, 1, 16, BI_BITFIELDS, 0, 124 + 4, { 0xF800, 0x07E0, 0x001F }), true, 0, 124 },
+        { "bit fields on 24 bits", Block(40, 1, 1, 24, BI_BITFIELDS, 0, 64, { 0xFF0000, 0xFF00, 0xFF }), false, 0, 0 },
+        { "bit fields, overlapping", Block(40, 1, 1, 32, BI_BITFIELDS, 0, 64, { 0xFF0000, 0xFFFF00, 0xFF }), false, 0, 0 },
+        { "bit fields, a gap in a mask", Block(40, 1, 1, 32, BI_BITFIELDS, 0, 64, { 0xFF0000, 0xF0F0, 0xF }), false, 0, 0 },
+        { "bit fields, an empty mask", Block(40, 1, 1, 32, BI_BITFIELDS, 0, 64, { 0xFF0000, 0, 0xFF }), false, 0, 0 },
+        { "bit fields, 16 bits with a mask above them", Block(40, 2, 1, 16, BI_BITFIELDS, 0, 64, { 0x1F0000, 0x07E0, 0x001F }), false, 0, 0 },
         { "two planes", Block(40, 1, 1, 24, BI_RGB, 0, 64), false, 0, 0 },
     };
-    auto masks = [&](const char *what, DWORD r, DWORD g, DWORD b) {
-        for (auto &k : cases)
-            if (strcmp(k.what, what) == 0) PutMasks(k.block, r, g, b);
-    };
-    masks("bit fields after a 40-byte header", 0xFF0000, 0xFF00, 0xFF);
-    masks("bit fields, rows cut", 0xFF0000, 0xFF00, 0xFF);
-    masks("bit fields inside a 124-byte header", 0xF800, 0x07E0, 0x001F);
-    masks("bit fields on 24 bits", 0xFF0000, 0xFF00, 0xFF);
-    masks("bit fields, overlapping", 0xFF0000, 0xFFFF00, 0xFF);
-    masks("bit fields, a gap in a mask", 0xFF0000, 0xF0F0, 0xF);
-    masks("bit fields, an empty mask", 0xFF0000, 0, 0xFF);
-    masks("bit fields, 16 bits with a mask above them", 0x1F0000, 0x07E0, 0x001F);
     cases.back().block[12] = 2;   // biPlanes
     for (auto &k : cases) {
         CAPTURE(k.what);

@@ -3,17 +3,16 @@
 // nbx-test: also-cp1252
 #include "harness.h"
 
-void UserInit(void) { nbxt::BeginDriver(false); }
-void UserMain(void) { nbxt::ServeUser(); }
+using namespace nbxt;
 
-using nbxt::OnUser;
-using nbxt::WaitFor;
+void UserInit(void) { BeginDriver(false); }
+void UserMain(void) { ServeUser(); }
 
 static const int kGap = 4;
 
 static HWND Box() { return ButtonBoxWindow(); }
 static HWND ButtonOf(int i) { return GetDlgItem(Box(), 3000 + i); }
-static std::string ButtonRect(int i) { return nbxt::Place(ButtonOf(i)); }
+static std::string ButtonRect(int i) { return Place(ButtonOf(i)); }
 
 static int CountButtons(HWND box)
 {
@@ -24,7 +23,7 @@ static int CountButtons(HWND box)
 
 static HWND OpenBox(int nx, int ny, int x = 30, int y = 40)
 {
-    if (!nbx_running) nbxt::Command(nbx_mainWindow, 1001);
+    if (!nbx_running) Command(nbx_mainWindow, 1001);
     REQUIRE(WaitFor([] { return nbx_running == 1; }));
     OnUser([=] { NBX_OpenButtonBox(x, y, nx, ny); });
     return Box();
@@ -45,7 +44,7 @@ TEST_CASE("request 9007 replaces an open box with a fresh one at (0, 0)")
     RequestOpenButtonBox(3, 2);
     HWND first = Box();
     REQUIRE(first != NULL);
-    CHECK((CountButtons(first) == 6 && nbxt::Geometry(first) == "0,0 310x64"));
+    CHECK((CountButtons(first) == 6 && Geometry(first) == "0,0 310x64"));
     RequestOpenButtonBox(4, 1);
     CHECK((!IsWindow(first) && CountButtons(Box()) == 4));
     RequestOpenButtonBox(3, 100);   // refused; the old box is gone all the same
@@ -59,16 +58,16 @@ TEST_CASE("opening: window, buttons, geometry and refusals")
 
     HWND box = OpenBox(2, 6);
     REQUIRE(box != NULL);
-    CHECK((nbxt::Geometry(box) == "30,40 208x184" && CountButtons(box) == 12));   // 98 x 26 buttons, 4-pixel gaps
+    CHECK((Geometry(box) == "30,40 208x184" && CountButtons(box) == 12));   // 98 x 26 buttons, 4-pixel gaps
     for (int i = 0; i < 12; i++) {
         CAPTURE(i);
-        CHECK(nbxt::WindowTextA(ButtonOf(i)) == std::to_string(i));
+        CHECK(WindowTextA(ButtonOf(i)) == std::to_string(i));
         CHECK(ButtonRect(i) == std::to_string((i % 2) * 102 + 4) + "," + std::to_string((i / 2) * 30 + 4) + " 98x26");
     }
     CHECK((OpenBox(4, 4, 300, 300) == box && CountButtons(box) == 12));   // a second opening does nothing
     CloseBox();
     CHECK_FALSE(IsWindow(box));
-    CHECK((CountButtons(OpenBox(16, 16)) == 256 && nbxt::WindowTextA(ButtonOf(255)) == "255"));
+    CHECK((CountButtons(OpenBox(16, 16)) == 256 && WindowTextA(ButtonOf(255)) == "255"));
     CloseBox();
 }
 
@@ -77,20 +76,20 @@ TEST_CASE("presses by click and digit key are counted per button and read once; 
     HWND box = OpenBox(2, 6);
     for (int i = 0; i < 2; i++) SendMessageW(ButtonOf(4), BM_CLICK, 0, 0);
     CHECK((Read(4) == 2 && Read(4) == 0));
-    nbxt::ClickClient(ButtonOf(11), 10, 10);   // a mouse click as the user makes it
+    ClickClient(ButtonOf(11), 10, 10);   // a mouse click as the user makes it
     CHECK(WaitFor([] { return Read(11) == 1; }));
     HWND focus = NULL;
     OnUser([&] { focus = GetFocus(); });
     CHECK(focus == box);   // the click gives the keyboard focus back to the box
     for (int i : { -1, 12, 256 }) CHECK(Read(i) == 0);
 
-    for (UINT k : std::initializer_list<UINT>{ '7', '7', VK_NUMPAD3, VK_NUMPAD9, '0', 'A' }) nbxt::PressKey(box, k);
-    nbxt::Pause(200);
+    for (UINT k : std::initializer_list<UINT>{ '7', '7', VK_NUMPAD3, VK_NUMPAD9, '0', 'A' }) PressKey(box, k);
+    Pause(200);
     const int expected[12] = { 1, 0, 0, 1, 0, 0, 0, 2, 0, 1, 0, 0 };
     for (int i = 0; i < 12; i++) CHECK(Read(i) == expected[i]);
 
     nbx_stop = 0;
-    nbxt::PressKey(box, 'C');   // the main window's Stop
+    PressKey(box, 'C');   // the main window's Stop
     CHECK(WaitFor([] { return nbx_stop == 1; }));
     nbx_stop = 0;
 
@@ -103,11 +102,11 @@ TEST_CASE("closing by Ctrl+Q, the close box and the caption menu")
 {
     for (int how = 0; how < 3; how++) {
         HWND box = OpenBox(2, 6);
-        if (how == 0) nbxt::PressCtrlKey(box, 'Q');
+        if (how == 0) PressCtrlKey(box, 'Q');
         if (how == 1) PostMessageW(box, WM_CLOSE, 0, 0);
         if (how == 2) {
             PostMessageW(box, WM_NCRBUTTONDOWN, HTCAPTION, MAKELPARAM(60, 45));
-            CHECK(nbxt::ChooseMenuItem() == "&Destroy\tCtrl+Q");
+            CHECK(ChooseMenuItem() == "&Destroy\tCtrl+Q");
         }
         CHECK((WaitFor([box] { return !IsWindow(box); }) && Box() == NULL));
     }
@@ -122,21 +121,21 @@ TEST_CASE("captions in the ANSI code page, sizing")
     std::string longText(300, 'x');
     OnUser([&] { NBX_SetButtonBoxTitle(3, ansi); NBX_SetButtonBoxTitle(0, "first\nline two"); NBX_SetButtonBoxTitle(5, longText.c_str()); });
     OnUser([] { NBX_SetButtonBoxTitle(12, "out of range"); NBX_SetButtonBoxTitle(-1, "out of range"); });
-    CHECK(nbxt::WindowTextW(ButtonOf(3)) == std::u16string((const char16_t *)wide));
-    CHECK((nbxt::WindowTextA(ButtonOf(0)) == "first\nline two" && nbxt::WindowTextA(ButtonOf(11)) == "11"));
-    CHECK(nbxt::WindowTextA(ButtonOf(5)) == std::string(255, 'x'));
+    CHECK(WindowTextW(ButtonOf(3)) == std::u16string((const char16_t *)wide));
+    CHECK((WindowTextA(ButtonOf(0)) == "first\nline two" && WindowTextA(ButtonOf(11)) == "11"));
+    CHECK(WindowTextA(ButtonOf(5)) == std::string(255, 'x'));
 
     int result = -1;
     OnUser([&] { result = NBX_ResizeButtonBox(408, 244); });
     // (408 - 12) / 2 wide, (244 - 28) / 6 high
-    CHECK((result == 0 && nbxt::ClientSize(Box()).cx == 408 && ButtonRect(3) == "206,44 198x36"));
+    CHECK((result == 0 && ClientSize(Box()).cx == 408 && ButtonRect(3) == "206,44 198x36"));
     // A drag of the frame ends in the same WM_SIZE; the next box keeps the size.
-    RECT outer = nbxt::WindowRect(Box());
+    RECT outer = WindowRect(Box());
     SetWindowPos(Box(), NULL, 0, 0, outer.right - outer.left + 20, outer.bottom - outer.top, SWP_NOMOVE | SWP_NOZORDER);
     CHECK(ButtonRect(1) == "216,4 208x36");
     CloseBox();
     OpenBox(1, 2);
-    CHECK(nbxt::Geometry(Box()) == "30,40 216x84");
+    CHECK(Geometry(Box()) == "30,40 216x84");
     CloseBox();
     OnUser([&] { result = NBX_ResizeButtonBox(300, 100); });
     CHECK(result == 1);   // no box
@@ -150,31 +149,31 @@ TEST_CASE("rename by double click and by the Rename menu, through line input")
 {
     HWND box = OpenBox(2, 6);
     OnUser([] { NBX_OpenTextWindow(0, 400, 300, 400, 300); NBX_SelectTextWindow(0); NBX_StartLog(0); });
-    SIZE c = nbxt::ClientSize(box);
+    SIZE c = ClientSize(box);
     char ansi[16];
-    auto logged = [](const char *line) { return nbxt::LogText(0).find(line) != std::string::npos; };
+    auto logged = [](const char *line) { return LogText(0).find(line) != std::string::npos; };
 
     // Below the last row, left column: button 10.
     PostMessageW(box, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(10, c.cy - 2));
     const WCHAR *answer = GetACP() == 932 ? L"\u518D\u751F" : L"Play";
     NbxWideToAnsi(answer, ansi, sizeof ansi);
-    nbxt::AnswerInput(ansi);
-    CHECK((nbxt::WindowTextW(ButtonOf(10)) == std::u16string((const char16_t *)answer) && logged("10 '10' ->")));
+    AnswerInput(ansi);
+    CHECK((WindowTextW(ButtonOf(10)) == std::u16string((const char16_t *)answer) && logged("10 '10' ->")));
     // An empty answer keeps the caption.
     PostMessageW(box, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(c.cx - 1, 0));   // button 1
-    nbxt::AnswerInput("");
-    CHECK((nbxt::WindowTextA(ButtonOf(1)) == "1" && logged("1 '1' ->")));
+    AnswerInput("");
+    CHECK((WindowTextA(ButtonOf(1)) == "1" && logged("1 '1' ->")));
     // Right click in the gap right of button 3, then "Rename".
     PostMessageW(box, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(2 * (98 + kGap) + 1, 30 + 10));
-    CHECK(nbxt::ChooseMenuItem() == "Rename");
-    nbxt::AnswerInput("Stop here");
-    CHECK((nbxt::WindowTextA(ButtonOf(3)) == "Stop here" && nbxt::WindowTextA(ButtonOf(2)) == "2"));
+    CHECK(ChooseMenuItem() == "Rename");
+    AnswerInput("Stop here");
+    CHECK((WindowTextA(ButtonOf(3)) == "Stop here" && WindowTextA(ButtonOf(2)) == "2"));
     // The box closed while the question waits: the answer renames nothing.
     PostMessageW(box, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(10, 10));
     REQUIRE(WaitFor([] { return nbx_inputActive != 0; }));
     PostMessageW(box, WM_CLOSE, 0, 0);
     CHECK(WaitFor([box] { return !IsWindow(box); }));
-    nbxt::TypeText(TextWindowHandle(0), "late\r");
+    TypeText(TextWindowHandle(0), "late\r");
     REQUIRE(WaitFor([] { return nbx_inputActive == 0; }));
     OnUser([] { NBX_StopLog(0); });
     CHECK(Box() == NULL);

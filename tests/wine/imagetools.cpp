@@ -8,24 +8,26 @@
 #include <string>
 #include <vector>
 
-void UserInit(void) { nbxt::BeginDriver(true); }
-void UserMain(void) { nbxt::ServeUser(); }
+using namespace nbxt;
+
+void UserInit(void) { BeginDriver(true); }
+void UserMain(void) { ServeUser(); }
 
 namespace {
 
 int Create(int n, int w, int h, int bits = 32, int zoom = 100)
 {
     int result = -1;
-    nbxt::OnUser([&] { result = (bits == 8 ? NBX_CreateImage8 : NBX_CreateImage)(n, "tools", 20, 20, w, h, zoom); });
+    OnUser([&] { result = (bits == 8 ? NBX_CreateImage8 : NBX_CreateImage)(n, "tools", 20, 20, w, h, zoom); });
     return result;
 }
-void Destroy(int n) { nbxt::OnUser([&] { NBX_DestroyImage(n); }); }
+void Destroy(int n) { OnUser([&] { NBX_DestroyImage(n); }); }
 HWND Window(int n) { return nbx_images[n].window; }
-void Settle() { nbxt::OnUser([] { NBX_PumpMessages(); }); }
+void Settle() { OnUser([] { NBX_PumpMessages(); }); }
 void Run(int n, UINT id, int current = -1)
 {
-    if (current >= 0) nbxt::OnUser([&] { SelectImage(current); });
-    nbxt::Command(Window(n), id);
+    if (current >= 0) OnUser([&] { SelectImage(current); });
+    Command(Window(n), id);
     Settle();
 }
 Canvas View(int n) { return MakeCanvas(nbx_pixels8[n], nbx_images[n].bits, nbx_images[n].width, nbx_images[n].height); }
@@ -67,14 +69,14 @@ std::string ClickMenu(int n, UINT message, WPARAM keys, std::vector<UINT> choose
 {
     PostMessageW(Window(n), message, keys, MAKELPARAM(10, 10));
     HWND popup = NULL;
-    auto shown = [&] { popup = nbxt::FindTop(L"#32768", NULL); return popup && IsWindowVisible(popup); };
-    if (!nbxt::WaitFor(shown, 2000)) return "";
+    auto shown = [&] { popup = FindTop(L"#32768", NULL); return popup && IsWindowVisible(popup); };
+    if (!WaitFor(shown, 2000)) return "";
     std::string items = Describe((HMENU)SendMessageW(popup, MN_GETHMENU, 0, 0));
     for (UINT vk : choose) {
         PostMessageW(popup, WM_KEYDOWN, vk, 0);
-        nbxt::Pause(100);
+        Pause(100);
     }
-    nbxt::WaitFor([&] { return !shown(); });
+    WaitFor([&] { return !shown(); });
     Settle();
     return items;
 }
@@ -82,7 +84,7 @@ std::string ClickMenu(int n, UINT message, WPARAM keys, std::vector<UINT> choose
 HWND ColorDialog()
 {
     HWND found = NULL;
-    nbxt::WaitFor([&] { return (found = nbxt::FindTop(L"#32770", NULL)) && IsWindowVisible(found); }, 10000);
+    WaitFor([&] { return (found = FindTop(L"#32770", NULL)) && IsWindowVisible(found); }, 10000);
     return found;
 }
 
@@ -144,49 +146,36 @@ TEST_CASE("patterns, invert, flips and turns change the window's own image")
         REQUIRE(Create(3, w, h, bits) == 0);
         DWORD palette[256], inverted[256];   // an 8-bit palette other than the grey ramp
         for (int k = 0; k < 256; k++) inverted[k] = (DWORD)(255 - k) * 0x010101;
-        auto setInverted = [&] { nbxt::OnUser([&] { SelectImage(3); SetImagePalette(inverted, 256); }); };
-        setInverted();
-        const UINT ids[] = { 1053, 1054, 1055, 1067, 1068, 1071 };
-        for (int k = 0; k < 6; k++) {
+        OnUser([&] { SelectImage(3); SetImagePalette(inverted, 256); });
+        for (int k : { kPatternHsv, kPatternGrey }) {
             std::vector<unsigned char> want(ImageBytes(bits, w, h));
             Canvas c = MakeCanvas(want.data(), bits, w, h);
             CanvasTestPattern(c, (TestPattern)k);
-            Run(3, ids[k], 5);
-            CHECK(memcmp(want.data(), nbx_pixels8[3], want.size()) == 0);
-            CHECK(nbx_curImage == 3);
+            Run(3, k == kPatternHsv ? 1054 : 1071, 5);
+            CHECK((memcmp(want.data(), nbx_pixels8[3], want.size()) == 0 && nbx_curImage == 3));
         }
-        nbxt::OnUser([&] { palette[77] = 0; GetImagePalette(palette); });
+        OnUser([&] { palette[77] = 0; GetImagePalette(palette); });
         CHECK(palette[77] == (bits == 8 ? 0x4D4D4Du : 0u));   // "Grey" loads the grey ramp
-        setInverted();
+        OnUser([&] { SetImagePalette(inverted, 256); });
 
         const std::vector<DWORD> start = Pixels(3);
         Run(3, 1058, 5);
         CHECK(nbx_curImage == 5);
         for (size_t i = 0; i < start.size(); i++) REQUIRE(Pixels(3)[i] == (start[i] ^ (bits == 8 ? 0xFFu : 0xFFFFFFu)));
-        Run(3, 1058);
-        Run(3, 1059);
-        CHECK(At(3, 0, 5) == start[5 * w + w - 1]);
+        struct { UINT id; DWORD corner; int width; } steps[] = {   // the pixel then at (0, 0)
+            { 1058, start[0], w }, { 1059, start[w - 1], w }, { 1060, start[h * w - 1], w }, { 1059, start[(h - 1) * w], w },
+            { 1061, start[0], h }, { 1062, start[(h - 1) * w], w }, { 1062, start[h * w - 1], h }, { 1061, start[(h - 1) * w], w },
+        };
+        for (auto &t : steps) {   // only the turns make the image current
+            CAPTURE(t.id);
+            Run(3, t.id, 5);
+            CHECK((At(3, 0, 0) == t.corner && nbx_curImage == (t.id > 1060 ? 3 : 5) && nbx_images[3].width == t.width));
+            CHECK(ClientSize(Window(3)).cy == nbx_images[3].dispHeight);
+        }
         Run(3, 1060);
-        CHECK(At(3, 0, 0) == start[h * w - 1]);
-        Run(3, 1060);
-        Run(3, 1059);
-        CHECK(Pixels(3) == start);
-
-        Run(3, 1061, 5);
-        REQUIRE((nbx_images[3].width == h && nbx_images[3].height == w));
-        CHECK(At(3, 0, 0) == start[(h - 1) * w]);   // the old bottom-left
-        CHECK(nbxt::ClientSize(Window(3)).cy == nbx_images[3].dispHeight);
-        CHECK(nbx_curImage == 3);
-        Run(3, 1062);
-        Run(3, 1062);
-        CHECK(At(3, 0, 0) == start[w - 1]);         // the old top-right
-        Run(3, 1062);
-        CHECK(At(3, 0, 0) == start[h * w - 1]);     // half a turn
-        Run(3, 1062);
-        Run(3, 1062);
         CHECK(Pixels(3) == start);
         if (bits == 8) {
-            nbxt::OnUser([&] { GetImagePalette(palette); });
+            OnUser([&] { GetImagePalette(palette); });
             CHECK(palette[77] == inverted[77]);   // kept through the turns
         }
         Destroy(3);
@@ -204,7 +193,7 @@ TEST_CASE("rescales, and a new size no window can show")
         Canvas c = View(7);
         for (int y = 0; y < 480; y++)
             for (int x = 0; x < 640; x++) CanvasStore(c, x, y, x < 320 ? red : y < 240 ? green : blue);
-        struct { UINT id; int w, h; } sizes[] = { { 1064, 452, 339 }, { 1065, 639, 479 }, { 1066, 1278, 958 }, { 1063, 639, 479 } };
+        struct { UINT id; int w, h; } sizes[] = { { 1064, 452, 339 }, { 1066, 904, 678 }, { 1063, 452, 339 } };
         for (auto &s : sizes) {
             CAPTURE(s.id);
             Run(7, s.id);
@@ -234,7 +223,7 @@ TEST_CASE("Change: the colour dialog sets the drawing colour and both text colou
     nbx_tttc = 0xFFFFFF;
     struct { const WCHAR *red; int button; DWORD want; } steps[] = { { NULL, IDCANCEL, 0x123456 }, { L"200", IDOK, 0xC86432 } };
     for (auto &s : steps) {
-        nbxt::Command(Window(9), 1031);
+        Command(Window(9), 1031);
         HWND dialog = ColorDialog();
         REQUIRE(dialog);
         CHECK(GetWindow(dialog, GW_OWNER) == Window(9));
@@ -250,7 +239,7 @@ TEST_CASE("Change: the colour dialog sets the drawing colour and both text colou
         Settle();
         CHECK(std::vector<DWORD>{ nbx_drawColor, nbx_tc, nbx_tttc } == std::vector<DWORD>{ s.want, s.want, s.want });
     }
-    nbxt::OnUser([] {   // the public drawing calls draw in it
+    OnUser([] {   // the public drawing calls draw in it
         SelectImage(9);
         FillBox(10, 10, 20, 20);
         FloodFill(0, 0);

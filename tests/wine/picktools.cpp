@@ -12,28 +12,30 @@
 #include <string>
 #include <vector>
 
-void UserInit(void) { nbxt::BeginDriver(false); }
-void UserMain(void) { nbxt::ServeUser(); }
+using namespace nbxt;
+
+void UserInit(void) { BeginDriver(false); }
+void UserMain(void) { ServeUser(); }
 
 namespace {
 
 int Create(int n, int w, int h, int bits = 32)
 {
     int result = -1;
-    nbxt::OnUser([&] { result = (bits == 8 ? NBX_CreateImage8 : NBX_CreateImage)(n, "pick", 40, 40, w, h, 100); });
+    OnUser([&] { result = (bits == 8 ? NBX_CreateImage8 : NBX_CreateImage)(n, "pick", 40, 40, w, h, 100); });
     return result;
 }
-void Destroy(int n) { nbxt::OnUser([=] { NBX_DestroyImage(n); }); }
+void Destroy(int n) { OnUser([=] { NBX_DestroyImage(n); }); }
 HWND Window(int n) { return nbx_images[n].window; }
 Canvas View(int n) { return MakeCanvas(nbx_pixels8[n], nbx_images[n].bits, nbx_images[n].width, nbx_images[n].height); }
 DWORD At(int n, int x, int y) { return CanvasRead(View(n), x, y); }
 std::vector<BYTE> Bytes(int n) { return std::vector<BYTE>(nbx_pixels8[n], nbx_pixels8[n] + ImageBytes(nbx_images[n].bits, nbx_images[n].width, nbx_images[n].height)); }
 // Twice: what the first pump fed a waiting tool, the tool has acted on once
 // the second call runs.
-void Settle() { for (int i = 0; i < 2; i++) nbxt::OnUser([] { NBX_PumpMessages(); }); }
+void Settle() { for (int i = 0; i < 2; i++) OnUser([] { NBX_PumpMessages(); }); }
 std::string Status()
 {
-    std::string s = nbxt::StatusOf(nbx_mainWindow);
+    std::string s = StatusOf(nbx_mainWindow);
     return s.erase(0, s.find_first_not_of(' '));
 }
 std::string Resting() { return std::to_string(nbx_colorDepth) + "-bit color"; }
@@ -77,7 +79,7 @@ void Play(int n, const char *script, const std::vector<BYTE> &before)
         case '=': CHECK(At(n, x, y) == CanvasRead(old, x, y)); break;
         case 'p': CHECK(Status() == prompts[x]); break;
         }
-        if (op == 's') nbxt::WaitFor([] { return nbx_stop != 0; });
+        if (op == 's') WaitFor([] { return nbx_stop != 0; });
         if (op != '!' && op != '=' && op != 'p') Settle();
         while (*t == ' ') t++;
     }
@@ -105,10 +107,10 @@ int RunTool(Tool tool, int n, int out[4])
 void RunCommand(int n, UINT id, const char *script)
 {
     std::vector<BYTE> before = Bytes(n);
-    nbxt::Command(Window(n), id);
+    Command(Window(n), id);
     Settle();
     Play(n, script, before);
-    CHECK(nbxt::WaitFor([] { return nbx_pickActive == 0; }, 3000));
+    CHECK(WaitFor([] { return nbx_pickActive == 0; }, 3000));
     Settle();
 }
 
@@ -125,17 +127,6 @@ void PutDib(const void *block, size_t bytes)
     SetClipboardData(CF_DIB, h);
     CloseClipboard();
 }
-std::vector<BYTE> ClipboardDib()
-{
-    std::vector<BYTE> block;
-    if (!OpenClipboard(NULL)) return block;
-    HANDLE h = GetClipboardData(CF_DIB);
-    const BYTE *p = h ? (const BYTE *)GlobalLock(h) : NULL;
-    if (p) block.assign(p, p + GlobalSize(h)), GlobalUnlock(h);
-    CloseClipboard();
-    return block;
-}
-
 }  // namespace
 
 TEST_CASE("pick tools: positions, prompts, inverted feedback, cancel, Stop")
@@ -170,11 +161,11 @@ TEST_CASE("pick tools: positions, prompts, inverted feedback, cancel, Stop")
         std::vector<BYTE> before = Bytes(1);
         nbx_pick.moveX = nbx_pick.moveY = 0;
         int out[4] = { -9, -9, -9, -9 }, result = -1;
-        nbxt::Pending *p = nbxt::OnUserAsync([&] { result = RunTool(k.tool, 1, out); });
-        REQUIRE(nbxt::WaitFor([] { return nbx_pickActive != 0; }));
+        Pending *p = OnUserAsync([&] { result = RunTool(k.tool, 1, out); });
+        REQUIRE(WaitFor([] { return nbx_pickActive != 0; }));
         CHECK(nbx_curImage == 1);
         Play(1, k.script, before);
-        REQUIRE(nbxt::WaitDone(p, 3000));
+        REQUIRE(WaitDone(p, 3000));
         CHECK(result == k.result);
         if (k.result == 0) CHECK(std::vector<int>(out, out + k.out.size()) == k.out);
         CHECK(Bytes(1) == before);   // every piece of feedback erased
@@ -186,26 +177,26 @@ TEST_CASE("pick tools: positions, prompts, inverted feedback, cancel, Stop")
     // No image 7: result 2, nothing waits and the status line stays.
     int out[4], result = -1;
     SetStatusText("elsewhere");
-    nbxt::OnUser([&] { result = PickRect(7, &out[0], &out[1], &out[2], &out[3]) * 10 + PickPoint(256, &out[0], &out[1]); });
+    OnUser([&] { result = PickRect(7, &out[0], &out[1], &out[2], &out[3]) * 10 + PickPoint(256, &out[0], &out[1]); });
     CHECK((result == 22 && Status() == "elsewhere" && nbx_pickActive == 0));
 
     // A Stop given before the tool began is not lost to the user program.
     nbx_stop = 1;
-    nbxt::Pending *p = nbxt::OnUserAsync([&] { result = PickPoint(1, &out[0], &out[1]); });
-    REQUIRE(nbxt::WaitFor([] { return nbx_pickActive != 0; }));
+    Pending *p = OnUserAsync([&] { result = PickPoint(1, &out[0], &out[1]); });
+    REQUIRE(WaitFor([] { return nbx_pickActive != 0; }));
     Settle();
     CHECK(nbx_pickActive == 1);
     Play(1, "c9,8", Bytes(1));
-    REQUIRE(nbxt::WaitDone(p, 3000));
+    REQUIRE(WaitDone(p, 3000));
     CHECK((result == 0 && out[0] == 9 && out[1] == 8 && nbx_stop == 1));
     nbx_stop = 0;
 
     // Closing the image's window ends the tool as a cancel.
-    p = nbxt::OnUserAsync([&] { result = PickRect(1, &out[0], &out[1], &out[2], &out[3]); });
-    REQUIRE(nbxt::WaitFor([] { return nbx_pickActive != 0; }));
+    p = OnUserAsync([&] { result = PickRect(1, &out[0], &out[1], &out[2], &out[3]); });
+    REQUIRE(WaitFor([] { return nbx_pickActive != 0; }));
     Play(1, "c9,8", Bytes(1));
     PostMessageW(Window(1), WM_CLOSE, 0, 0);
-    REQUIRE(nbxt::WaitDone(p, 3000));
+    REQUIRE(WaitDone(p, 3000));
     CHECK((result == 1 && nbx_images[1].inUse == 0 && nbx_pickActive == 0));
     Destroy(2);
 }
@@ -242,13 +233,13 @@ TEST_CASE("drawing commands draw what the tools gathered; Pick takes the colour"
         CAPTURE(k.id);
         std::string script = k.script;
         CAPTURE(script);
-        nbxt::OnUser([] { ClearImage(3); });
+        OnUser([] { ClearImage(3); });
         std::vector<BYTE> want = Bytes(3);
         Canvas c = MakeCanvas(want.data(), 32, 40, 30);
         k.draw(c);
         RunCommand(3, k.id, k.script);
         if (k.typed) {
-            nbxt::AnswerInput(k.typed);
+            AnswerInput(k.typed);
             Settle();
         }
         CHECK(nbx_inputActive == 0);
@@ -258,13 +249,13 @@ TEST_CASE("drawing commands draw what the tools gathered; Pick takes the colour"
 
     // TrueType "Draw": the marked box is one double-width cell; the glyph
     // stays inside it in the TrueType colour.
-    nbxt::OnUser([] { ClearImage(3); });
+    OnUser([] { ClearImage(3); });
     nbx_tttc = 0xFF0000;
     RunCommand(3, 1048, "c4,2 c35,25");
-    nbxt::AnswerInput("H");
+    AnswerInput("H");
     Settle();
     LOGFONTW font;
-    nbxt::OnUser([&] { GetObjectW(nbx_ttFont, sizeof font, &font); });
+    OnUser([&] { GetObjectW(nbx_ttFont, sizeof font, &font); });
     CHECK((font.lfWidth == 16 && font.lfHeight == 24));
     int inside = 0, outside = 0;
     for (int y = 0; y < 30; y++)
@@ -292,7 +283,7 @@ TEST_CASE("drawing commands draw what the tools gathered; Pick takes the colour"
 TEST_CASE("Pixel prints its lines; Clipping opens the marked rectangle as a new image")
 {
     DeleteFileA(LogPath().c_str());
-    nbxt::OnUser([] { NBX_OpenTextWindow(0, 600, 0, 300, 200); NBX_StartLog(0); });
+    OnUser([] { NBX_OpenTextWindow(0, 600, 0, 300, 200); NBX_StartLog(0); });
     REQUIRE(Create(0, 50, 40) == 0);
     REQUIRE(Create(1, 50, 40, 8) == 0);
     nbx_pixels[0][4 * 50 + 3] = 0xFF0000;
@@ -300,8 +291,8 @@ TEST_CASE("Pixel prints its lines; Clipping opens the marked rectangle as a new 
     RunCommand(0, 1015, "c3,4");
     RunCommand(1, 1015, "c5,6");
     RunCommand(1, 1015, "r");
-    nbxt::OnUser([] { NBX_CloseLogs(); });
-    CHECK(nbxt::ReadWholeFile(LogPath().c_str()) ==
+    OnUser([] { NBX_CloseLogs(); });
+    CHECK(ReadWholeFile(LogPath().c_str()) ==
           "(X,Y)=(3,4)\r\n(R,G,B)=(255,0,0)\r\n(H,S,V)=(0,255,255)\r\n(Y,Cr,Cb)=(76,128,-42)\r\n"
           "(Y,u,v)=(76,-36,157)\r\n(Y,I,Q)=(76,152,53)\r\n\r\n(X,Y)=(5,6)\r\n(Luminance)=(7)\r\n\r\n");
 
@@ -309,7 +300,7 @@ TEST_CASE("Pixel prints its lines; Clipping opens the marked rectangle as a new 
     // hands its palette on. Images 0 and 1 are in use: the clip is image 2.
     DWORD palette[256];
     for (int i = 0; i < 256; i++) palette[i] = (DWORD)(255 - i) << 16 | (DWORD)i << 8 | (DWORD)(i ^ 0x5A);
-    nbxt::OnUser([&] { SelectImage(1); SetImagePalette(palette, 256); });
+    OnUser([&] { SelectImage(1); SetImagePalette(palette, 256); });
     for (int n : { 0, 1 }) {
         CAPTURE(n);
         Fill(n, 0x2545F491u);
@@ -321,7 +312,7 @@ TEST_CASE("Pixel prints its lines; Clipping opens the marked rectangle as a new 
         for (int y = 0; y < 10; y++)
             for (int x = 0; x < 10; x++) REQUIRE(At(2, x, y) == At(n, 10 + x, 20 + y));
         DWORD got[256] = { 0 };
-        nbxt::OnUser([&] { GetImagePalette(got); });
+        OnUser([&] { GetImagePalette(got); });
         if (n == 1) CHECK(memcmp(got, palette, sizeof got) == 0);
         CHECK(Bytes(n) == before);
         Destroy(2);
@@ -349,27 +340,25 @@ TEST_CASE("clipboard: copy, cut and paste round trips, placed paste, foreign and
     REQUIRE(Create(8, 64, 64, 8) == 0);
     DWORD palette[256];
     for (int i = 0; i < 256; i++) palette[i] = 0x00F00000u + (DWORD)i * 0x0101u;   // all distinct
-    nbxt::OnUser([&] { SelectImage(6); SetImagePalette(palette, 256); });
+    OnUser([&] { SelectImage(6); SetImagePalette(palette, 256); });
     for (int n : { 5, 6 }) {
         CAPTURE(n);
         int target = n + 2;
         Fill(n, 0x51ED270Bu);
-        nbxt::PressCtrlKey(Window(n), 'C');
+        PressCtrlKey(Window(n), 'C');
         Settle();
-        std::vector<BYTE> block = ClipboardDib();
-        CHECK(block.size() == (n == 5 ? 72u : 1080u));
-        nbxt::OnUser([=] { ClearImage(target); });
-        nbxt::PressCtrlKey(Window(target), 'V');
+        OnUser([=] { ClearImage(target); });
+        PressCtrlKey(Window(target), 'V');
         Settle();
         for (int y = 0; y < 64; y++)
             for (int x = 0; x < 64; x++) REQUIRE(At(target, x, y) == At(n, x, y));   // 0 beyond 5 x 2
         if (n == 6) {
             DWORD got[256];
-            nbxt::OnUser([&] { SelectImage(8); GetImagePalette(got); });
+            OnUser([&] { SelectImage(8); GetImagePalette(got); });
             CHECK(memcmp(got, palette, sizeof got) == 0);
         }
         // From the menu: centred on the click, clipped at the edge.
-        nbxt::OnUser([=] { ClearImage(target); });
+        OnUser([=] { ClearImage(target); });
         RunCommand(target, 1013, "m10,10 !8,9 !12,10 c63,32");
         CHECK((At(target, 61, 31) == At(n, 0, 0) && At(target, 63, 32) == At(n, 2, 1) && At(target, 60, 31) == 0));
         std::vector<BYTE> placed = Bytes(target);
@@ -379,10 +368,10 @@ TEST_CASE("clipboard: copy, cut and paste round trips, placed paste, foreign and
 
     // Cut leaves the picture on the clipboard and the image black.
     std::vector<BYTE> picture = Bytes(5);
-    nbxt::PressCtrlKey(Window(5), 'X');
+    PressCtrlKey(Window(5), 'X');
     Settle();
     CHECK(std::vector<BYTE>(nbx_images[5].width * nbx_images[5].height * 4, 0) == Bytes(5));
-    nbxt::PressCtrlKey(Window(5), 'V');
+    PressCtrlKey(Window(5), 'V');
     Settle();
     CHECK(Bytes(5) == picture);
 
@@ -425,9 +414,9 @@ TEST_CASE("clipboard: copy, cut and paste round trips, placed paste, foreign and
         }
         block.insert(block.end(), f.rows.begin(), f.rows.end());
         PutDib(block.data(), block.size());
-        nbxt::OnUser([] { ClearImage(7); });
+        OnUser([] { ClearImage(7); });
         nbx_pixels[7][1] = 0x777777;
-        nbxt::PressCtrlKey(Window(7), 'V');
+        PressCtrlKey(Window(7), 'V');
         Settle();
         if (f.read) CHECK(std::vector<DWORD>{ At(7, 0, 0), At(7, 1, 0) } == std::vector<DWORD>{ expect[i][0], expect[i][1] });
         else CHECK(std::vector<DWORD>{ At(7, 0, 0), At(7, 1, 0) } == std::vector<DWORD>{ 0, 0x777777 });
@@ -437,7 +426,7 @@ TEST_CASE("clipboard: copy, cut and paste round trips, placed paste, foreign and
     OpenClipboard(NULL);
     EmptyClipboard();
     CloseClipboard();
-    nbxt::PressCtrlKey(Window(7), 'V');
+    PressCtrlKey(Window(7), 'V');
     Settle();
     CHECK(At(7, 1, 0) == 0x777777);
 
@@ -450,7 +439,7 @@ TEST_CASE("clipboard: copy, cut and paste round trips, placed paste, foreign and
     SelectObject(dc, old);
     DeleteDC(dc);
     ReleaseDC(NULL, screen);
-    nbxt::OnUser([] { SelectImage(7); ClearImage(7); });
+    OnUser([] { SelectImage(7); ClearImage(7); });
     RequestPasteBitmap(white);
     CHECK((nbx_pixels[7][0] == 0xFFFFFF && nbx_pixels[7][2 * 64 + 2] == 0xFFFFFF && nbx_pixels[7][3] == 0));
     BITMAP info;

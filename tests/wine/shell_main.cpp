@@ -4,19 +4,19 @@
 // its UserMain.
 #include "harness.h"
 
+using namespace nbxt;
+
 static volatile LONG userMainEntries;
 
-void UserInit(void) { nbxt::BeginDriver(false); }
+void UserInit(void) { BeginDriver(false); }
 
-void UserMain(void) { InterlockedIncrement(&userMainEntries); nbxt::ServeUser(); }
-
-using nbxt::WaitFor;
+void UserMain(void) { InterlockedIncrement(&userMainEntries); ServeUser(); }
 
 // '1' per greyed item of a popup menu, '0' per enabled one; separators skipped.
-static std::string MenuGrey(const std::vector<nbxt::MenuEntry> &items)
+static std::string MenuGrey(const std::vector<MenuEntry> &items)
 {
     std::string s;
-    for (const nbxt::MenuEntry &m : items) if (m.text != "-") s += (m.state & MF_GRAYED) ? '1' : '0';
+    for (const MenuEntry &m : items) if (m.text != "-") s += (m.state & MF_GRAYED) ? '1' : '0';
     return s;
 }
 
@@ -26,67 +26,67 @@ TEST_CASE("main window: size, place, status and popup menu")
     RECT expect = { 0, 0, 240, GetSystemMetrics(SM_CYMENU) + 32 };
     AdjustWindowRect(&expect, WS_VISIBLE | WS_CAPTION | WS_THICKFRAME, FALSE);
     int w = expect.right - expect.left, h = expect.bottom - expect.top;
-    RECT r = nbxt::WindowRect(main), proposed = { r.left, r.top, r.right + 50, r.bottom + 30 };
+    RECT r = WindowRect(main), proposed = { r.left, r.top, r.right + 50, r.bottom + 30 };
     // Centred across, its bottom at the bottom of the work area.
     CHECK((r.right - r.left == w && r.left == (GetSystemMetrics(SM_CXFULLSCREEN) - w) / 2));
     CHECK((r.bottom - r.top == h && r.top == GetSystemMetrics(SM_CYFULLSCREEN) + GetSystemMetrics(SM_CYCAPTION) - h));
     SendMessageW(main, WM_SIZING, WMSZ_BOTTOMRIGHT, (LPARAM)&proposed);
     CHECK(EqualRect(&proposed, &r));   // dragging the border keeps the size
-    CHECK(nbxt::WindowTextA(nbx_statusWindow).find(std::to_string(nbx_colorDepth) + "-bit color") != std::string::npos);
+    CHECK(WindowTextA(nbx_statusWindow).find(std::to_string(nbx_colorDepth) + "-bit color") != std::string::npos);
 
     // Nothing is greyed before Start (see the last test for after).
-    CHECK(MenuGrey(nbxt::ReadPopupMenu(main)) == "000000000");
+    CHECK(MenuGrey(ReadPopupMenu(main)) == "000000000");
 }
 
 TEST_CASE("Ctrl-dragging snaps the main window to the screen edge; Ctrl+W opens text window 0 by request")
 {
-    RECT r = nbxt::WindowRect(nbx_mainWindow);
+    RECT r = WindowRect(nbx_mainWindow);
     int w = r.right - r.left, h = r.bottom - r.top;
     RECT proposed = { 5, 300, 5 + w, 300 + h };
     SendMessageW(nbx_mainWindow, WM_MOVING, WMSZ_LEFT, (LPARAM)&proposed);
     CHECK(proposed.left == 5);   // no Ctrl: no snap
-    nbxt::SetCtrlHeld(nbx_mainWindow, true);
+    SetCtrlHeld(nbx_mainWindow, true);
     SendMessageW(nbx_mainWindow, WM_MOVING, WMSZ_LEFT, (LPARAM)&proposed);
-    nbxt::SetCtrlHeld(nbx_mainWindow, false);
+    SetCtrlHeld(nbx_mainWindow, false);
     CHECK((proposed.left == 0 && proposed.right == w && proposed.top == 300));
 
     REQUIRE(TextWindowHandle(0) == NULL);
-    nbxt::PressCtrlKey(nbx_mainWindow, 'W');
+    PressCtrlKey(nbx_mainWindow, 'W');
     HWND text = NULL;
     REQUIRE(WaitFor([&] { return (text = TextWindowHandle(0)) != NULL; }));
     // The request ends just after the window is made: the channel then clears.
     CHECK((GetWindowThreadProcessId(text, NULL) == nbx_userThreadId && WaitFor([] { return nbx_request == 0 && nbx_done == 1; })));
-    nbxt::PressCtrlKey(nbx_mainWindow, 'W');   // asking again only brings it forward
-    nbxt::Pause(200);
+    PressCtrlKey(nbx_mainWindow, 'W');   // asking again only brings it forward
+    Pause(200);
     CHECK(TextWindowHandle(0) == text);
-    nbxt::OnUser([] { NBX_CloseTextWindow(0); });
+    OnUser([] { NBX_CloseTextWindow(0); });
 }
 
 // ------------------------------------------------ other program instances
 
-static HWND MainWindowOf1() { return nbxt::FindTop(L"nubrix_mw1", NULL, true); }
+static HWND MainWindowOf1() { return FindTop(L"nubrix_mw1", NULL, true); }
 
 // Exit (or a close request) for another program; ms until it ended with code 0.
 static DWORD EndProgram(HWND main, HANDLE p, UINT message, WPARAM wParam)
 {
     DWORD t0 = GetTickCount();
     PostMessageW(main, message, wParam, 0);
-    CHECK(nbxt::WaitExit(p, 10000) == 0);
+    CHECK(WaitExit(p, 10000) == 0);
     CloseHandle(p);
     return GetTickCount() - t0;
 }
 
 TEST_CASE("another instance: Ready while it drops into place; Exit idle at once, running after 2 s")
 {
-    HANDLE p = nbxt::StartProgram("idle_app" NBX_PROGRAM_SUFFIX);
+    HANDLE p = StartProgram("idle_app" NBX_PROGRAM_SUFFIX);
     HWND main = NULL;
     REQUIRE(WaitFor([&] { return (main = MainWindowOf1()) != NULL; }, 20000));
     REQUIRE(WaitFor([&] { return FindWindowExW(main, NULL, L"STATIC", NULL) != NULL; }));
-    std::string early = nbxt::StatusOf(main);
-    int earlyTop = nbxt::WindowRect(main).top;
-    REQUIRE(WaitFor([&] { return nbxt::StatusOf(main).find("bit color") != std::string::npos; }, 10000));
+    std::string early = StatusOf(main);
+    int earlyTop = WindowRect(main).top;
+    REQUIRE(WaitFor([&] { return StatusOf(main).find("bit color") != std::string::npos; }, 10000));
     CHECK(early == "Ready");
-    int slid = nbxt::WindowRect(main).top - earlyTop;
+    int slid = WindowRect(main).top - earlyTop;
     CHECK((slid > 0 && slid <= 55));
     CHECK(EndProgram(main, p, WM_COMMAND, 1002) < 1500);
 
@@ -94,10 +94,10 @@ TEST_CASE("another instance: Ready while it drops into place; Exit idle at once,
     // wait for it about 2 s, then end it.
     const UINT messages[2] = { WM_KEYDOWN, WM_CLOSE };
     for (UINT message : messages) {
-        p = nbxt::StartProgram("idle_app" NBX_PROGRAM_SUFFIX);   // spins in UserMain without polling
-        REQUIRE(WaitFor([&] { return (main = MainWindowOf1()) != NULL && nbxt::StatusOf(main).find("bit color") != std::string::npos; }, 20000));
+        p = StartProgram("idle_app" NBX_PROGRAM_SUFFIX);   // spins in UserMain without polling
+        REQUIRE(WaitFor([&] { return (main = MainWindowOf1()) != NULL && StatusOf(main).find("bit color") != std::string::npos; }, 20000));
         PostMessageW(main, WM_COMMAND, 1001, 0);
-        nbxt::Pause(300);
+        Pause(300);
         DWORD took = EndProgram(main, p, message, message == WM_KEYDOWN ? VK_ESCAPE : 0);
         CHECK((took >= 1900 && took < 4000));
     }
@@ -106,19 +106,19 @@ TEST_CASE("another instance: Ready while it drops into place; Exit idle at once,
 TEST_CASE("Start enters UserMain once; Stop sets the flag; the popup then greys all but Stop and Exit")
 {
     CHECK(userMainEntries == 0);
-    nbxt::Command(nbx_mainWindow, 1001);
+    Command(nbx_mainWindow, 1001);
     REQUIRE(WaitFor([] { return userMainEntries == 1; }));
     CHECK(nbx_running == 1);
-    nbxt::Command(nbx_mainWindow, 1001);
-    nbxt::PressKey(nbx_mainWindow, 'S');
-    nbxt::Pause(200);
+    Command(nbx_mainWindow, 1001);
+    PressKey(nbx_mainWindow, 'S');
+    Pause(200);
     CHECK((userMainEntries == 1 && nbx_start == 0));
 
-    nbxt::PressKey(nbx_mainWindow, 'C');
+    PressKey(nbx_mainWindow, 'C');
     CHECK(WaitFor([] { return nbx_stop == 1; }));
     nbx_stop = 0;
-    nbxt::Command(nbx_mainWindow, 1003);
+    Command(nbx_mainWindow, 1003);
     CHECK(WaitFor([] { return nbx_stop == 1; }));
     // Paste, Start, Stop, Exit, the four boxes, Window Info.
-    CHECK(MenuGrey(nbxt::ReadPopupMenu(nbx_mainWindow)) == "110011111");
+    CHECK(MenuGrey(ReadPopupMenu(nbx_mainWindow)) == "110011111");
 }

@@ -9,11 +9,10 @@
 #include <functional>
 #include <string>
 
-void UserInit(void) { nbxt::BeginDriver(); }
-void UserMain(void) { nbxt::ServeUser(); }
+using namespace nbxt;
 
-using nbxt::OnUser;
-using nbxt::WaitFor;
+void UserInit(void) { BeginDriver(); }
+void UserMain(void) { ServeUser(); }
 
 namespace {
 
@@ -52,31 +51,28 @@ std::string Input(const std::function<void()> &keys)
     REQUIRE(WaitFor([] { return nbx_inputActive == 0; }));
     static char line[300];
     line[0] = 0;
-    nbxt::Pending *p = nbxt::OnUserAsync([] { NBX_InputText(line); });
-    REQUIRE(WaitFor([p] { return nbx_inputActive != 0 || nbxt::Done(p); }));
+    Pending *p = OnUserAsync([] { NBX_InputText(line); });
+    REQUIRE(WaitFor([p] { return nbx_inputActive != 0 || Done(p); }));
     keys();
-    REQUIRE(nbxt::WaitDone(p));
+    REQUIRE(WaitDone(p));
     return line;
 }
 
-std::string Answer(HWND w, const char *typed) { return Input([=] { nbxt::TypeText(w, typed); }); }
+std::string Answer(HWND w, const char *typed) { return Input([=] { TypeText(w, typed); }); }
 
 // A key whose character comes from TranslateMessage, queued behind what is
 // already posted: let it arrive before typing on.
-void Key(HWND w, UINT vk) { nbxt::PressKey(w, vk); nbxt::Pause(80); }
-
-using nbxt::LogPath;
-using nbxt::LogText;
+void Key(HWND w, UINT vk) { PressKey(w, vk); Pause(80); }
 
 bool NoMenuOnRightClick(HWND w)
 {
-    nbxt::ClickClient(w, 10, 10, true);
-    nbxt::Pause(300);
-    HWND popup = nbxt::FindTop(L"#32768", NULL);
+    ClickClient(w, 10, 10, true);
+    Pause(300);
+    HWND popup = FindTop(L"#32768", NULL);
     return popup == NULL || !IsWindowVisible(popup);
 }
 
-bool StatusHas(const char *text) { return nbxt::WindowTextA(nbx_statusWindow).find(text) != std::string::npos; }
+bool StatusHas(const char *text) { return WindowTextA(nbx_statusWindow).find(text) != std::string::npos; }
 
 }  // namespace
 
@@ -87,7 +83,7 @@ TEST_CASE("opening, re-opening, defaults, select, close and the current window")
     int result = -1;
     OnUser([&] { NBX_OpenTextWindow(4, -1, -1, -1, -1); result = NBX_OpenTextWindow(3, 500, 500, 50, 50); });
     CHECK((result == 1 && CurrentTextWindow() == 3));   // already open: nothing moves
-    CHECK((nbxt::Geometry(w) == "20,20 152x469" && nbxt::Geometry(TextWindowHandle(4)).find(" 400x300") != std::string::npos));
+    CHECK((Geometry(w) == "20,20 152x469" && Geometry(TextWindowHandle(4)).find(" 400x300") != std::string::npos));
 
     struct { int call, n, result, current; } steps[] = {
         { 's', 4, 0, 4 }, { 's', 6, 1, 4 }, { 's', 256, 1, 4 },
@@ -115,7 +111,7 @@ TEST_CASE("opening, re-opening, defaults, select, close and the current window")
     // NBX_ShowTextWindow: window 0 centred when none is open, else the current one.
     OnUser([] { NBX_CloseTextWindow(5); NBX_ShowTextWindow(); });
     HWND w0 = TextWindowHandle(0);
-    CHECK(nbxt::Geometry(w0) == std::to_string(GetSystemMetrics(SM_CXFULLSCREEN) / 2 - 200) + "," + std::to_string(GetSystemMetrics(SM_CYFULLSCREEN) / 2 - 150) + " 400x300");
+    CHECK(Geometry(w0) == std::to_string(GetSystemMetrics(SM_CXFULLSCREEN) / 2 - 200) + "," + std::to_string(GetSystemMetrics(SM_CYFULLSCREEN) / 2 - 150) + " 400x300");
     OnUser([] { NBX_OpenTextWindow(2, 0, 0, 100, 100); NBX_ShowTextWindow(); });
     CHECK((CurrentTextWindow() == 2 && TextWindowHandle(0) == w0));
 }
@@ -137,8 +133,8 @@ TEST_CASE("printing: runs, wrap, colours, scroll, screen, colour stack and resiz
     OnUser([] { NBX_Printf("\nline3\nline4\n"); });
     CHECK(Cursor() == "0,4");
     CHECK((CellPixels(0, 2, 1, 0xFFFF00) > 0 && CellPixels(0, 2, 2, 0xFFFF00) == 0));   // everything moved up one line
-    nbxt::Pause(200);
-    std::vector<DWORD> screen = nbxt::GrabClient(w);
+    Pause(200);
+    std::vector<DWORD> screen = GrabClient(w);
     int yellow = 0;
     for (int y = lh; y < 2 * lh; y++)
         for (int x = 2 * cw; x < 3 * cw; x++) yellow += screen[(size_t)y * 19 * cw + x] == 0xFFFF00;
@@ -147,7 +143,7 @@ TEST_CASE("printing: runs, wrap, colours, scroll, screen, colour stack and resiz
     // Resizing clears the window and homes the cursor.
     w = Fresh(0, 300, 200);
     OnUser([] { NBX_Printf("hello\nworld"); });
-    RECT r = nbxt::WindowRect(w);
+    RECT r = WindowRect(w);
     SetWindowPos(w, NULL, 0, 0, r.right - r.left + 40, r.bottom - r.top + 20, SWP_NOMOVE | SWP_NOZORDER);
     CHECK((WaitFor([] { return Rec(0).width == 340 && Rec(0).height == 220; }) && Cursor() == "0,0" && Ink(0, 0, 1) == 0));
 }
@@ -156,31 +152,31 @@ TEST_CASE("line input: edit keys, recall, tab, typed ahead, paste, echo")
 {
     HWND w = Fresh(0);
     OnUser([] { NBX_Printf("Name? "); });
-    CHECK(Input([w] { CHECK(StatusHas("Input text")); nbxt::TypeText(w, "abc"); Key(w, VK_BACK); nbxt::TypeText(w, "d\r"); }) == "abd");
+    CHECK(Input([w] { CHECK(StatusHas("Input text")); TypeText(w, "abc"); Key(w, VK_BACK); TypeText(w, "d\r"); }) == "abd");
     CHECK((Cursor() == "0,1" && StatusHas("-bit color")));
-    nbxt::Pause(100);
+    Pause(100);
     for (int col = 6; col < 10; col++) CHECK((Ink(0, col, 0) > 0) == (col < 9));
 
     CHECK((Answer(w, "\r") == "" && Answer(w, "xy\tz\r") == "xy z"));
     // Up appends the previous answer after what is typed; V alone is a letter.
-    CHECK(Input([w] { nbxt::TypeText(w, "a"); nbxt::Pause(100); Key(w, VK_UP); Key(w, 'V'); nbxt::TypeText(w, "!\r"); }) == "axy zv!");
+    CHECK(Input([w] { TypeText(w, "a"); Pause(100); Key(w, VK_UP); Key(w, 'V'); TypeText(w, "!\r"); }) == "axy zv!");
     // Ctrl+V pastes the clipboard's first line.
-    REQUIRE(nbxt::SetClipboardUnicode(u"first\r\nsecond"));
-    CHECK(Input([w] { nbxt::TypeText(w, "<"); nbxt::Pause(50); nbxt::PressCtrlKey(w, 'V'); nbxt::Pause(100); nbxt::TypeText(w, ">\r"); }) == "<first>");
+    REQUIRE(SetClipboardUnicode(u"first\r\nsecond"));
+    CHECK(Input([w] { TypeText(w, "<"); Pause(50); PressCtrlKey(w, 'V'); Pause(100); TypeText(w, ">\r"); }) == "<first>");
 
     // Units typed after Enter wait in the ring for the next input; units
     // typed while no input runs are dropped; Ctrl+key is no character.
     static volatile LONG posted;
     posted = 0;
     char first[256];
-    nbxt::Pending *p = nbxt::OnUserAsync([&first] { while (!posted) Sleep(1); NBX_InputText(first); });
-    nbxt::TypeText(w, "one\rtwo\r");
+    Pending *p = OnUserAsync([&first] { while (!posted) Sleep(1); NBX_InputText(first); });
+    TypeText(w, "one\rtwo\r");
     InterlockedExchange(&posted, 1);
-    REQUIRE(nbxt::WaitDone(p));
+    REQUIRE(WaitDone(p));
     CHECK((std::string(first) == "one" && Answer(w, "") == "two"));
-    nbxt::TypeText(w, "zz");
-    nbxt::Pause(100);
-    CHECK(Input([w] { nbxt::SetCtrlHeld(w, true); SendMessageW(w, WM_CHAR, 'k', 1); nbxt::SetCtrlHeld(w, false); nbxt::TypeText(w, "m\r"); }) == "m");
+    TypeText(w, "zz");
+    Pause(100);
+    CHECK(Input([w] { SetCtrlHeld(w, true); SendMessageW(w, WM_CHAR, 'k', 1); SetCtrlHeld(w, false); TypeText(w, "m\r"); }) == "m");
 }
 
 TEST_CASE("line input ends with an empty line when its window closes or Exit clears it")
@@ -189,14 +185,14 @@ TEST_CASE("line input ends with an empty line when its window closes or Exit cle
     OnUser([] { NBX_OpenTextWindow(2, 500, 20, 200, 100); NBX_SelectTextWindow(0); });
     HWND w = TextWindowHandle(0), w2 = TextWindowHandle(2);
     CHECK(Input([=] {
-        nbxt::TypeText(w, "abc");
-        nbxt::PressCtrlKey(w2, 'Q');   // shortcuts of other windows are off meanwhile
-        nbxt::Pause(150);
+        TypeText(w, "abc");
+        PressCtrlKey(w2, 'Q');   // shortcuts of other windows are off meanwhile
+        Pause(150);
         CHECK((TextWindowHandle(2) != NULL && NoMenuOnRightClick(w)));
         PostMessageW(w, WM_CLOSE, 0, 0);
     }) == "");
     CHECK((CurrentTextWindow() == 2 && StatusHas("-bit color")));
-    CHECK(Input([=] { nbxt::TypeText(w2, "abc"); nbxt::Pause(100); nbx_inputActive = 0; }) == "");
+    CHECK(Input([=] { TypeText(w2, "abc"); Pause(100); nbx_inputActive = 0; }) == "");
     // With no text window open the call returns at once, buffer untouched.
     char buffer[256] = "untouched";
     OnUser([&] { NBX_CloseTextWindow(2); NBX_InputText(buffer); });
@@ -214,10 +210,10 @@ TEST_CASE("shortcuts and the popup menu")
     char copy[64];
     sprintf(copy, "&Copy NUBRIX%d12.LOG\tCtrl+C|", nbx_instance);
     for (const char *marks : { "000", "110", "101" }) {
-        if (marks[1] == '1') { nbxt::Command(w, 1069); nbxt::Command(w, 1024); }
-        if (marks[2] == '1') nbxt::Command(w, 1025);
+        if (marks[1] == '1') { Command(w, 1069); Command(w, 1024); }
+        if (marks[2] == '1') Command(w, 1025);
         CHECK(WaitFor([&] { return Rec(12).logState == (marks[2] == '1' ? 2 : marks[1] - '0'); }));
-        std::vector<nbxt::MenuEntry> items = nbxt::ReadPopupMenu(w);
+        std::vector<MenuEntry> items = ReadPopupMenu(w);
         REQUIRE(items.size() == 11);
         std::string s = items[6].text + "|";
         for (int i : { 0, 4, 5 }) s += (items[i].state & MF_CHECKED) ? '1' : '0';
@@ -226,26 +222,26 @@ TEST_CASE("shortcuts and the popup menu")
 
     // Ctrl+A prints the version line in its colours; Ctrl+C copies the log.
     OnUser([] { NBX_SelectTextWindow(0); NBX_StartLog(12); });
-    nbxt::PressCtrlKey(w, 'A');
+    PressCtrlKey(w, 'A');
     CHECK(WaitFor([] { return Rec(12).cursorY > 0 && Rec(12).colors.text == 0xFFFFFF; }));
     CHECK((CurrentTextWindow() == 12 && CellPixels(12, 0, 0, 0x50FF50) > 0 && CellPixels(12, 0, 0, 0x505050) > 0));
-    nbxt::PressCtrlKey(w, 'C');
+    PressCtrlKey(w, 'C');
     OnUser([] {});   // the copy has run: polling the clipboard could hold it open just then
-    CHECK(nbxt::ClipboardText() == "NUBRIX 7.3  2009/4/30\r\n");
+    CHECK(ClipboardText() == "NUBRIX 7.3  2009/4/30\r\n");
     OnUser([] { NBX_CloseLogs(); NBX_SelectTextWindow(0); });
-    nbxt::PressCtrlKey(w, 'S');
+    PressCtrlKey(w, 'S');
     CHECK(WaitFor([] { return CurrentTextWindow() == 12; }));
 
     // The main window's keys work from here.
     // (Space opens the command console, tested with the console.)
     nbx_stop = 0;
-    nbxt::PressKey(w, 'C');
+    PressKey(w, 'C');
     CHECK(WaitFor([] { return nbx_stop == 1; }));
     nbx_stop = 0;
     nbx_pickActive = 1;   // no menu while a pick tool waits for clicks
     CHECK(NoMenuOnRightClick(w));
     nbx_pickActive = 0;
-    nbxt::PressCtrlKey(w, 'Q');
+    PressCtrlKey(w, 'Q');
     CHECK((WaitFor([w] { return TextWindowHandle(12) == NULL && !IsWindow(w); }) && CurrentTextWindow() == 0));
 }
 
@@ -261,7 +257,7 @@ TEST_CASE("logs: CRLF, input echo, stop and restart, copy, status codes, reopeni
     OnUser([&] { r = NBX_StartLog(0); NBX_Printf("d\n"); r += 10 * NBX_StartLog(0); NBX_Printf("e"); });
     CHECK(r == 10);   // a second start changes nothing and keeps the file
     OnUser([&] { r = NBX_CopyLog(0); });
-    CHECK((r == 0 && Rec(0).logState == 1 && nbxt::ClipboardText() == "a\r\nbx\r\nd\r\ne"));
+    CHECK((r == 0 && Rec(0).logState == 1 && ClipboardText() == "a\r\nbx\r\nd\r\ne"));
     OnUser([] { NBX_Printf("\n"); NBX_CloseTextWindow(0); NBX_Printf("after close\n"); });
     CHECK(LogText(0) == "a\r\nbx\r\nd\r\ne\r\n");
     Fresh(0);
@@ -279,10 +275,10 @@ TEST_CASE("logs: CRLF, input echo, stop and restart, copy, status codes, reopeni
     // A window that never logged: "Can't open LOG file!", the clipboard closed again.
     OnUser([] { NBX_OpenTextWindow(2, 500, 20, 200, 100); });
     DeleteFileA(LogPath(2).c_str());
-    nbxt::Pending *p = nbxt::OnUserAsync([&] { r = NBX_CopyLog(2); });
-    HWND box = nbxt::WaitTop(L"#32770", L"Pause");
-    CHECK((nbxt::WindowTextA(GetDlgItem(box, 0xFFFF)) == "Can't open LOG file!" && nbxt::AnswerDialog(L"Pause", IDOK)));
-    REQUIRE(nbxt::WaitDone(p));
+    Pending *p = OnUserAsync([&] { r = NBX_CopyLog(2); });
+    HWND box = WaitTop(L"#32770", L"Pause");
+    CHECK((WindowTextA(GetDlgItem(box, 0xFFFF)) == "Can't open LOG file!" && AnswerDialog(L"Pause", IDOK)));
+    REQUIRE(WaitDone(p));
     CHECK((r == 2 && OpenClipboard(NULL)));
     CloseClipboard();
 
