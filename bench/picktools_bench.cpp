@@ -100,10 +100,10 @@ void Measure(const char *mode, int runs)
             if (!a.main || !nbxt::WaitFor([&] { return nbxt::StatusOf(a.main).find(prompt) != std::string::npos; }, 20000))
                 notReady++;
         }
-        nbxt::Pause(500);   // start-up work settles
+        Sleep(500);   // start-up work settles
         std::map<int, unsigned long long> before = PickAppTicks();
         DWORD t0 = GetTickCount();
-        nbxt::Pause(2000);
+        Sleep(2000);   // the measured window
         DWORD wall = GetTickCount() - t0;
         for (auto &p : PickAppTicks())
             if (before.count(p.first)) load.push_back((p.second - before[p.first]) * 1000.0 / wall);

@@ -82,7 +82,35 @@ bool WaitFor(const std::function<bool()> &pred, int ms)
     return true;
 }
 
-void Pause(int ms) { Sleep(ms); }
+// A marker posted behind what a test posted is taken from the queue only once
+// everything before it was handled; a message hook of the owning thread sees
+// it taken.
+static volatile LONG markerTaken;
+static const WPARAM kMarker = 0x5E77;
+
+static LRESULT CALLBACK MarkerHook(int code, WPARAM removed, LPARAM lp)
+{
+    const MSG *m = (const MSG *)lp;
+    if (code >= 0 && removed == PM_REMOVE && m->message == WM_NULL && m->wParam == kMarker)
+        InterlockedExchange(&markerTaken, 1);
+    return CallNextHookEx(NULL, code, removed, lp);
+}
+
+void Settle(HWND window)
+{
+    for (int pass = 0; pass < 2; pass++) {
+        if (!window || GetWindowThreadProcessId(window, NULL) == userThreadId) {
+            OnUser([] {});   // no pump of its own: it may run inside a menu's loop
+            continue;
+        }
+        markerTaken = 0;
+        HHOOK hook = SetWindowsHookExW(WH_GETMESSAGE, MarkerHook, NULL, GetWindowThreadProcessId(window, NULL));
+        PostMessageW(window, WM_NULL, kMarker, 0);
+        bool taken = WaitFor([] { return markerTaken != 0; }, 10000);
+        UnhookWindowsHookEx(hook);
+        if (!taken) FAIL("the window's thread did not take a posted message within 10 s");
+    }
+}
 
 static DWORD WINAPI DriverMain(LPVOID)
 {
@@ -456,7 +484,9 @@ HWND WaitFileDialog(const WCHAR *caption, int ms, bool anyProcess)
             return IsWindowVisible(w) && Named(w, L"#32770", caption) && FileDialogNameEdit(w);
         })) != NULL;
     }, ms);
-    if (found) Pause(300);   // let it fill its list first
+    // Once it answers a sent message it has finished setting itself up and
+    // filling its list (in any process).
+    if (found) SendMessageTimeoutW(found, WM_NULL, 0, 0, SMTO_NORMAL, 10000, NULL);
     return found;
 }
 

@@ -32,8 +32,11 @@ bool WaitDone(Pending *p, int ms = 10000);   // frees p when it finished
 
 // Polls pred (every 5 ms) until it holds or ms pass.
 bool WaitFor(const std::function<bool()> &pred, int ms = 5000);
-// Waits ms while letting the program run.
-void Pause(int ms);
+// Waits until the thread that owns `window` (the user thread when NULL) has
+// handled what was posted to it before the call, twice over: what a first
+// pass fed a waiting tool, or a character TranslateMessage made of a posted
+// key, is handled in the second.
+void Settle(HWND window = NULL);
 
 // Input as a user produces it.
 void TypeText(HWND window, const char *ansi);       // WM_CHAR per UTF-16 unit

@@ -105,8 +105,7 @@ TEST_CASE("request channel: done flag order, a redraw does not wait, the next re
     CHECK((nbx_request == NBX_REQ_REDRAW_IMAGE && nbx_done == 1));
     volatile int result = -1;
     HANDLE poster = CreateThread(NULL, 0, PostCreate, (LPVOID)&result, 0, NULL);
-    Sleep(100);
-    CHECK(result == -1);                     // still waiting behind the redraw
+    CHECK((WaitForSingleObject(poster, 100) == WAIT_TIMEOUT && result == -1));   // still waiting behind the redraw
     servicerPaused = 0;
     CHECK((WaitForSingleObject(poster, 5000) == WAIT_OBJECT_0 && result == 4 && servedCount - served == 2));
     servicerRun = 0;

@@ -84,7 +84,7 @@ TEST_CASE("presses by click and digit key are counted per button and read once; 
     for (int i : { -1, 12, 256 }) CHECK(Read(i) == 0);
 
     for (UINT k : std::initializer_list<UINT>{ '7', '7', VK_NUMPAD3, VK_NUMPAD9, '0', 'A' }) PressKey(box, k);
-    Pause(200);
+    Settle();
     const int expected[12] = { 1, 0, 0, 1, 0, 0, 0, 2, 0, 1, 0, 0 };
     for (int i = 0; i < 12; i++) CHECK(Read(i) == expected[i]);
 

@@ -186,8 +186,10 @@ TEST_CASE("the dialogs remember folder and filter, each its own; \"Load image fi
     CHECK((std::string(nbx_openDir) == Here("pics\\") && std::string(nbx_saveDir) == Here("pics\\")));
     nbx_jpegQuality = 100;
     CHECK(Mismatches(2, [](int x, int y) { return Pixel(1, x, y); }) == 0);
-    nbxt::Pause(300);   // on screen: the middle of image pixel (7, 5)
-    std::vector<DWORD> screen = nbxt::GrabClient(nbx_images[2].window);
+    // On screen, once the X server has it: the middle of image pixel (7, 5).
     int zoom = nbx_images[2].zoom, sx = (7 * zoom + zoom / 2) / 100, sy = (5 * zoom + zoom / 2) / 100;
-    CHECK(screen[(size_t)sy * nbxt::ClientSize(nbx_images[2].window).cx + sx] == Pixel(1, 7, 5));
+    CHECK(nbxt::WaitFor([&] {
+        std::vector<DWORD> screen = nbxt::GrabClient(nbx_images[2].window);
+        return screen[(size_t)sy * nbxt::ClientSize(nbx_images[2].window).cx + sx] == Pixel(1, 7, 5);
+    }));
 }

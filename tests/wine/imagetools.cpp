@@ -23,7 +23,6 @@ int Create(int n, int w, int h, int bits = 32, int zoom = 100)
 }
 void Destroy(int n) { OnUser([&] { NBX_DestroyImage(n); }); }
 HWND Window(int n) { return nbx_images[n].window; }
-void Settle() { OnUser([] { NBX_PumpMessages(); }); }
 void Run(int n, UINT id, int current = -1)
 {
     if (current >= 0) OnUser([&] { SelectImage(current); });
@@ -74,7 +73,7 @@ std::string ClickMenu(int n, UINT message, WPARAM keys, std::vector<UINT> choose
     std::string items = Describe((HMENU)SendMessageW(popup, MN_GETHMENU, 0, 0));
     for (UINT vk : choose) {
         PostMessageW(popup, WM_KEYDOWN, vk, 0);
-        Pause(100);
+        Settle();
     }
     WaitFor([&] { return !shown(); });
     Settle();

@@ -21,7 +21,7 @@ void Destroy(int n) { nbxt::OnUser([=] { NBX_DestroyImage(n); }); }
 HWND Window(int n) { return nbx_images[n].window; }
 std::string Caption(int n) { return nbxt::WindowTextA(Window(n)); }
 std::string Titled(const char *t, int zoom, const char *marks = "") { return t + ("(" + std::to_string(zoom) + "%)") + marks; }
-void Settle() { nbxt::OnUser([] { NBX_PumpMessages(); }); }   // posted messages handled
+using nbxt::Settle;
 bool Sized(int n, int w, int h) { SIZE c = nbxt::ClientSize(Window(n)); return c.cx == w && c.cy == h; }
 
 int MinWidth() { return GetSystemMetrics(SM_CXMIN) - 2 * GetSystemMetrics(SM_CXFRAME); }
@@ -60,7 +60,7 @@ bool Answer(const char *lines)
     if (!nbxt::WaitFor([] { return nbx_inputActive == 1 && TextWindowHandle(0) != NULL; }, 20000)) return false;
     nbxt::TypeText(TextWindowHandle(0), lines);
     auto idle = [] { return nbxt::WaitFor([] { return nbx_inputActive == 0; }, 20000); };
-    return idle() && (nbxt::Pause(300), idle());
+    return idle() && (nbxt::Settle(), idle());
 }
 
 }  // namespace

@@ -30,9 +30,6 @@ HWND Window(int n) { return nbx_images[n].window; }
 Canvas View(int n) { return MakeCanvas(nbx_pixels8[n], nbx_images[n].bits, nbx_images[n].width, nbx_images[n].height); }
 DWORD At(int n, int x, int y) { return CanvasRead(View(n), x, y); }
 std::vector<BYTE> Bytes(int n) { return std::vector<BYTE>(nbx_pixels8[n], nbx_pixels8[n] + ImageBytes(nbx_images[n].bits, nbx_images[n].width, nbx_images[n].height)); }
-// Twice: what the first pump fed a waiting tool, the tool has acted on once
-// the second call runs.
-void Settle() { for (int i = 0; i < 2; i++) OnUser([] { NBX_PumpMessages(); }); }
 std::string Status()
 {
     std::string s = StatusOf(nbx_mainWindow);

@@ -167,10 +167,9 @@ TEST_CASE("image files and buffers: huge buffers, a failed save, the appended ex
         for (const std::string &path : { alt, alt + "x" }) {
             memset(nbx_pixels[kImage], 0, kPixels * sizeof(DWORD));
             nbxt::DropFiles(window, nbxt::Wide(path) + u'\0');
-            // The drop is served whenever the window's thread gets to it:
-            // wait for the load, or long enough that a wrong one would show.
+            // The drop is served whenever the window's thread gets to it.
             if (path == alt) CHECK(nbxt::WaitFor([&] { return nbx_pixels[kImage][0] == fromAlt; }));
-            else CHECK((nbxt::Pause(1000), nbx_pixels[kImage][0] == 0));
+            else CHECK((nbxt::Settle(window), nbx_pixels[kImage][0] == 0));
         }
     }
     nbxt::OnUser([] { NBX_DestroyImage(kImage); });

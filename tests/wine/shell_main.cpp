@@ -57,7 +57,8 @@ TEST_CASE("Ctrl-dragging snaps the main window to the screen edge; Ctrl+W opens 
     // The request ends just after the window is made: the channel then clears.
     CHECK((GetWindowThreadProcessId(text, NULL) == nbx_userThreadId && WaitFor([] { return nbx_request == 0 && nbx_done == 1; })));
     PressCtrlKey(nbx_mainWindow, 'W');   // asking again only brings it forward
-    Pause(200);
+    Settle(nbx_mainWindow);
+    Settle();
     CHECK(TextWindowHandle(0) == text);
     OnUser([] { NBX_CloseTextWindow(0); });
 }
@@ -97,7 +98,10 @@ TEST_CASE("another instance: Ready while it drops into place; Exit idle at once,
         p = StartProgram("idle_app" NBX_PROGRAM_SUFFIX);   // spins in UserMain without polling
         REQUIRE(WaitFor([&] { return (main = MainWindowOf1()) != NULL && StatusOf(main).find("bit color") != std::string::npos; }, 20000));
         PostMessageW(main, WM_COMMAND, 1001, 0);
-        Pause(300);
+        REQUIRE(WaitFor([] {
+            HANDLE running = OpenEventW(SYNCHRONIZE, FALSE, L"nbx_idle_app_main");
+            return running && CloseHandle(running);
+        }));
         DWORD took = EndProgram(main, p, message, message == WM_KEYDOWN ? VK_ESCAPE : 0);
         CHECK((took >= 1900 && took < 4000));
     }
@@ -111,7 +115,8 @@ TEST_CASE("Start enters UserMain once; Stop sets the flag; the popup then greys 
     CHECK(nbx_running == 1);
     Command(nbx_mainWindow, 1001);
     PressKey(nbx_mainWindow, 'S');
-    Pause(200);
+    Settle(nbx_mainWindow);
+    Settle();
     CHECK((userMainEntries == 1 && nbx_start == 0));
 
     PressKey(nbx_mainWindow, 'C');

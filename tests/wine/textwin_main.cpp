@@ -62,12 +62,12 @@ std::string Answer(HWND w, const char *typed) { return Input([=] { TypeText(w, t
 
 // A key whose character comes from TranslateMessage, queued behind what is
 // already posted: let it arrive before typing on.
-void Key(HWND w, UINT vk) { PressKey(w, vk); Pause(80); }
+void Key(HWND w, UINT vk) { PressKey(w, vk); Settle(); }
 
 bool NoMenuOnRightClick(HWND w)
 {
     ClickClient(w, 10, 10, true);
-    Pause(300);
+    Settle();
     HWND popup = FindTop(L"#32768", NULL);
     return popup == NULL || !IsWindowVisible(popup);
 }
@@ -133,12 +133,14 @@ TEST_CASE("printing: runs, wrap, colours, scroll, screen, colour stack and resiz
     OnUser([] { NBX_Printf("\nline3\nline4\n"); });
     CHECK(Cursor() == "0,4");
     CHECK((CellPixels(0, 2, 1, 0xFFFF00) > 0 && CellPixels(0, 2, 2, 0xFFFF00) == 0));   // everything moved up one line
-    Pause(200);
-    std::vector<DWORD> screen = GrabClient(w);
     int yellow = 0;
-    for (int y = lh; y < 2 * lh; y++)
-        for (int x = 2 * cw; x < 3 * cw; x++) yellow += screen[(size_t)y * 19 * cw + x] == 0xFFFF00;
-    CHECK(yellow == CellPixels(0, 2, 1, 0xFFFF00));
+    CHECK(WaitFor([&] {   // what the user sees, once the X server has it
+        std::vector<DWORD> screen = GrabClient(w);
+        yellow = 0;
+        for (int y = lh; y < 2 * lh; y++)
+            for (int x = 2 * cw; x < 3 * cw; x++) yellow += screen[(size_t)y * 19 * cw + x] == 0xFFFF00;
+        return yellow == CellPixels(0, 2, 1, 0xFFFF00);
+    }));
 
     // Resizing clears the window and homes the cursor.
     w = Fresh(0, 300, 200);
@@ -154,15 +156,15 @@ TEST_CASE("line input: edit keys, recall, tab, typed ahead, paste, echo")
     OnUser([] { NBX_Printf("Name? "); });
     CHECK(Input([w] { CHECK(StatusHas("Input text")); TypeText(w, "abc"); Key(w, VK_BACK); TypeText(w, "d\r"); }) == "abd");
     CHECK((Cursor() == "0,1" && StatusHas("-bit color")));
-    Pause(100);
+    Settle();
     for (int col = 6; col < 10; col++) CHECK((Ink(0, col, 0) > 0) == (col < 9));
 
     CHECK((Answer(w, "\r") == "" && Answer(w, "xy\tz\r") == "xy z"));
     // Up appends the previous answer after what is typed; V alone is a letter.
-    CHECK(Input([w] { TypeText(w, "a"); Pause(100); Key(w, VK_UP); Key(w, 'V'); TypeText(w, "!\r"); }) == "axy zv!");
+    CHECK(Input([w] { TypeText(w, "a"); Settle(); Key(w, VK_UP); Key(w, 'V'); TypeText(w, "!\r"); }) == "axy zv!");
     // Ctrl+V pastes the clipboard's first line.
     REQUIRE(SetClipboardUnicode(u"first\r\nsecond"));
-    CHECK(Input([w] { TypeText(w, "<"); Pause(50); PressCtrlKey(w, 'V'); Pause(100); TypeText(w, ">\r"); }) == "<first>");
+    CHECK(Input([w] { TypeText(w, "<"); Settle(); PressCtrlKey(w, 'V'); Settle(); TypeText(w, ">\r"); }) == "<first>");
 
     // Units typed after Enter wait in the ring for the next input; units
     // typed while no input runs are dropped; Ctrl+key is no character.
@@ -175,7 +177,7 @@ TEST_CASE("line input: edit keys, recall, tab, typed ahead, paste, echo")
     REQUIRE(WaitDone(p));
     CHECK((std::string(first) == "one" && Answer(w, "") == "two"));
     TypeText(w, "zz");
-    Pause(100);
+    Settle();
     CHECK(Input([w] { SetCtrlHeld(w, true); SendMessageW(w, WM_CHAR, 'k', 1); SetCtrlHeld(w, false); TypeText(w, "m\r"); }) == "m");
 }
 
@@ -187,12 +189,12 @@ TEST_CASE("line input ends with an empty line when its window closes or Exit cle
     CHECK(Input([=] {
         TypeText(w, "abc");
         PressCtrlKey(w2, 'Q');   // shortcuts of other windows are off meanwhile
-        Pause(150);
+        Settle();
         CHECK((TextWindowHandle(2) != NULL && NoMenuOnRightClick(w)));
         PostMessageW(w, WM_CLOSE, 0, 0);
     }) == "");
     CHECK((CurrentTextWindow() == 2 && StatusHas("-bit color")));
-    CHECK(Input([=] { TypeText(w2, "abc"); Pause(100); nbx_inputActive = 0; }) == "");
+    CHECK(Input([=] { TypeText(w2, "abc"); Settle(); nbx_inputActive = 0; }) == "");
     // With no text window open the call returns at once, buffer untouched.
     char buffer[256] = "untouched";
     OnUser([&] { NBX_CloseTextWindow(2); NBX_InputText(buffer); });

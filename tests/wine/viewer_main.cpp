@@ -10,7 +10,7 @@
 #include "viewer/video_source.h"
 #include <math.h>
 #include <stdio.h>
-#include <algorithm>
+#include <set>
 #include <string>
 
 void UserInit(void) { ViewerInit(); nbxt::BeginDriver(false); }
@@ -48,13 +48,15 @@ int Shown(HWND w = Image0())
     return nbxv::DecodeStrip((const uint32_t *)pixels.data(), size.cx, size.cy, size.cx);
 }
 
-// The frame on screen once it holds still (paused or stopped).
+// The frame on screen once it holds still (paused or stopped): the same
+// before and after the viewer has scanned its buttons again.
 int Steady()
 {
     int result = -1;
     WaitFor([&] {
+        nbxt::Settle();
         int now = Shown();
-        nbxt::Pause(150);
+        nbxt::Settle();
         return (result = (now >= 0 && now == Shown()) ? now : -1) >= 0;
     });
     return result;
@@ -62,14 +64,11 @@ int Steady()
 
 bool ShowsSoon(int frame) { return WaitFor([=] { return Shown() == frame; }); }
 
-// Distinct frame indexes seen over ms of playback.
-int FramesSeen(int ms, HWND w = NULL)
+// Playback shows `count` distinct frames within 10 s.
+bool Plays(int count)
 {
-    std::vector<int> seen;
-    for (DWORD start = GetTickCount(); (int)(GetTickCount() - start) < ms; nbxt::Pause(20))
-        seen.push_back(Shown(w ? w : Image0()));
-    std::sort(seen.begin(), seen.end());
-    return (int)(std::unique(seen.begin(), seen.end()) - seen.begin()) - (seen.front() < 0);
+    std::set<int> seen;
+    return WaitFor([&] { seen.insert(Shown()); return (int)seen.size() - (int)seen.count(-1) >= count; }, 10000);
 }
 
 // Text window 0's log, started through its menu command; line ends as printed.
@@ -91,7 +90,7 @@ bool PressLogged(int k, const char *printed = nullptr)
 {
     size_t at = Log().size();
     Press(k);
-    return printed ? WaitLog(at, printed) : (nbxt::Pause(500), Log().size() == at);
+    return printed ? WaitLog(at, printed) : (nbxt::Settle(), Log().size() == at);
 }
 
 // Presses buttons in turn, each followed by the frame it must show.
@@ -101,7 +100,7 @@ void Steps(const std::vector<std::pair<int, int>> &steps)
         CAPTURE(s.first);
         Press(s.first);
         if (s.second >= 0) CHECK(ShowsSoon(s.second));
-        else { nbxt::Pause(300); CHECK(Steady() == -s.second - 1); }   // stays on -s.second - 1
+        else CHECK(Steady() == -s.second - 1);   // stays on -s.second - 1
     }
 }
 
@@ -136,12 +135,12 @@ TEST_CASE("the sample plays and loops; pause holds it; the step buttons move it 
 {
     REQUIRE((ChooseFile("sample.avi") && Image0Opens()));
     CHECK((nbxt::Geometry(Image0()) == "0,250 640x480" && nbxt::WindowTextA(Image0()) == "NUBRIX window(100%)"));
-    CHECK(FramesSeen(3000) >= 20);
+    CHECK(Plays(20));
     CHECK(WaitFor([] { int f = Shown(); return f >= 0 && f < 20; }, 15000));   // looped
 
     CHECK(PressLogged(1, "pause\n"));
     int f = Steady();
-    nbxt::Pause(500);
+    nbxt::Settle();
     CHECK((f >= 0 && Shown() == f));
     // button, frame shown (-k - 1: stays on k)
     Steps({ { 8, 1 }, { 4, 0 }, { 4, -1 }, { 5, 1 }, { 5, 2 }, { 6, 0 }, { 7, 10 }, { 7, 20 }, { 6, 10 }, { 4, 9 },
@@ -153,7 +152,7 @@ TEST_CASE("the sample plays and loops; pause holds it; the step buttons move it 
     Steps({ { 8, 1 } });
     size_t at = Log().size();
     REQUIRE(PressLogged(2, "FRAME_COUNT:"));
-    nbxt::Pause(200);
+    nbxt::Settle();
     // Frame 1 is shown: position 2, 40 ms at 25 frames/s; the codec is 'MJPG'; all with %f.
     std::string log = Log().substr(at);
     double msec = 0;
@@ -165,20 +164,19 @@ TEST_CASE("the sample plays and loops; pause holds it; the step buttons move it 
 
 TEST_CASE("presses made while playing act in the next scan")
 {
-    CHECK((PressLogged(0, "play\n") && FramesSeen(1000) >= 5));
+    CHECK((PressLogged(0, "play\n") && Plays(5)));
     // ">>" while playing is held until the scan after "pause".
     Press(9);
-    nbxt::Pause(300);
-    CHECK(FramesSeen(500) >= 3);
+    nbxt::Settle();
+    CHECK(Plays(3));
     CHECK((PressLogged(1, "pause\n") && ShowsSoon(n - 1)));
-    nbxt::Pause(300);
     CHECK(Steady() == n - 1);
     // "play" pressed while playing prints nothing until "pause", which
     // prints "pause" and lets the held "play" resume at once.
     REQUIRE(PressLogged(0, "play\n"));
-    nbxt::Pause(300);
+    nbxt::Settle();
     CHECK((PressLogged(0) && PressLogged(1, "pause\nplay\n")));
-    CHECK(FramesSeen(1000) >= 5);
+    CHECK(Plays(5));
     // "pause" while paused does nothing.
     REQUIRE(PressLogged(1, "pause\n"));
     int f = Steady();
@@ -194,7 +192,7 @@ TEST_CASE("\"break\": Cancel reopens the same movie from its start, another file
     // the reopened movie shows: frame 1 (frame 0 is read and dropped on opening).
     REQUIRE(nbxt::WaitFileDialog(NULL) != NULL);
     Press(1);
-    nbxt::Pause(200);
+    nbxt::Settle();
     size_t at = Log().size();
     REQUIRE((CancelDialog() && Image0Opens()));
     CHECK((WaitLog(at, "pause\n") && Steady() == 1));
@@ -211,10 +209,9 @@ TEST_CASE("Stop: frames no longer advance, the step buttons still work")
     nbxt::Command(nbx_mainWindow, 1003);
     REQUIRE(WaitFor([] { return nbx_stop != 0; }));
     int f = Steady();
-    nbxt::Pause(600);
+    nbxt::Settle();
     CHECK((f >= 0 && Shown() == f));
     CHECK(PressLogged(0, "play\n"));   // "play" only prints
-    nbxt::Pause(500);
     CHECK(Steady() == f);
     Steps({ { 8, 1 }, { 5, 2 }, { 7, 12 }, { 0, -13 } });
 }
