@@ -2,7 +2,7 @@
 //
 // A 640 x 480 32-bit image window against a bare window of the same style
 // with its own 640 x 480 top-down DIB section, in one run: calls per second
-// of NBX_DrawImage at 100 % (BitBlt) and at 200 % (StretchBlt, COLORONCOLOR)
+// of NBX_DrawImage at 100 % (BitBlt), 200 % and 50 % (COLORONCOLOR)
 // beside a bare BitBlt / StretchBlt of the same size, and the ratios.
 // Rounds alternate between the two so drift of the machine hits both alike.
 // Run it under Xvfb (see bench/imagewin.cmake).
@@ -131,6 +131,7 @@ void UserMain(void)
     printf("640 x 480, 32-bit, %d rounds of %.1f s each per path\n", kRounds, kRoundSeconds);
     Compare(100);
     Compare(200);
+    Compare(50);
     fflush(stdout);
     ExitProcess(0);
 }

@@ -114,7 +114,9 @@ static double BareLoop(const char *name, int frames, const Display &d)
     void *scaledBits;
     HBITMAP scaled = CreateTopDownDib32(dc, dw, dh, &scaledBits);
     HGDIOBJ oldScaled = SelectObject(scaledDC, scaled);
-    std::vector<int> columns(dw);
+    std::vector<int> columns(dw), rows(dh);
+    StretchPicks(w, dw, true, columns.data());
+    StretchPicks(h, dh, false, rows.data());
     double t0 = Seconds();
     for (int i = 0; i < frames; i++) {
         MSG msg;
@@ -126,7 +128,7 @@ static double BareLoop(const char *name, int frames, const Display &d)
             BitBlt(dc, 0, 0, w, h, mem, 0, 0, SRCCOPY);
         } else if (scaleHere) {
             GdiFlush();
-            ScaleNearest32((const DWORD *)bits, w, h, (DWORD *)scaledBits, dw, dh, columns.data());
+            ScaleNearest32((const DWORD *)bits, w, (DWORD *)scaledBits, dw, dh, columns.data(), rows.data());
             BitBlt(dc, 0, 0, dw, dh, scaledDC, 0, 0, SRCCOPY);
         } else {
             StretchBlt(dc, 0, 0, dw, dh, mem, 0, 0, w, h, SRCCOPY);

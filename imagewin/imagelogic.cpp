@@ -35,11 +35,6 @@ static int64_t SideZoom(int size, int zoom, int maxSize)
     return zoom;
 }
 
-static int Scaled(int size, int zoom)
-{
-    return (int)((int64_t)size * zoom / 100);
-}
-
 bool FitZoom(int zoom, int width, int height, const ImageLimits &l,
              int *effZoom, int *dispWidth, int *dispHeight)
 {
@@ -47,17 +42,30 @@ bool FitZoom(int zoom, int width, int height, const ImageLimits &l,
     if (height < 1) height = 1;
     int64_t zw = SideZoom(width, zoom, l.maxWidth), zh = SideZoom(height, zoom, l.maxHeight);
     int z = (int)(zw < zh ? zw : zh);
-    int w = Scaled(width, z), h = Scaled(height, z);
+    int w = ZoomedSide(width, z), h = ZoomedSide(height, z);
     if (w < l.minWidth || h < l.minHeight) {
         double rw = ceil((double)l.minWidth * 100.0 / width);
         double rh = ceil((double)l.minHeight * 100.0 / height);
         double raised = rw > rh ? rw : rh;
-        if (raised > 2147483647.0 / 2) return false;
-        z = (int)raised;
-        int64_t w64 = (int64_t)width * z / 100, h64 = (int64_t)height * z / 100;
-        if (w64 > l.maxWidth || h64 > l.maxHeight) return false;
-        w = (int)w64;
-        h = (int)h64;
+        if (raised <= 2147483647.0 / 2 && (int64_t)width * (int64_t)raised / 100 <= l.maxWidth &&
+            (int64_t)height * (int64_t)raised / 100 <= l.maxHeight) {
+            z = (int)raised;
+            w = ZoomedSide(width, z);
+            h = ZoomedSide(height, z);
+        } else {
+            // A narrow picture that reaches the minimum window size at no
+            // zoom that fits: the largest zoom that fits, in a window of the
+            // minimum size whose client area the picture leaves partly blank.
+            int64_t most = (int64_t)l.maxWidth * 100 / width, byHeight = (int64_t)l.maxHeight * 100 / height;
+            if (byHeight < most) most = byHeight;
+            if (most > 2147483647) most = 2147483647;
+            z = (int)most;
+            w = ZoomedSide(width, z);
+            h = ZoomedSide(height, z);
+            if (w < 1 || h < 1 || l.minWidth > l.maxWidth || l.minHeight > l.maxHeight) return false;
+            if (w < l.minWidth) w = l.minWidth;
+            if (h < l.minHeight) h = l.minHeight;
+        }
     }
     *effZoom = z;
     *dispWidth = w;
@@ -134,11 +142,22 @@ static void PickColumns(const DWORD *__restrict row, DWORD *__restrict out, cons
     for (int X = 0; X < count; X++) out[X] = row[columns[X]];
 }
 
-void ScaleNearest32(const DWORD *src, int srcW, int srcH, DWORD *dst, int dstW, int dstH, int *columns)
+int StretchPick(int src, int dst, int i, bool columns)
 {
-    for (int X = 0; X < dstW; X++) columns[X] = (int)((long long)X * srcW / dstW);
-    for (int Y = 0; Y < dstH; Y++) {
-        const DWORD *row = src + (size_t)((long long)Y * srcH / dstH) * srcW;
-        PickColumns(row, dst + (size_t)Y * dstW, columns, dstW);
-    }
+    long long s = src, d = dst, k = i;
+    if (dst >= src) return (int)(((2 * k + 1) * s - 1) / (2 * d));
+    if (columns) return dst == 1 ? src - 2 : (int)(((2 * k + 2) * s - d) / (2 * d));
+    return (int)((2 * k * s + d) / (2 * d));
+}
+
+void StretchPicks(int src, int dst, bool columns, int *out)
+{
+    for (int i = 0; i < dst; i++) out[i] = StretchPick(src, dst, i, columns);
+}
+
+void ScaleNearest32(const DWORD *src, int srcW, DWORD *dst, int dstW, int dstH,
+                    const int *columns, const int *rows)
+{
+    for (int Y = 0; Y < dstH; Y++)
+        PickColumns(src + (size_t)rows[Y] * srcW, dst + (size_t)Y * dstW, columns, dstW);
 }

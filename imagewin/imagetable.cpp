@@ -94,22 +94,18 @@ static void PrepareDC(HDC dc)
     SetBrushOrgEx(dc, 0, 0, NULL);
 }
 
-int CreateImageWindowMode(int zoom, int n, const char *title, int x, int y,
-                          int width, int height, int bits, int limitMode)
+// Opens a window with its DCs and a cleared width x height buffer into `r`,
+// which the table does not see yet. 0, or 2 no zoom fits the limits, 3 no
+// window or buffer (then nothing is left open and `r` is free).
+static int OpenRecord(ImageRecord *r, int zoom, const char *title, int x, int y,
+                      int width, int height, int bits, int limitMode)
 {
-    if ((unsigned)n >= 256) return 1;
-    ImageRecord *r = &nbx_images[n];
-    if (r->inUse) return 1;
-    if (bits != 8 && bits != 32) return 3;
-    if (width < 1) width = 1;
-    if (height < 1) height = 1;
-    if (!BufferDrawable(width, height)) return 3;   // a buffer the platform cannot draw
-
     ImageLimits limits = {};
     GetWindowLimits(limitMode, &limits);
     int z, w, h;
     if (!FitZoom(zoom, width, height, limits, &z, &w, &h)) return 2;
 
+    ZeroMemory(r, sizeof *r);
     r->bits = bits;
     r->limitMode = limitMode;
     r->width = width;
@@ -146,7 +142,6 @@ int CreateImageWindowMode(int zoom, int n, const char *title, int x, int y,
 
     void *pixels = NULL;
     r->bitmap = CreatePixelSection(r->windowDC, bits, width, height, &pixels);
-    nbx_pixels[n] = (DWORD *)pixels;
     if (!r->bitmap || !pixels) {
         // No buffer: the window already opened goes again, so nothing is
         // left on screen without a record behind it.
@@ -154,13 +149,36 @@ int CreateImageWindowMode(int zoom, int n, const char *title, int x, int y,
         return 3;
     }
     r->prevBitmap = (HBITMAP)SelectObject(r->memDC, r->bitmap);
-    nbx_pixels8[n] = (unsigned char *)pixels;
     ZeroMemory(pixels, ImageBytes(bits, width, height));
+    return 0;
+}
 
-    r->inUse = 1;
+// Puts an opened record into slot n of the table and makes n current.
+static void EnterRecord(int n, const ImageRecord &opened)
+{
+    nbx_images[n] = opened;
+    BITMAP section = {};
+    GetObjectW(opened.bitmap, sizeof section, &section);
+    nbx_pixels[n] = (DWORD *)section.bmBits;
+    nbx_pixels8[n] = (unsigned char *)section.bmBits;
+    nbx_images[n].inUse = 1;
     RebuildEdgeTable();
     SelectImage(n);
-    return 0;
+}
+
+int CreateImageWindowMode(int zoom, int n, const char *title, int x, int y,
+                          int width, int height, int bits, int limitMode)
+{
+    if ((unsigned)n >= 256) return 1;
+    if (nbx_images[n].inUse) return 1;
+    if (bits != 8 && bits != 32) return 3;
+    if (width < 1) width = 1;
+    if (height < 1) height = 1;
+    if (!BufferDrawable(width, height)) return 3;   // a buffer the platform cannot draw
+    ImageRecord opened;
+    int result = OpenRecord(&opened, zoom, title, x, y, width, height, bits, limitMode);
+    if (result == 0) EnterRecord(n, opened);
+    return result;
 }
 
 int CreateImageWindow(int zoom, int n, const char *title, int x, int y,
@@ -195,20 +213,26 @@ int RecreateImageWindow(int n, int width, int height)
 {
     ImageRecord *r = ImageInUse(n);
     if (!r) return 1;
-    char *title = CopyTitle(r->title);
+    if (width < 1) width = 1;
+    if (height < 1) height = 1;
+    if (!BufferDrawable(width, height)) return 3;
+    // The new window opens first: when it cannot, image n stays as it was.
     RECT place;
     GetWindowRect(r->window, &place);
-    int zoom = r->zoom, bits = r->bits, limitMode = r->limitMode;
-    int stretch = GetStretchBltMode(r->windowDC);
-    RGBQUAD colors[256];
-    if (bits == 8) GetDIBColorTable(r->memDC, 0, 256, colors);
-
-    NBX_DestroyImage(n);
-    int result = CreateImageWindowMode(zoom, n, title, place.left, place.top,
-                                       width, height, bits, limitMode);
-    free(title);
+    ImageRecord opened;
+    int result = OpenRecord(&opened, r->zoom, r->title, place.left, place.top,
+                            width, height, r->bits, r->limitMode);
     if (result != 0) return result;
-    if (bits == 8) SetDIBColorTable(nbx_images[n].memDC, 0, 256, colors);
+    if (r->bits == 8) {
+        RGBQUAD colors[256];
+        GetDIBColorTable(r->memDC, 0, 256, colors);
+        SetDIBColorTable(opened.memDC, 0, 256, colors);
+    }
+    int stretch = GetStretchBltMode(r->windowDC);
+    ImageRecord old = *r;
+    EnterRecord(n, opened);
+    ReleaseRecord(&old);
+    RebuildEdgeTable();
     SetImageStretchMode(stretch, n);
     return 0;
 }

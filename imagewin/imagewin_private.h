@@ -18,4 +18,10 @@ int FormatImageTitle(int zoom, const char *title, int bits, char out[256]);
 void RunTypedZoomCommand(int n);
 void RunResizeCommand(int n);
 
+// Whether the framework's own scaling of a srcW x srcH picture to
+// dstW x dstH picks the pixels the platform's COLORONCOLOR stretch picks,
+// asked of the platform with a coded row and column (like: a DC to make
+// bitmaps for). Zoomed draws use the platform's stretch where it does not.
+bool ScalerAgreesWithPlatform(HDC like, int srcW, int srcH, int dstW, int dstH);
+
 #endif

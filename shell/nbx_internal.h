@@ -128,9 +128,10 @@ void PasteBitmapIntoCurrent(HBITMAP bitmap);             // request 9004
 // clipboard for a moment.
 BOOL OpenClipboardSoon(void);
 extern int nbx_imageHistory[8];       // earlier current images, most recent first
-// Destroys image n and opens it again with a new size at the same place,
-// zoom, stretch mode and (8-bit) palette; the new buffer is cleared.
-// 0, or the creation results (1 also when n is out of range or free).
+// Opens image n again with a new size at the same place, zoom, stretch mode
+// and (8-bit) palette, then closes the old window; the new buffer is cleared.
+// 0, or the creation results (1 also when n is out of range or free); on a
+// failure image n is left as it was, pixels included.
 int  RecreateImageWindow(int n, int width, int height);
 int  ClearImage(int n);               // zero bytes; 1 when out of range or free
 // Copies a w x h area at (x, y) of the current image into buffer, packed

@@ -6,6 +6,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <algorithm>
 #include <deque>
 
 namespace nbxt {
@@ -281,7 +282,8 @@ std::vector<DWORD> GrabClient(HWND window)
     void *bits;
     HBITMAP dib = CreateTopDownDib32(screen, s.cx, s.cy, &bits);
     HGDIOBJ old = SelectObject(mem, dib);
-    BitBlt(mem, 0, 0, s.cx, s.cy, screen, at.x, at.y, SRCCOPY);
+    // Rows below the screen stay 0: a copy reaching past the screen copies nothing.
+    BitBlt(mem, 0, 0, s.cx, std::min((int)s.cy, GetSystemMetrics(SM_CYSCREEN) - (int)at.y), screen, at.x, at.y, SRCCOPY);
     GdiFlush();
     for (size_t i = 0; i < pixels.size(); i++) pixels[i] = ((DWORD *)bits)[i] & 0xFFFFFF;
     SelectObject(mem, old);

@@ -24,7 +24,9 @@ TEST_CASE("image limits and zoom fitting")
         { one, 100, 0, -5, 10800, 108, 108 },           // sizes below 1 count as 1
         { one, 100, 2000, 1500, 64, 1280, 960 },        // width allows 64 %, height 67 %
         { one, 300, 640, 480, 200, 1280, 960 },
-        { one, 100, 1, 5000, 0, 0, 0 },                 // raised, the height no longer fits
+        { one, 100, 1, 5000, 0, 0, 0 },                 // 1 pixel wide only above 100 %: too tall
+        { one, 100, 1, 100, 1005, 108, 1005 },          // raised, too tall: the largest zoom
+        { one, 100, 10, 100, 1005, 108, 1005 },         // that fits, at the minimum width
         { one, 100, 1000000, 1000000, 0, 0, 0 },
         { zero, 100, 2000, 1500, 100, 2000, 1500 },     // mode 0: twice the screen, 1 x 1
         { zero, 100, 10, 10, 100, 10, 10 },
@@ -38,6 +40,22 @@ TEST_CASE("image limits and zoom fitting")
     for (int zoom = 10; zoom <= 250; zoom++)   // no zoom that fits is changed by rounding
         changed += !FitZoom(zoom, 997, 631, zero, &z, &w, &h) || z != zoom;
     CHECK(changed == 0);
+}
+
+TEST_CASE("zoomed pictures pick the source pixels StretchBlt picks under Wine")
+{
+    struct { int src, dst; bool columns; std::vector<int> picks; } cases[] = {   // as read back
+        { 256, 128, true, {} }, { 10, 4, true, { 2, 4, 7, 9 } }, { 10, 4, false, { 0, 3, 5, 8 } },
+        { 10, 1, true, { 8 } }, { 10, 1, false, { 0 } }, { 4, 5, true, { 0, 1, 1, 2, 3 } },
+        { 3, 5, false, { 0, 0, 1, 2, 2 } }, { 2, 5, true, { 0, 0, 0, 1, 1 } }, { 3, 3, false, { 0, 1, 2 } },
+    };
+    for (auto &c : cases) {
+        CAPTURE(c.src); CAPTURE(c.dst); CAPTURE(c.columns);
+        std::vector<int> picks(c.dst);
+        StretchPicks(c.src, c.dst, c.columns, picks.data());
+        if (c.picks.empty()) CHECK((picks[0] == 1 && picks[127] == 255));   // centred: not column 0
+        else CHECK(picks == c.picks);
+    }
 }
 
 TEST_CASE("zoom steps, strides, the current-image history and area reads")

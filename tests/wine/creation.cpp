@@ -48,13 +48,15 @@ TEST_CASE("Paste into 000, a drop filling 001, 003 and 004, then the prompting c
 
     Run(1027, { "41", "31", "24" });
     Run(1027, { "41", "31", "8" });
+    Run(1027, { "1", "100", "32" });   // too narrow for the minimum width at any zoom that fits
     Run(1044, { "3" });
     Run(1051, { "2", "3" });
     int items = 0, nx = 0, ny = 0, unused;
     CHECK(WaitFor([&] { nbxt::OnUser([&] { items = InputBoxLayout(&unused, &unused); ButtonBoxGrid(&nx, &ny); }); return items == 3 && nx == 2 && ny == 3; }));
-    CHECK((nbx_images[5].bits == 8 && nbx_images[5].width == 41 && !nbx_images[6].inUse));
+    CHECK((nbx_images[5].bits == 8 && nbx_images[5].width == 41 && nbx_images[6].width == 1 && nbx_images[6].height == 100));
     CHECK(nbxt::LogText(0) == "Creating ImageWindow...\r\n Width=41\r\nHeight=31\r\nBit[32 or 8]=24\r\n"
                               "Creating ImageWindow...\r\n Width=41\r\nHeight=31\r\nBit[32 or 8]=8\r\n"
+                              "Creating ImageWindow...\r\n Width=1\r\nHeight=100\r\nBit[32 or 8]=32\r\n"
                               "Creating InpuxBox...\r\nHow many items? >3\r\nCreating ButtonBox...\r\nNumber[X]=>2\r\nNumber[Y]=>3\r\n");
 }
 

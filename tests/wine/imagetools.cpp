@@ -203,15 +203,22 @@ TEST_CASE("rescales, and a new size no window can show")
         Destroy(7);
     }
 
-    // 100 x 10 turned would need a window taller than the screen: the image
-    // keeps its window, size and pixels.
-    REQUIRE(Create(8, 100, 10) == 0);
-    for (int k = 0; k < 1000; k++) nbx_pixels[8][k] = (DWORD)k;
-    HWND window = Window(8);
-    Run(8, 1061);
-    CHECK((Window(8) == window && nbx_images[8].width == 100 && nbx_images[8].height == 10));
-    for (int k = 0; k < 1000; k++) REQUIRE(nbx_pixels[8][k] == (DWORD)k);
-    Destroy(8);
+    // 100 x 10 turned is too narrow for the minimum width at any zoom that
+    // fits: it turns at the largest zoom that fits. 3000 x 1 turned fits
+    // no window: the image keeps its window, size and pixels.
+    struct { int w, h; bool turns; } turns[] = { { 100, 10, true }, { 3000, 1, false } };
+    for (auto &t : turns) {
+        CAPTURE(t.w);
+        REQUIRE(Create(8, t.w, t.h) == 0);
+        for (int k = 0; k < t.w * t.h; k++) nbx_pixels[8][k] = (DWORD)k;
+        HWND window = Window(8);
+        Run(8, 1061);
+        CHECK(nbx_images[8].width == (t.turns ? t.h : t.w));
+        CHECK(IsWindow(window) != t.turns);
+        CHECK(At(8, 0, 0) == (t.turns ? (DWORD)(t.h - 1) * t.w : 0));   // the old bottom-left
+        if (!t.turns) for (int k = 0; k < t.w * t.h; k++) REQUIRE(nbx_pixels[8][k] == (DWORD)k);
+        Destroy(8);
+    }
 }
 
 TEST_CASE("Change: the colour dialog sets the drawing colour and both text colours")

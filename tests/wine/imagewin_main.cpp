@@ -1,7 +1,10 @@
 // Image windows under Wine, creation to requests 9001-9003. The user program
 // never starts: the idle user thread serves requests and the driver's calls.
 #include "harness.h"
+#include "dib32.h"
+#include "imagewin/imagewin_private.h"
 #include <string.h>
+#include <algorithm>
 
 void UserInit(void) { nbxt::BeginDriver(false); }
 void UserMain(void) { nbxt::ServeUser(); }
@@ -26,6 +29,7 @@ bool Sized(int n, int w, int h) { SIZE c = nbxt::ClientSize(Window(n)); return c
 
 int MinWidth() { return GetSystemMetrics(SM_CXMIN) - 2 * GetSystemMetrics(SM_CXFRAME); }
 int MinHeight() { return GetSystemMetrics(SM_CYMIN) - 2 * GetSystemMetrics(SM_CXFRAME) - GetSystemMetrics(SM_CYCAPTION); }
+int MaxHeight() { return GetSystemMetrics(SM_CYSCREEN) - GetSystemMetrics(SM_CYCAPTION); }
 // The zoom a w x h image gets within the screen: raised to the least that
 // reaches the system's minimum client size when below it.
 int Fitted(int zoom, int w, int h)
@@ -34,20 +38,43 @@ int Fitted(int zoom, int w, int h)
     return w * zoom / 100 >= MinWidth() && h * zoom / 100 >= MinHeight() ? zoom : zw > zh ? zw : zh;
 }
 
-// The client area shows image n at its zoom, each screen pixel the image
-// pixel under it: 32-bit words, or 8-bit indexes through the grey ramp.
+// What the platform's own StretchBlt (in the window's stretch mode) makes of
+// image n's buffer at its zoom, in a client-size bitmap whose rest is black.
+std::vector<DWORD> PlatformShows(int n)
+{
+    const ImageRecord &r = nbx_images[n];
+    std::vector<DWORD> out((size_t)r.dispWidth * r.dispHeight);
+    nbxt::OnUser([&] {
+        HDC dc = CreateCompatibleDC(r.memDC);
+        void *bits;
+        HBITMAP dib = CreateTopDownDib32(dc, r.dispWidth, r.dispHeight, &bits);
+        HGDIOBJ old = SelectObject(dc, dib);
+        SetStretchBltMode(dc, GetStretchBltMode(r.windowDC));
+        StretchBlt(dc, 0, 0, r.width * r.zoom / 100, r.height * r.zoom / 100, r.memDC, 0, 0, r.width, r.height, SRCCOPY);
+        GdiFlush();
+        for (size_t i = 0; i < out.size(); i++) out[i] = ((DWORD *)bits)[i] & 0xFFFFFF;
+        SelectObject(dc, old);
+        DeleteObject(dib);
+        DeleteDC(dc);
+    });
+    return out;
+}
+
+// The client area of image n shows what the platform's stretch shows, as far
+// as it lies on the screen (a window of the screen's height reaches below it;
+// one with limits of its own may be wider than its picture).
 bool Shows(int n)
 {
     const ImageRecord &r = nbx_images[n];
-    std::vector<DWORD> shown = nbxt::GrabClient(r.window);
-    if ((int)shown.size() != r.dispWidth * r.dispHeight) return false;
-    for (int Y = 0; Y < r.dispHeight; Y++)
-        for (int X = 0; X < r.dispWidth; X++) {
-            int x = X * r.width / r.dispWidth, y = Y * r.height / r.dispHeight;
-            DWORD want = r.bits == 8 ? 0x010101u * nbx_pixels8[n][y * ((r.width + 3) & ~3) + x] : nbx_pixels[n][y * r.width + x];
-            if (shown[Y * r.dispWidth + X] != want) return false;
-        }
-    return true;
+    std::vector<DWORD> want = PlatformShows(n), shown = nbxt::GrabClient(r.window);
+    SIZE client = nbxt::ClientSize(r.window);
+    POINT at = { 0, 0 };
+    ClientToScreen(r.window, &at);
+    int rows = std::min(r.dispHeight, (int)GetSystemMetrics(SM_CYSCREEN) - (int)at.y), columns = std::min(r.dispWidth, (int)client.cx);
+    for (int y = 0; y < rows; y++)
+        if (!std::equal(&want[(size_t)y * r.dispWidth], &want[(size_t)y * r.dispWidth] + columns, &shown[(size_t)y * client.cx]))
+            return false;
+    return rows > 0 && columns > 0;
 }
 
 // Answers the prompts of one command: all lines are typed while the first
@@ -76,6 +103,10 @@ TEST_CASE("creation: results, fitted zoom, client size and caption")
         { 5, 10, 5, 4, 2400, 8, 0, Fitted(2400, 5, 4), "[8bit]" },
         { 6, -1, 40, 30, 100, 32, 0, Fitted(100, 40, 30), "" },      // the system places it
         { 7, 10, 1, 50000, 100, 32, 2, 0, "" },                      // no zoom fits
+        // Too narrow for the minimum width at any zoom that fits: the largest
+        // zoom that fits, the rest of the minimum-width client area black.
+        { 8, 10, 1, 100, 100, 32, 0, MaxHeight(), "" },
+        { 9, 10, 3, 200, 100, 8, 0, MaxHeight() / 2, "[8bit]" },
     };
     for (auto &c : cases) {
         CAPTURE(c.n);
@@ -85,16 +116,55 @@ TEST_CASE("creation: results, fitted zoom, client size and caption")
         int w = c.w < 1 ? 1 : c.w, h = c.h < 1 ? 1 : c.h;
         CHECK((nbx_images[c.n].width == w && nbx_images[c.n].height == h && nbx_images[c.n].zoom == c.z));
         CHECK(Caption(c.n) == Titled("c", c.z, c.marks));
-        CHECK((Sized(c.n, w * c.z / 100, h * c.z / 100) && nbxt::ClientSize(Window(c.n)).cx <= sw));
+        CHECK((Sized(c.n, std::max(MinWidth(), w * c.z / 100), std::max(MinHeight(), h * c.z / 100)) &&
+               nbxt::ClientSize(Window(c.n)).cx <= sw));
         CHECK((nbxt::WindowRect(Window(c.n)).left >= 0 && nbx_curImage == c.n && nbx_pixels[c.n][0] == 0));
-        if (c.bits == 8) {   // 5 x 4: rows of 8 bytes, shown through the grey ramp
-            for (int i = 0; i < 32; i++) nbx_pixels8[c.n][i] = (BYTE)(i * 37 + 11);
-            nbxt::OnUser([&] { CHECK(NBX_DrawImage(c.n) == 0); });
-            CHECK(nbxt::WaitFor([&] { return Shows(c.n); }, 3000));
-        }
+        for (size_t i = 0; i < ImageBytes(c.bits, w, h); i++) nbx_pixels8[c.n][i] = (BYTE)(i * 37 + 11);
+        nbxt::OnUser([&] {   // the part the picture leaves blank is black again
+            PatBlt(nbx_images[c.n].windowDC, 0, 0, nbx_images[c.n].dispWidth, nbx_images[c.n].dispHeight, WHITENESS);
+            CHECK(NBX_DrawImage(c.n) == 0);
+        });
+        CHECK(nbxt::WaitFor([&] { return Shows(c.n); }, 3000));
         Destroy(c.n);
     }
     CHECK((NBX_DrawImage(5) == 1 && NBX_DrawImage(256) == 1 && NBX_DestroyImage(5) == 1 && NBX_DestroyImage(-1) == 1));
+}
+
+TEST_CASE("zoomed 32-bit pictures show the pixels the platform's COLORONCOLOR stretch shows")
+{
+    // Every screen pixel names its source pixel: (x, y) holds y << 12 | x.
+    struct { int w, h, zoom, tabs; bool fl; } cases[] = {
+        { 256, 192, 50, 0 }, { 256, 192, 50, 2 }, { 640, 480, 33, 0 }, { 640, 480, 81, 0 }, { 640, 480, 99, 0 },
+        { 160, 120, 111, 0 }, { 97, 61, 123, 0 }, { 97, 61, 150, 0 }, { 33, 17, 777, 0 }, { 5, 4, 2400, 0 },
+        { 1920, 1080, 50, 0 }, { 1920, 1080, 66, 0 }, { 1000, 700, 1, 0, true }, { 1000, 700, 7, 0, true },
+    };
+    for (auto &c : cases) {
+        CAPTURE(c.w); CAPTURE(c.h); CAPTURE(c.zoom); CAPTURE(c.tabs);
+        int result = -1;
+        nbxt::OnUser([&] { result = (c.fl ? NBX_CreateImageFL : NBX_CreateImage)(40, "s", 0, 0, c.w, c.h, c.zoom); });
+        REQUIRE((result == 0 && nbx_images[40].zoom == c.zoom));
+        for (int i = 0; i < c.w * c.h; i++) nbx_pixels[40][i] = (DWORD)(i / c.w) << 12 | (DWORD)(i % c.w);
+        for (int t = 0; t < c.tabs; t++) nbxt::PressKey(Window(40), VK_TAB);
+        Settle();
+        nbxt::OnUser([&] {
+            CHECK(ScalerAgreesWithPlatform(nbx_images[40].windowDC, c.w, c.h, c.w * c.zoom / 100, c.h * c.zoom / 100));
+            NBX_DrawImage(40);
+        });
+        CHECK(nbxt::WaitFor([] { return Shows(40); }, 3000));
+        Destroy(40);
+    }
+    // The same comparison along a coded row and column, over more sizes.
+    int differ = 0;
+    nbxt::OnUser([&] {
+        HDC dc = CreateCompatibleDC(NULL);
+        for (int size : { 1, 2, 3, 5, 7, 10, 64, 97, 256, 480, 641, 1080, 1920 })
+            for (int zoom : { 1, 7, 33, 50, 66, 81, 90, 99, 100, 111, 123, 150, 200, 333, 1000, 2400 }) {
+                int to = std::max(1, size * zoom / 100);
+                differ += !ScalerAgreesWithPlatform(dc, size, size, to, to);
+            }
+        DeleteDC(dc);
+    });
+    CHECK(differ == 0);
 }
 
 TEST_CASE("screen, stretch mode and zoom by keys, wheel, menu and typed value; sizing; Ctrl+Q")
@@ -171,10 +241,27 @@ TEST_CASE("typed resize re-creates in place with zoom, stretch mode and palette,
     CHECK((now.left == place.left && now.top == place.top && nbx_pixels8[18][0] == 0));
     nbxt::OnUser([&] { GetDIBColorTable(r.memDC, 9, 1, &kept); });
     CHECK((kept.rgbRed == 255 && kept.rgbGreen == 0));
-    // A size that cannot fit leaves the number free; a free number refuses.
-    int result = -1, again = -1;
-    nbxt::OnUser([&] { result = RecreateImageWindow(18, 1, 50000); again = RecreateImageWindow(18, 10, 10); });
-    CHECK((result == 2 && r.inUse == 0 && again == 1));
+    // A size no window can show, or no buffer the platform can draw: the
+    // image keeps its window, pixels, palette, zoom and mode, typed or called.
+    HWND window = r.window;
+    nbx_pixels8[18][7] = 9;
+    struct { const char *typed; int w, h, result; } refused[] = {
+        { "1\r50000\r", 1, 50000, 2 }, { "30000\r30000\r", 30000, 30000, 3 } };
+    for (auto &f : refused) {
+        CAPTURE(f.typed);
+        nbxt::Command(r.window, 1047);
+        REQUIRE(Answer(f.typed));
+        int result = -1;
+        nbxt::OnUser([&] { result = RecreateImageWindow(18, f.w, f.h); });
+        CHECK((result == f.result && r.inUse == 1 && r.window == window && IsWindow(window) && r.width == 90));
+        CHECK((nbx_pixels8[18][7] == 9 && r.zoom == 200 && Caption(18) == "again(200%)[8bit]*"));
+        nbxt::OnUser([&] { GetDIBColorTable(r.memDC, 9, 1, &kept); });
+        CHECK(kept.rgbRed == 255);
+    }
+    Destroy(18);
+    int again = -1;
+    nbxt::OnUser([&] { again = RecreateImageWindow(18, 10, 10); });
+    CHECK(again == 1);   // a free number refuses
 }
 
 TEST_CASE("current image, history, area reads, a drop and WM_CLOSE")

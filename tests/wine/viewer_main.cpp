@@ -122,7 +122,7 @@ TEST_CASE("start-up: text window 0, the 2 x 6 box and the dialog without Start; 
     CHECK(WaitLog(at, "[] : Can't load .\n"));
     REQUIRE((nbxt::WriteWholeFile(Here("notmovie.avi"), "This is a text file, not a movie.\r\n") && nbxt::WriteWholeFile(Here("empty.avi"), "")));
     struct { const char *name, *printed; } files[] = {
-        { "notmovie.avi", "] : Can't load .\n" }, { "empty.avi", "] : Can't load .\n" }, { "tall.avi", "] : 32 x 2048 movie does not fit the screen.\n" } };
+        { "notmovie.avi", "] : Can't load .\n" }, { "empty.avi", "] : Can't load .\n" }, { "tall.avi", "] : 16 x 16384 movie does not fit the screen.\n" } };
     for (auto &f : files) {
         CAPTURE(f.name);
         at = Log().size();
