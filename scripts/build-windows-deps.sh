@@ -120,20 +120,26 @@ if ! finished sources && ! fetch; then
   fetch || { cat "$WORK/apt-source.log" >&2; exit 1; }
 fi
 mark sources
-OPENCV_SRC="$(ls -d "$WORK"/opencv-*/)"
-FFMPEG_SRC="$(ls -d "$WORK"/ffmpeg-*/)"
-ZLIB_SRC="$(ls -d "$WORK"/zlib-*/)"
+OPENCV_SRC="$(ls -d "$WORK"/opencv-[0-9]*/)"
+FFMPEG_SRC="$(ls -d "$WORK"/ffmpeg-[0-9]*/)"
+ZLIB_SRC="$(ls -d "$WORK"/zlib-[0-9]*/)"
 done_step
 
 # --------------------------------------------------------------------- zlib
 Z="$OUT/zlib"
 step "building zlib"
 if ! finished zlib; then
-  make -C "$ZLIB_SRC" -f win32/Makefile.gcc PREFIX="$HOST-" CC="$CC" libz.a >"$WORK/zlib-build.log" 2>&1 \
-    || { tail -n 30 "$WORK/zlib-build.log" >&2; exit 1; }
-  mkdir -p "$Z/include" "$Z/lib"
+  # Fifteen C files and no configuration: compiled directly (Debian's
+  # source has no Windows makefile).
+  mkdir -p "$Z/include" "$Z/lib" "$WORK/zlib-build"
+  objs=()
+  for f in adler32 compress crc32 deflate gzclose gzlib gzread gzwrite infback inffast inflate inftrees \
+           trees uncompr zutil; do
+    "$CC" -O2 -D_LARGEFILE64_SOURCE=1 -c "$ZLIB_SRC/$f.c" -o "$WORK/zlib-build/$f.o"
+    objs+=("$WORK/zlib-build/$f.o")
+  done
+  "$HOST-ar" rcs "$Z/lib/libz.a" "${objs[@]}"
   cp "$ZLIB_SRC/zlib.h" "$ZLIB_SRC/zconf.h" "$Z/include/"
-  cp "$ZLIB_SRC/libz.a" "$Z/lib/"
   mark zlib
 fi
 done_step
@@ -141,7 +147,7 @@ done_step
 # ------------------------------------------------------------------- FFmpeg
 FF="$OUT/ffmpeg"
 step "configuring FFmpeg (log: $WORK/ffmpeg-configure.log)"
-finished ffmpeg || (mkdir -p "$WORK/ffmpeg-build" && cd "$WORK/ffmpeg-build" && "$FFMPEG_SRC/configure" \
+finished ffmpeg-configured || (mkdir -p "$WORK/ffmpeg-build" && cd "$WORK/ffmpeg-build" && "$FFMPEG_SRC/configure" \
   --prefix="$FF" --enable-cross-compile --target-os=mingw32 --arch=x86_64 \
   --cross-prefix="$HOST-" --cc="$CC" --cxx="$CXX" --pkg-config=pkg-config \
   --enable-static --disable-shared --disable-debug \
@@ -154,6 +160,7 @@ finished ffmpeg || (mkdir -p "$WORK/ffmpeg-build" && cd "$WORK/ffmpeg-build" && 
   --enable-parser=mjpeg,h264,mpeg4video \
   --enable-protocol=file) >"$WORK/ffmpeg-configure.log" 2>&1 \
   || { tail -n 30 "$WORK/ffmpeg-configure.log" >&2; exit 1; }
+mark ffmpeg-configured
 done_step
 
 step "building FFmpeg (log: $WORK/ffmpeg-build.log)"
@@ -175,9 +182,11 @@ done_step
 OCV="$OUT/opencv"
 step "configuring OpenCV (log: $WORK/opencv-configure.log)"
 # FFmpeg is found through its pkg-config files only; OpenCV's own download of
-# a prebuilt FFmpeg for Windows is switched off.
+# a prebuilt FFmpeg for Windows is switched off. OpenCV asks pkg-config only
+# when the target is Unix: for Windows it is loaded before OpenCV's project.
 export PKG_CONFIG_LIBDIR="$FF/lib/pkgconfig"
 export PKG_CONFIG_PATH=""
+echo 'find_package(PkgConfig REQUIRED)' >"$WORK/find-pkg-config.cmake"
 cmake -S "$OPENCV_SRC" -B "$WORK/opencv-build" \
   -DCMAKE_SYSTEM_NAME=Windows -DCMAKE_SYSTEM_PROCESSOR=AMD64 \
   -DCMAKE_C_COMPILER="$CC" -DCMAKE_CXX_COMPILER="$CXX" -DCMAKE_RC_COMPILER="$HOST-windres" \
@@ -185,6 +194,7 @@ cmake -S "$OPENCV_SRC" -B "$WORK/opencv-build" \
   -DCMAKE_FIND_ROOT_PATH_MODE_PROGRAM=NEVER -DCMAKE_FIND_ROOT_PATH_MODE_LIBRARY=ONLY \
   -DCMAKE_FIND_ROOT_PATH_MODE_INCLUDE=ONLY -DCMAKE_FIND_ROOT_PATH_MODE_PACKAGE=ONLY \
   -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$OCV" \
+  -DCMAKE_PROJECT_INCLUDE="$WORK/find-pkg-config.cmake" \
   -DBUILD_SHARED_LIBS=OFF -DBUILD_LIST=core,imgproc,videoio \
   -DBUILD_TESTS=OFF -DBUILD_PERF_TESTS=OFF -DBUILD_EXAMPLES=OFF -DBUILD_opencv_apps=OFF \
   -DBUILD_DOCS=OFF -DBUILD_JAVA=OFF -DBUILD_opencv_python3=OFF -DBUILD_opencv_python2=OFF \
@@ -194,12 +204,13 @@ cmake -S "$OPENCV_SRC" -B "$WORK/opencv-build" \
   -DWITH_IPP=OFF -DWITH_ITT=OFF -DWITH_OPENCL=OFF -DWITH_ADE=OFF -DWITH_PROTOBUF=OFF \
   -DWITH_EIGEN=OFF -DWITH_LAPACK=OFF -DWITH_OPENMP=OFF -DWITH_GSTREAMER=OFF \
   -DWITH_1394=OFF -DWITH_VTK=OFF -DWITH_QT=OFF -DWITH_GTK=OFF -DWITH_OPENEXR=OFF \
+  -DWITH_QUIRC=OFF -DWITH_DIRECTX=OFF -DWITH_VA=OFF -DWITH_VA_INTEL=OFF -DWITH_CUDA=OFF -DWITH_OPENVX=OFF \
   -DWITH_JPEG=OFF -DWITH_PNG=OFF -DWITH_TIFF=OFF -DWITH_WEBP=OFF -DWITH_OPENJPEG=OFF \
   -DWITH_JASPER=OFF -DWITH_IMGCODEC_HDR=OFF -DWITH_IMGCODEC_SUNRASTER=OFF \
   -DWITH_IMGCODEC_PXM=OFF -DWITH_IMGCODEC_PFM=OFF \
   -DCPU_DISPATCH="" -DOPENCV_GENERATE_PKGCONFIG=OFF \
   >"$WORK/opencv-configure.log" 2>&1 || { tail -n 40 "$WORK/opencv-configure.log" >&2; exit 1; }
-grep -A3 -E '^\s*Video I/O:' "$WORK/opencv-configure.log" >&2 || true
+grep -A6 'Video I/O:' "$WORK/opencv-configure.log" >&2 || true
 grep -qE 'FFMPEG:\s+YES' "$WORK/opencv-configure.log" \
   || { say "OpenCV did not find the FFmpeg just built (see $WORK/opencv-configure.log)"; exit 1; }
 done_step
