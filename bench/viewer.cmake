@@ -50,7 +50,7 @@ if(TARGET nbx_viewer_core)
     add_executable(nbx_viewer_bench_accuracy ${CMAKE_CURRENT_SOURCE_DIR}/viewer_bench_accuracy.cpp
                    ${PROJECT_SOURCE_DIR}/viewer/video_source.cpp)
     target_include_directories(nbx_viewer_bench_accuracy PRIVATE ${PROJECT_SOURCE_DIR} ${OpenCV_INCLUDE_DIRS})
-    target_link_libraries(nbx_viewer_bench_accuracy PRIVATE ${NBX_OPENCV_LIBS})
+    target_link_libraries(nbx_viewer_bench_accuracy PRIVATE ${OpenCV_LIBS})
     set_target_properties(nbx_viewer_bench_accuracy PROPERTIES OUTPUT_NAME viewer_bench_accuracy
                           RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR})
     set(NBX_ACCURACY ${CMAKE_CROSSCOMPILING_EMULATOR} ${NBX_ACCURACY}.exe)

@@ -24,7 +24,7 @@ nbx_build() {
   if [ "${NUBRIX_PE:-0}" = 1 ]; then
     deps="$(bash "$ROOT/scripts/build-windows-deps.sh")" || return 1
     deps="${deps##*$'\n'}"   # its last line names the folder
-    extra=(-DOpenCV_DIR="$deps/opencv")
+    extra=(-DOpenCV_DIR="$deps/opencv/lib/cmake/opencv4")
   fi
   log="$(cmake -S "$ROOT" -B "$BUILD" -DCMAKE_TOOLCHAIN_FILE="$TOOLCHAIN" "${extra[@]}" 2>&1)" || { echo "$log"; return 1; }
   grep -- "left out" <<<"$log" || true
