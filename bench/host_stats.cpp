@@ -1,5 +1,36 @@
-// host_stats.cpp - see host_stats.h. Reads /proc/self/stat and status.
+// host_stats.cpp - see host_stats.h. On Linux it reads /proc/self/stat and
+// status; a Windows program asks the system (all of its threads are Win32
+// threads there, so GetProcessTimes counts them all).
 #include "host_stats.h"
+
+#ifdef _WIN32
+
+#include <windows.h>
+#include <psapi.h>
+#include <stdlib.h>
+
+extern "C" double NbxHostProcessSeconds(void)
+{
+    FILETIME created, ended, kernel, user;
+    if (!GetProcessTimes(GetCurrentProcess(), &created, &ended, &kernel, &user)) return 0;
+    auto ticks = [](const FILETIME &t) { return ((unsigned long long)t.dwHighDateTime << 32) | t.dwLowDateTime; };
+    return (double)(ticks(kernel) + ticks(user)) / 1e7;   // 100 ns units
+}
+
+extern "C" double NbxHostResidentMB(int peak)
+{
+    PROCESS_MEMORY_COUNTERS c = {};
+    c.cb = sizeof c;
+    if (!GetProcessMemoryInfo(GetCurrentProcess(), &c, sizeof c)) return 0;
+    return (double)(peak ? c.PeakWorkingSetSize : c.WorkingSetSize) / (1024.0 * 1024.0);
+}
+
+extern "C" void NbxHostSetEnv(const char *name, const char *value)
+{
+    _putenv_s(name, value ? value : "");   // an empty value removes it
+}
+
+#else
 
 #include <cstdio>
 #include <cstdlib>
@@ -41,3 +72,5 @@ extern "C" void NbxHostSetEnv(const char *name, const char *value)
     if (value) setenv(name, value, 1);
     else unsetenv(name);
 }
+
+#endif

@@ -17,9 +17,16 @@ export LANG="${NUBRIX_LANG:-ja_JP.UTF-8}"
 XVFB_ARGS=(-a -s "-screen 0 1280x1024x24")
 
 # Configures (showing only what the configure step leaves out) and builds.
+# The PE build takes OpenCV (and its FFmpeg) built for Windows from the cache
+# that scripts/build-windows-deps.sh fills, building it first when missing.
 nbx_build() {
-  local log
-  log="$(cmake -S "$ROOT" -B "$BUILD" -DCMAKE_TOOLCHAIN_FILE="$TOOLCHAIN" 2>&1)" || { echo "$log"; return 1; }
+  local log deps extra=()
+  if [ "${NUBRIX_PE:-0}" = 1 ]; then
+    deps="$(bash "$ROOT/scripts/build-windows-deps.sh")" || return 1
+    deps="${deps##*$'\n'}"   # its last line names the folder
+    extra=(-DOpenCV_DIR="$deps/opencv/lib/cmake/opencv4")
+  fi
+  log="$(cmake -S "$ROOT" -B "$BUILD" -DCMAKE_TOOLCHAIN_FILE="$TOOLCHAIN" "${extra[@]}" 2>&1)" || { echo "$log"; return 1; }
   grep -- "left out" <<<"$log" || true
   cmake --build "$BUILD" -j"$(nproc)"
 }
