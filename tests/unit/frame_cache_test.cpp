@@ -47,16 +47,84 @@ TEST_CASE("the cache keeps frames by index within its budget, dropping the farth
     CHECK(cache.Find(40) == nullptr);
 }
 
-TEST_CASE("a frame not kept is read, decoded forward, filled in backwards or sought")
+TEST_CASE("a focus and pins decide what makes room; nothing nearer is dropped for a farther frame")
 {
-    struct Case { long long next, decoderNext; double seekFrames; Route route; };
+    FrameCache<Frame> cache(500);   // five frames
+    cache.SetFocus(10, 20);
+    cache.SetPins({ 0 });
+    Fill(cache, 0, 0, 15);
+    Fill(cache, 14, 17, 15);
+    // 30 lies outside the focus: only frames inside it (or the pinned 0) could go.
+    CHECK(cache.Slot(30, 100, 15) == nullptr);
+    // The position moved to 14: 13 comes in, the farthest (17) makes room.
+    REQUIRE(cache.Slot(13, 100, 14));
+    CHECK(cache.Find(17) == nullptr);
+    CHECK(cache.Find(0) != nullptr);
+    // Unpinned, a frame outside the focus goes before any inside it.
+    cache.SetPins({});
+    cache.SetFocus(13, 16);
+    CHECK(cache.Slot(12, 100, 14) != nullptr);
+    CHECK(cache.Find(0) == nullptr);
+    CHECK(cache.Used() == 500);
+}
+
+TEST_CASE("a frame not kept is read, decoded forward, filled in from a keyframe or sought")
+{
+    struct Case { long long next, decoderNext; double seekFrames; long long key; Route route; };
     const Case cases[] = {
-        { 10, 10, 50, Route::kRead },        { 20, 11, 50, Route::kReadForward },
-        { 70, 11, 50, Route::kSeek },        { 12, 11, 1.5, Route::kReadForward },
-        { 13, 11, 2, Route::kSeek },         { 9, 11, 50, Route::kBackFill },
-        { 10, -1, 50, Route::kSeek },        { 0, 11, 0, Route::kBackFill },
+        { 10, 10, 50, -1, Route::kRead },        { 20, 11, 50, -1, Route::kReadForward },
+        { 70, 11, 50, -1, Route::kSeek },        { 12, 11, 1.5, -1, Route::kReadForward },
+        { 13, 11, 2, -1, Route::kSeek },         { 9, 11, 50, -1, Route::kFill },
+        { 10, -1, 50, -1, Route::kSeek },        { 0, 11, 0, -1, Route::kFill },
+        { 70, 11, 50, 0, Route::kReadForward },  { 270, 11, 50, 250, Route::kFill },
+        { 10, -1, 50, 0, Route::kFill },         { 9, 11, 50, 0, Route::kFill },
     };
-    for (const Case &c : cases) CHECK(PlanRoute(c.next, c.decoderNext, c.seekFrames) == c.route);
+    for (const Case &c : cases) CHECK(PlanRoute(c.next, c.decoderNext, c.seekFrames, c.key) == c.route);
+}
+
+TEST_CASE("the focus, the keyframe index and the resting decoder's next stretch")
+{
+    KeyIndex keys;
+    keys.keys = { 0, 250 };
+    keys.scanned = 300;
+    CHECK(keys.Before(260) == 250);
+    CHECK(keys.Before(300) == -1);   // beyond the scan
+    keys.complete = true;
+    CHECK(keys.Before(499) == 250);
+    CHECK(keys.Before(249) == 0);
+
+    struct { long long shown, count; size_t fit; long long key; bool playing; long long lo, hi; } focus[] = {
+        { 300, 500, 83, 250, false, 250, 329 },   // behind back to the keyframe, the rest ahead
+        { 300, 500, 83, 200, false, 240, 319 },   // at most three quarters behind
+        { 300, 500, 83, 290, false, 280, 359 },   // at least a quarter behind
+        { 300, 500, 83, 250, true, 221, 301 },    // playing: the frames just shown
+        { 5, 500, 83, 0, false, 0, 79 },          // not before frame 0
+        { 490, 500, 83, 250, false, 430, 499 },   // nor after the last
+    };
+    for (const auto &f : focus) {
+        Focus got = FocusAround(f.shown, f.count, f.fit, f.key, f.playing);
+        CHECK(got.lo == f.lo);
+        CHECK(got.hi == f.hi);
+    }
+
+    // Kept: 0, 1, 295..300, 303 and in one row the last. Behind the shown
+    // 300 first, from its keyframe; then ahead; then the last frame.
+    struct { Focus focus; bool complete, lastKept; long long seekTo, keepFrom, keepTo; } fills[] = {
+        { { 280, 305 }, true, false, 250, 280, 294 },
+        { { 280, 305 }, false, false, 280, 280, 294 },   // keyframes not known: from the first missing
+        { { 295, 305 }, true, false, 250, 301, 302 },
+        { { 295, 300 }, true, false, 250, 499, 499 },
+        { { 295, 300 }, true, true, -1, -1, -1 },         // all kept: nothing to do
+    };
+    for (const auto &c : fills) {
+        keys.complete = c.complete;
+        keys.scanned = c.complete ? 500 : 0;
+        auto kept = [&](long long i) { return i <= 1 || (i >= 295 && i <= 300) || i == 303 || (c.lastKept && i == 499); };
+        FillRun run = NextFill(300, c.focus, keys, 500, kept);
+        CHECK(run.seekTo == c.seekTo);
+        CHECK(run.keepFrom == c.keepFrom);
+        CHECK(run.keepTo == c.keepTo);
+    }
 }
 
 TEST_CASE("a back-step fills in as many frames as a seek costs, within budget, cap and frame 0")
@@ -75,6 +143,11 @@ TEST_CASE("a back-step fills in as many frames as a seek costs, within budget, c
     CHECK(CacheBudgetBytes("64", 512) == (size_t)64 << 20);
     CHECK(CacheBudgetBytes("0", 512) == 0);
     CHECK(CacheBudgetBytes("lots", 512) == (size_t)512 << 20);
+    CHECK(DefaultBudgetMB(0) == 512);          // memory not known
+    CHECK(DefaultBudgetMB(4096) == 1024);      // a quarter
+    CHECK(DefaultBudgetMB(24105) == 2048);     // at most 2 GB
+    CHECK(FrameFootprint(1920 * 1080 * 3) == 6225920);   // whole pages and one more
+    CHECK(FrameFootprint(0) == 0);
     CHECK(IsPlaying(2));
     CHECK_FALSE(IsPlaying(1));
     CHECK(ReadAheadPays(1280, 720));
