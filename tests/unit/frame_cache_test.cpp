@@ -76,7 +76,7 @@ TEST_CASE("a frame not kept is read, decoded forward, filled in from a keyframe 
         { 70, 11, 50, -1, Route::kSeek },        { 12, 11, 1.5, -1, Route::kReadForward },
         { 13, 11, 2, -1, Route::kSeek },         { 9, 11, 50, -1, Route::kFill },
         { 10, -1, 50, -1, Route::kSeek },        { 0, 11, 0, -1, Route::kFill },
-        { 70, 11, 50, 0, Route::kReadForward },  { 270, 11, 50, 250, Route::kFill },
+        { 270, 250, 5, 250, Route::kReadForward },  { 270, 11, 50, 250, Route::kFill },
         { 10, -1, 50, 0, Route::kFill },         { 9, 11, 50, 0, Route::kFill },
     };
     for (const Case &c : cases) CHECK(PlanRoute(c.next, c.decoderNext, c.seekFrames, c.key) == c.route);
