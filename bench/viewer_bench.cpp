@@ -257,15 +257,22 @@ static Stepping Step(const char *name, int count)
     Sleep(2000);
     s.openLast = PressAndTime(nbxv::kLast, count - 1);
     s.openFirst = PressAndTime(nbxv::kFirst, 1);
+    printf("  (c) opened, rested 2 s: \">>\" %.1f ms, \"<<\" %.1f ms\n", s.openLast, s.openFirst);
+    fflush(stdout);
     // To the middle of the first keyframe interval (250 frames), ten at a time.
     int at = 1;
     for (int i = 0; i < 12 && at + 10 < count; i++, at += 10) PressAndTime(nbxv::kForward10, at + 10);
     Sleep(1000);
     s.midBack10 = PressAndTime(nbxv::kBack10, at - 10);
     s.midForward10 = PressAndTime(nbxv::kForward10, at);
+    printf("  (d) at %d, mid-interval, after 1 s rest: \"< 10\" %.1f ms, \"> 10\" %.1f ms\n", at, s.midBack10,
+           s.midForward10);
+    fflush(stdout);
     s.last = PressAndTime(nbxv::kLast, count - 1);
     Sleep(1000);
     s.backAfterLast = PressAndTime(nbxv::kBack, count - 2);
+    printf("  (b) \">>\" %.1f ms; rested 1 s: \"<\" %.1f ms\n", s.last, s.backAfterLast);
+    fflush(stdout);
 
     vt::Press(nbxv::kPlay);
     Sleep(3000);
@@ -281,6 +288,9 @@ static Stepping Step(const char *name, int count)
         s.p95Back = backs[(backs.size() * 95 + 99) / 100 - 1];
         s.maxBack = backs.back();
     }
+    printf("  (a) played 3 s, paused at %d, %d \"<\": first %.1f ms, median %.1f ms, p95 %.1f ms, max %.1f ms\n",
+           s.pausedAt, s.backs, s.firstBack, s.medianBack, s.p95Back, s.maxBack);
+    fflush(stdout);
 
     // Resting: until a 2 s window uses under 2 % of a core (the fill has
     // finished), at most 120 s; then 5 s measured.
@@ -375,11 +385,6 @@ static MovieFigures Measure(const char *name, int frames, int rounds)
            " viewer / raw = %.3f (cache off %.3f), viewer / cache off = %.3f\n", m.raw, m.bare, m.viewer,
            m.viewerNoAhead, m.viewer / m.raw, m.viewerNoAhead / m.raw, m.viewer / m.viewerNoAhead);
     printf("  budget %.0f MB holds %d frames of %d x %d\n", BudgetMB(), FramesInBudget(w, h), w, h);
-    printf("  (c) opened, rested 2 s: \">>\" %.1f ms, \"<<\" %.1f ms\n", s.openLast, s.openFirst);
-    printf("  (d) mid-interval after 1 s rest: \"< 10\" %.1f ms, \"> 10\" %.1f ms\n", s.midBack10, s.midForward10);
-    printf("  (b) \">>\" %.1f ms; rested 1 s: \"<\" %.1f ms\n", s.last, s.backAfterLast);
-    printf("  (a) played 3 s, paused at %d, %d \"<\": first %.1f ms, median %.1f ms, p95 %.1f ms, max %.1f ms\n",
-           s.pausedAt, s.backs, s.firstBack, s.medianBack, s.p95Back, s.maxBack);
     printf("  (f) resting: under 2 %% after %.0f s; then %.2f %% of one core over 5 s\n", s.settleSeconds,
            s.restingCpu);
     printf("  (g) resident memory %.1f MB (peak %.1f MB) beside the budget of %.0f MB (target <= budget + 100)\n",

@@ -406,6 +406,10 @@ static NbxFrame *Hand(NbxCapture *c, cv::Mat &f)
 
 // ------------------------------------------------------------ resting decoder
 
+// Whether the last packet read raw is a keyframe (OpenCV 4.6 and later;
+// older versions answer 0 and no keyframe is known).
+const int kHasKeyFrame = 67;
+
 // Scans the movie's packets once, without decoding, for its keyframes.
 static void ScanKeys(NbxCapture *c)
 {
@@ -422,7 +426,7 @@ static void ScanKeys(NbxCapture *c)
         bool ok = ReadFrom(raw, packet);
         bool key = false;
         try {
-            key = ok && raw.get(cv::CAP_PROP_LRF_HAS_KEY_FRAME) != 0;
+            key = ok && raw.get(kHasKeyFrame) != 0;
         } catch (...) {
             ok = false;
         }
