@@ -245,8 +245,8 @@ struct FillRun {
 };
 
 // The next stretch to fill: first the frames behind the shown one, nearest
-// first, then those ahead, then the pinned frames (the first two and the
-// last). `kept(i)` tells whether frame i is in the cache.
+// first, then the first two frames and the last ("<<", ">>"), then the
+// frames ahead. `kept(i)` tells whether frame i is in the cache.
 template <typename Kept>
 FillRun NextFill(long long shown, const Focus &focus, const KeyIndex &keys, long long count, Kept kept)
 {
@@ -261,6 +261,14 @@ FillRun NextFill(long long shown, const Focus &focus, const KeyIndex &keys, long
         run.keepTo = m;
         return run;
     }
+    const long long pins[3] = { 0, 1, count - 1 };
+    for (long long p : pins) {
+        if (p < 0 || p >= count || kept(p)) continue;
+        long long key = keys.Before(p);
+        run.seekTo = key >= 0 ? key : p;
+        run.keepFrom = run.keepTo = p;
+        return run;
+    }
     for (long long m = shown + 1; m <= focus.hi; m++) {
         if (kept(m)) continue;
         long long m1 = m;
@@ -269,14 +277,6 @@ FillRun NextFill(long long shown, const Focus &focus, const KeyIndex &keys, long
         run.seekTo = key >= 0 ? key : m;
         run.keepFrom = m;
         run.keepTo = m1;
-        return run;
-    }
-    const long long pins[3] = { 0, 1, count - 1 };
-    for (long long p : pins) {
-        if (p < 0 || p >= count || kept(p)) continue;
-        long long key = keys.Before(p);
-        run.seekTo = key >= 0 ? key : p;
-        run.keepFrom = run.keepTo = p;
         return run;
     }
     return run;

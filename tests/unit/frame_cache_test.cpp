@@ -107,13 +107,13 @@ TEST_CASE("the focus, the keyframe index and the resting decoder's next stretch"
         CHECK(got.hi == f.hi);
     }
 
-    // Kept: 0, 1, 295..300, 303 and in one row the last. Behind the shown
-    // 300 first, from its keyframe; then ahead; then the last frame.
+    // Kept: 0, 1, 295..300, 303 and in some rows the last. Behind the shown
+    // 300 first, from its keyframe; then the last frame; then ahead.
     struct { Focus focus; bool complete, lastKept; long long seekTo, keepFrom, keepTo; } fills[] = {
         { { 280, 305 }, true, false, 250, 280, 294 },
         { { 280, 305 }, false, false, 280, 280, 294 },   // keyframes not known: from the first missing
-        { { 295, 305 }, true, false, 250, 301, 302 },
-        { { 295, 300 }, true, false, 250, 499, 499 },
+        { { 295, 305 }, true, false, 250, 499, 499 },
+        { { 295, 305 }, true, true, 250, 301, 302 },
         { { 295, 300 }, true, true, -1, -1, -1 },         // all kept: nothing to do
     };
     for (const auto &c : fills) {
