@@ -80,6 +80,22 @@ public:
         return &e.frame;
     }
 
+    // As Slot, but never with new storage: a spare, or the storage of the
+    // frame that ranks farthest (when it ranks farther than the new one).
+    // Null when neither is there.
+    Frame *Recycled(long long index, size_t bytes, long long anchor)
+    {
+        if (Frame *kept = Find(index)) return kept;
+        if (StorageAtHand(bytes)) return Slot(index, bytes, anchor);
+        Frame reuse{};
+        if (entries_.empty() || !EvictFarthest(anchor, Rank(index, anchor), reuse)) return nullptr;
+        Entry &e = entries_[index];
+        e.frame = std::move(reuse);
+        e.bytes = bytes;
+        used_ += bytes;
+        return &e.frame;
+    }
+
     void Erase(long long index)
     {
         auto it = entries_.find(index);

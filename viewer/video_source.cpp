@@ -340,11 +340,14 @@ static cv::Mat *DecodeUpTo(NbxCapture *c, const nbxv::Focus &focus, bool playing
 {
     for (;;) {
         long long index = c->decoderNext;
-        // Playing never waits for new storage (spares or dropped frames
-        // only); on the way to a frame at rest, only the last few before it.
-        bool keep = c->frameBytes && index >= focus.lo && index <= focus.hi &&
-                    (c->cache.StorageAtHand(c->frameBytes) || (!playing && index > c->next - kFreshNearTarget));
-        cv::Mat *slot = keep ? Prepared(c->cache.Slot(index, c->frameBytes, c->next)) : nullptr;
+        // Playing never waits for new storage (spares or the storage of
+        // farther frames only); on the way to a frame at rest, only the last
+        // few before it may take some.
+        bool keep = c->frameBytes && index >= focus.lo && index <= focus.hi;
+        bool fresh = !playing && index > c->next - kFreshNearTarget;
+        cv::Mat *slot = !keep ? nullptr
+                      : Prepared(fresh ? c->cache.Slot(index, c->frameBytes, c->next)
+                                       : c->cache.Recycled(index, c->frameBytes, c->next));
         cv::Mat &into = slot ? *slot : c->frame;
         if (!TimedRead(c, into)) {
             if (slot) c->cache.Erase(index);
@@ -618,8 +621,7 @@ extern "C" NbxFrame *NbxVideoQuery(NbxCapture *capture)
         // Decoded straight into the cache: the frame shown now stays there.
         Aim(c, c->next - 1, true, c->next);
         // Playing never waits for new storage: only spares or dropped frames.
-        cv::Mat *slot = c->frameBytes && c->cache.StorageAtHand(c->frameBytes)
-                            ? Prepared(c->cache.Slot(c->next, c->frameBytes, c->next)) : nullptr;
+        cv::Mat *slot = c->frameBytes ? Prepared(c->cache.Recycled(c->next, c->frameBytes, c->next)) : nullptr;
         c->aheadKept = slot != nullptr;
         c->worker.Start(&c->video, slot ? slot : &c->ahead);
     }

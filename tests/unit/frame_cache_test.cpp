@@ -66,6 +66,12 @@ TEST_CASE("a focus and pins decide what makes room; nothing nearer is dropped fo
     CHECK(cache.Slot(12, 100, 14) != nullptr);
     CHECK(cache.Find(0) == nullptr);
     CHECK(cache.Used() == 500);
+    // Recycled never takes new storage: with room left it reuses the farthest frame's.
+    FrameCache<Frame> roomy(1000);
+    Fill(roomy, 5, 6, 5);
+    CHECK(roomy.Recycled(4, 100, 4) != nullptr);
+    CHECK((roomy.Count() == 2 && roomy.Find(6) == nullptr));
+    CHECK(roomy.Recycled(40, 100, 4) == nullptr);   // only nearer frames left
 }
 
 TEST_CASE("a frame not kept is read, decoded forward, filled in from a keyframe or sought")
