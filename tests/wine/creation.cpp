@@ -29,7 +29,9 @@ TEST_CASE("Paste into 000, a drop filling 001, 003 and 004, then the prompting c
     // Image 2 open and on the clipboard as CF_DIB.
     nbxt::OnUser([] { NBX_StartLog(0); NBX_CreateImage(2, "open", 0, 0, 40, 30, 100); nbx_pixels[2][0] = 0x123456; CopyImageToClipboard(2); });
     Run(1026);
-    CHECK(WaitFor([] { return nbx_images[0].inUse && nbx_pixels[0][0] == 0x123456 && !strcmp(nbx_images[0].title, "000"); }));
+    // Done once the main window has given image 2 back as the current image
+    // (the saves below act on the current image).
+    CHECK(WaitFor([] { return nbx_images[0].inUse && nbx_pixels[0][0] == 0x123456 && !strcmp(nbx_images[0].title, "000") && nbx_curImage == 2; }));
 
     // a.bmp, unreadable c.bmp, a folder, b.bmp and a path of over 260
     // characters whose name is outside the code page (Hangul).
