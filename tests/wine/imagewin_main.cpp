@@ -77,15 +77,19 @@ bool Shows(int n)
     return rows > 0 && columns > 0;
 }
 
-// Answers the prompts of one command: all lines are typed while the first
-// input runs, so what follows its Enter waits in the typed ring for the next
-// prompt (typed between two inputs it would be dropped and the next prompt
-// would wait for ever). Done once no input has run for a moment. Patient:
-// under load the first prompt has taken over five seconds to come.
+// Answers the prompts of one command ("line\r" each), each line typed while
+// its own prompt waits: what is typed between two inputs is dropped. Done
+// once no input has run for a moment. Patient: under load the first prompt
+// has taken over five seconds to come.
 bool Answer(const char *lines)
 {
-    if (!nbxt::WaitFor([] { return nbx_inputActive == 1 && TextWindowHandle(0) != NULL; }, 20000)) return false;
-    nbxt::TypeText(TextWindowHandle(0), lines);
+    for (const char *line = lines; *line;) {
+        const char *end = strchr(line, '\r');
+        if (!nbxt::WaitFor([] { return nbx_inputActive == 1 && TextWindowHandle(0) != NULL; }, 20000)) return false;
+        nbxt::TypeText(TextWindowHandle(0), std::string(line, end + 1).c_str());
+        nbxt::Settle();   // taken by this input, which has ended
+        line = end + 1;
+    }
     auto idle = [] { return nbxt::WaitFor([] { return nbx_inputActive == 0; }, 20000); };
     return idle() && (nbxt::Settle(), idle());
 }
