@@ -127,7 +127,11 @@ static DWORD WINAPI DriverMain(LPVOID)
         if (p) TerminateProcess(p, 9), CloseHandle(p);
     }
     fflush(stdout);
-    ExitProcess(failed ? 1 : 0);
+    // Not ExitProcess: that kills the window and user threads wherever they
+    // are and then runs every library's detach code after them, which under
+    // Wine now and then crashed after a file dialog had been used.
+    TerminateProcess(GetCurrentProcess(), failed ? 1 : 0);
+    return 1;
 }
 
 void BeginDriver(bool autoStart)
