@@ -6,7 +6,7 @@
 #    frames. Target run_viewer_bench runs it.
 #  viewer_bench_accuracy: how often "<", "> 10", ">>" and runs of
 #    stepping land on the wrong frame in the samples (MJPEG, MPEG-4, H.264,
-#    1080p H.264).
+#    1080p H.264); with --check, the CTest test viewer_accuracy.
 if(TARGET nbx_viewer_core)
   if(NUBRIX_WINELIB)
     # Processor time and memory as the host kernel counts them.
@@ -56,6 +56,16 @@ if(TARGET nbx_viewer_core)
     set(NBX_ACCURACY ${CMAKE_CROSSCOMPILING_EMULATOR} ${NBX_ACCURACY}.exe)
     set(NBX_BENCH_EXE ${CMAKE_CROSSCOMPILING_EMULATOR} ${PROJECT_BINARY_DIR}/viewer_bench.exe)
   endif()
+
+  # In the suite: every press on the build's own samples lands on its frame.
+  if(NUBRIX_WINELIB)
+    add_test(NAME viewer_accuracy COMMAND ${PROJECT_BINARY_DIR}/viewer_bench_accuracy --check
+             ${PROJECT_BINARY_DIR}/testmovies 61)
+  else()
+    add_test(NAME viewer_accuracy COMMAND nbx_viewer_bench_accuracy --check ${PROJECT_BINARY_DIR}/testmovies 61)
+  endif()
+  set_tests_properties(viewer_accuracy PROPERTIES TIMEOUT 300
+                       ENVIRONMENT "WINEPREFIX=${PROJECT_BINARY_DIR}/wineprefix;WINEDEBUG=-all")
 
   set(NBX_BENCH_RUN ${PROJECT_BINARY_DIR}/benchrun/viewer)
   file(MAKE_DIRECTORY ${NBX_BENCH_RUN})   # the run's working folder must exist first

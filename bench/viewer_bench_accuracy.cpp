@@ -11,6 +11,9 @@
 // video source's cache around the position).
 //
 //   viewer_bench_accuracy <folder with sample.avi / sample_mpeg4.avi / sample_h264.avi / large_h264.avi>
+//   viewer_bench_accuracy --check <folder> [spacing]
+// --check: the three 640 x 480 samples only (the movies the build writes);
+// exits 1 when any press lands on a wrong frame or a sample cannot be read.
 #include "viewer/video_source.h"
 #include "viewer/viewer_logic.h"
 #include <cstdio>
@@ -73,7 +76,9 @@ static void Report(const char *name, const Tally &t)
                 t.none, t.wrong ? t.offBy / t.wrong : 0.0);
 }
 
-static bool Measure(const std::string &path, int stepBetween)
+// False when the movie cannot be read; `wrong` counts the presses that
+// landed on a wrong frame or on none.
+static bool Measure(const std::string &path, int stepBetween, int *wrong = nullptr)
 {
     NbxCapture *probe = NbxVideoOpen(path.c_str());
     if (!probe) {
@@ -120,12 +125,36 @@ static bool Measure(const std::string &path, int stepBetween)
             NbxVideoRelease(&c);
         }
     }
-    for (int a = 0; a < 4; a++) Report(names[a], *tallies[a]);
+    for (int a = 0; a < 4; a++) {
+        Report(names[a], *tallies[a]);
+        if (wrong) *wrong += tallies[a]->wrong + tallies[a]->none;
+    }
     return true;
+}
+
+static bool Exists(const std::string &path)
+{
+    FILE *f = std::fopen(path.c_str(), "rb");
+    if (f) std::fclose(f);
+    return f != nullptr;
 }
 
 int main(int argc, char **argv)
 {
+    if (argc > 2 && std::string(argv[1]) == "--check") {
+        std::string dir = argv[2];
+        int step = argc > 3 ? std::atoi(argv[3]) : 7, wrong = 0, read = 0;
+        // The inter-frame samples are written only when this OpenCV can
+        // encode them; the MJPEG sample always is.
+        for (const char *name : { "/../movies/sample.avi", "/sample_mpeg4.avi", "/sample_h264.avi" }) {
+            std::string path = dir + name;
+            if (!Exists(path)) continue;
+            if (!Measure(path, step, &wrong)) return 1;
+            read++;
+        }
+        std::printf("%d movies, %d presses on a wrong frame\n", read, wrong);
+        return read > 0 && wrong == 0 ? 0 : 1;
+    }
     std::string dir = argc > 1 ? argv[1] : ".";
     int step = argc > 2 ? std::atoi(argv[2]) : 7;
     std::printf("frame accuracy of \"<\", \"> 10\", \">>\" (shown frames every %d)\n", step);
