@@ -1,4 +1,3 @@
-// harness.cpp - the driver thread and its helpers (see harness.h).
 #define DOCTEST_CONFIG_IMPLEMENT
 #include "harness.h"
 #include "dib32.h"
@@ -19,8 +18,7 @@ struct Pending {
 static CRITICAL_SECTION queueLock;
 static std::deque<Pending *> queue;
 static DWORD userThreadId;
-// Every program a test starts: none may outlive the test program, or it
-// would keep the test runner's output pipe open.
+// Ended with the test program: one left would hold the runner's output pipe open.
 static std::vector<DWORD> startedPrograms;
 
 static void RunQueued()
@@ -36,9 +34,7 @@ static void RunQueued()
     }
 }
 
-// Calls reach the user thread as a message to a hidden window of its own, so
-// they run inside any pump: the idle loop before Start, ServeUser, printing or
-// a waiting line input.
+// Calls reach the user thread as a message to a hidden window: they run in any pump.
 static HWND callWindow;
 static const UINT WM_RUN_CALLS = WM_APP + 77;
 
@@ -83,9 +79,7 @@ bool WaitFor(const std::function<bool()> &pred, int ms)
     return true;
 }
 
-// A marker posted behind what a test posted is taken from the queue only once
-// everything before it was handled; a message hook of the owning thread sees
-// it taken.
+// A marker posted last is taken once all before it was handled; a hook sees it taken.
 static volatile LONG markerTaken;
 static const WPARAM kMarker = 0x5E77;
 
@@ -115,12 +109,11 @@ void Settle(HWND window)
 
 static DWORD WINAPI DriverMain(LPVOID)
 {
-    // The main window is ready once start-up has replaced "Ready".
     WaitFor([] { return nbx_statusWindow && WindowTextA(nbx_statusWindow).find("bit color") != std::string::npos; }, 20000);
     doctest::Context context;
     const char *filter = getenv("NBX_TEST_CASE");
     if (filter && *filter) context.setOption("test-case", filter);
-    if (getenv("NBX_TEST_SUCCESS")) context.setOption("success", true);   // every assertion, to find a hang
+    if (getenv("NBX_TEST_SUCCESS")) context.setOption("success", true);
     int failed = context.run();
     for (DWORD pid : startedPrograms) {
         HANDLE p = OpenProcess(PROCESS_TERMINATE, FALSE, pid);
@@ -144,11 +137,10 @@ void BeginDriver(bool autoStart)
     if (autoStart) nbx_start = 1;
 }
 
-// ------------------------------------------------------------------ input
-
-void TypeWide(HWND window, const WCHAR *text) { for (; *text; text++) PostMessageW(window, WM_CHAR, *text, 1); }
-
-void TypeText(HWND window, const char *ansi) { TypeWide(window, (const WCHAR *)Wide(ansi).c_str()); }
+void TypeText(HWND window, const char *ansi)
+{
+    for (char16_t c : Wide(ansi)) PostMessageW(window, WM_CHAR, c, 1);
+}
 
 void PressKey(HWND window, UINT vk)
 {
@@ -164,9 +156,7 @@ static void SetCtrlInOwnState(bool held)
     SetKeyboardState(keys);
 }
 
-// Sets the Ctrl key state of a thread: the user thread sets its own (nothing
-// is shared); another (the main window's) shares its input state for a
-// moment, checking that the change took, since an attach can fail.
+// Another thread's key state is set through a brief attach, which can fail.
 static void SetCtrlOnThread(DWORD target, bool held)
 {
     if (target == userThreadId) return OnUser([held] { SetCtrlInOwnState(held); });
@@ -184,8 +174,6 @@ void SetCtrlHeld(HWND window, bool held) { SetCtrlOnThread(GetWindowThreadProces
 
 void PressCtrlKey(HWND window, UINT vk)
 {
-    // The key state must still say "Ctrl" when the target handles the key;
-    // it is released on the same thread even when the key closed the window.
     DWORD thread = GetWindowThreadProcessId(window, NULL);
     SetCtrlOnThread(thread, true);
     SendMessageW(window, WM_KEYDOWN, vk, 1);
@@ -221,8 +209,6 @@ std::vector<MenuEntry> ReadPopupMenu(HWND window)
     return items;
 }
 
-// -------------------------------------------------------------- reading back
-
 std::u16string WindowTextW(HWND window)
 {
     WCHAR text[4096] = { 0 };
@@ -231,6 +217,8 @@ std::u16string WindowTextW(HWND window)
 }
 
 std::string WindowTextA(HWND window) { return Ansi((const WCHAR *)WindowTextW(window).c_str()); }
+
+bool StatusHas(const char *text) { return WindowTextA(nbx_statusWindow).find(text) != std::string::npos; }
 
 std::string StatusOf(HWND mainWindow)
 {
@@ -241,14 +229,14 @@ std::string StatusOf(HWND mainWindow)
 
 RECT WindowRect(HWND window)
 {
-    RECT r = { 0, 0, 0, 0 };
+    RECT r = {};
     GetWindowRect(window, &r);
     return r;
 }
 
 SIZE ClientSize(HWND window)
 {
-    RECT r = { 0, 0, 0, 0 };
+    RECT r = {};
     GetClientRect(window, &r);
     return { r.right, r.bottom };
 }
@@ -282,7 +270,7 @@ std::vector<DWORD> GrabClient(HWND window)
     void *bits;
     HBITMAP dib = CreateTopDownDib32(screen, s.cx, s.cy, &bits);
     HGDIOBJ old = SelectObject(mem, dib);
-    // Rows below the screen stay 0: a copy reaching past the screen copies nothing.
+    // Rows below the screen stay 0: a copy past its edge copies nothing.
     BitBlt(mem, 0, 0, s.cx, std::min((int)s.cy, GetSystemMetrics(SM_CYSCREEN) - (int)at.y), screen, at.x, at.y, SRCCOPY);
     GdiFlush();
     for (size_t i = 0; i < pixels.size(); i++) pixels[i] = ((DWORD *)bits)[i] & 0xFFFFFF;
@@ -346,6 +334,7 @@ bool WriteWholeFile(const std::string &path, const std::string &bytes)
 
 std::string LogPath(int n) { return Here("NUBRIX" + std::to_string(nbx_instance) + std::to_string(n) + ".LOG"); }
 std::string LogText(int n) { return ReadWholeFile(LogPath(n).c_str()); }
+bool LogHas(int n, const std::string &text) { return LogText(n).find(text) != std::string::npos; }
 
 std::string CurrentDir()
 {
@@ -355,7 +344,6 @@ std::string CurrentDir()
     return s.empty() || s.back() != '\\' ? s : s.substr(0, s.size() - 1);
 }
 
-// The first top-level window passing `match`, of this process unless anyProcess.
 static HWND FindTopWhere(bool anyProcess, const std::function<bool(HWND)> &match)
 {
     for (HWND w = NULL; (w = FindWindowExW(NULL, w, NULL, NULL)) != NULL;) {
@@ -458,7 +446,7 @@ std::string ChooseMenuItem()
     return text;
 }
 
-// Explorer style: an edit inside the cmb13 combo; old style: edt1.
+// Explorer style: the edit in cmb13; old style: edt1.
 static BOOL CALLBACK FindNameEdit(HWND w, LPARAM lp)
 {
     WCHAR cls[32];
@@ -486,8 +474,7 @@ HWND WaitFileDialog(const WCHAR *caption, int ms, bool anyProcess)
             return IsWindowVisible(w) && Named(w, L"#32770", caption) && FileDialogNameEdit(w);
         })) != NULL;
     }, ms);
-    // Once it answers a sent message it has finished setting itself up and
-    // filling its list (in any process).
+    // Answering a sent message, it has set itself up and filled its list.
     if (found) SendMessageTimeoutW(found, WM_NULL, 0, 0, SMTO_NORMAL, 10000, NULL);
     return found;
 }
@@ -496,14 +483,23 @@ void ChooseFileDialogFilter(HWND dialog, int index)
 {
     HWND combo = FileDialogFilterCombo(dialog);
     SendMessageW(combo, CB_SETCURSEL, index - 1, 0);
-    // A pick with the mouse or keys ends in both notifications.
     SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(0x470, CBN_SELCHANGE), (LPARAM)combo);
     SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(0x470, CBN_SELENDOK), (LPARAM)combo);
 }
 
+bool ChooseFile(const char *name, bool anyProcess, const WCHAR *caption)
+{
+    HWND dialog = WaitFileDialog(caption, 15000, anyProcess);
+    if (!dialog) return false;
+    HWND edit = FileDialogNameEdit(dialog);
+    SendMessageW(edit, EM_SETSEL, 0, -1);
+    TypeText(edit, name);
+    PressKey(edit, VK_RETURN);
+    return WaitFor([dialog] { return !IsWindow(dialog); }, 10000);
+}
+
 std::string BinPath(const char *programFile)
 {
-    // The build folder is a host path; under Wine, Z: maps the host root.
     const char *bin = getenv("NBX_TEST_BIN");
     std::string s = bin ? std::string("Z:") + bin : "";
     for (char &c : s) if (c == '/') c = '\\';
