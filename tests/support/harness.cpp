@@ -18,29 +18,25 @@ struct Pending {
 static CRITICAL_SECTION queueLock;
 static std::deque<Pending *> queue;
 static DWORD userThreadId;
+static HWND callWindow;
 // Ended with the test program: one left would hold the runner's output pipe open.
 static std::vector<DWORD> startedPrograms;
 
 static void RunQueued()
 {
-    for (;;) {
+    for (Pending *p;; p->fn(), InterlockedExchange(&p->done, 1)) {
         EnterCriticalSection(&queueLock);
-        Pending *p = queue.empty() ? NULL : queue.front();
+        p = queue.empty() ? NULL : queue.front();
         if (p) queue.pop_front();
         LeaveCriticalSection(&queueLock);
         if (!p) return;
-        p->fn();
-        InterlockedExchange(&p->done, 1);
     }
 }
 
 // Calls reach the user thread as a message to a hidden window: they run in any pump.
-static HWND callWindow;
-static const UINT WM_RUN_CALLS = WM_APP + 77;
-
 static LRESULT CALLBACK CallWindowProc(HWND w, UINT m, WPARAM wp, LPARAM lp)
 {
-    if (m == WM_RUN_CALLS) { RunQueued(); return 0; }
+    if (m == WM_APP + 77) return RunQueued(), 0;
     return DefWindowProcW(w, m, wp, lp);
 }
 
@@ -53,7 +49,7 @@ Pending *OnUserAsync(const std::function<void()> &fn)
     EnterCriticalSection(&queueLock);
     queue.push_back(p);
     LeaveCriticalSection(&queueLock);
-    PostMessageW(callWindow, WM_RUN_CALLS, 0, 0);
+    PostMessageW(callWindow, WM_APP + 77, 0, 0);
     return p;
 }
 
@@ -81,26 +77,25 @@ bool WaitFor(const std::function<bool()> &pred, int ms)
 
 // A marker posted last is taken once all before it was handled; a hook sees it taken.
 static volatile LONG markerTaken;
-static const WPARAM kMarker = 0x5E77;
 
 static LRESULT CALLBACK MarkerHook(int code, WPARAM removed, LPARAM lp)
 {
     const MSG *m = (const MSG *)lp;
-    if (code >= 0 && removed == PM_REMOVE && m->message == WM_NULL && m->wParam == kMarker)
-        InterlockedExchange(&markerTaken, 1);
+    if (code >= 0 && removed == PM_REMOVE && m->message == WM_NULL && m->wParam == 0x5E77) InterlockedExchange(&markerTaken, 1);
     return CallNextHookEx(NULL, code, removed, lp);
 }
 
 void Settle(HWND window)
 {
+    DWORD thread = window ? GetWindowThreadProcessId(window, NULL) : userThreadId;
     for (int pass = 0; pass < 2; pass++) {
-        if (!window || GetWindowThreadProcessId(window, NULL) == userThreadId) {
+        if (thread == userThreadId) {
             OnUser([] {});   // no pump of its own: it may run inside a menu's loop
             continue;
         }
         markerTaken = 0;
-        HHOOK hook = SetWindowsHookExW(WH_GETMESSAGE, MarkerHook, NULL, GetWindowThreadProcessId(window, NULL));
-        PostMessageW(window, WM_NULL, kMarker, 0);
+        HHOOK hook = SetWindowsHookExW(WH_GETMESSAGE, MarkerHook, NULL, thread);
+        PostMessageW(window, WM_NULL, 0x5E77, 0);
         bool taken = WaitFor([] { return markerTaken != 0; }, 10000);
         UnhookWindowsHookEx(hook);
         if (!taken) FAIL("the window's thread did not take a posted message within 10 s");
@@ -109,7 +104,7 @@ void Settle(HWND window)
 
 static DWORD WINAPI DriverMain(LPVOID)
 {
-    WaitFor([] { return nbx_statusWindow && WindowTextA(nbx_statusWindow).find("bit color") != std::string::npos; }, 20000);
+    WaitFor([] { return nbx_statusWindow && StatusHas("bit color"); }, 20000);
     doctest::Context context;
     const char *filter = getenv("NBX_TEST_CASE");
     if (filter && *filter) context.setOption("test-case", filter);
@@ -189,13 +184,19 @@ void ClickClient(HWND window, int x, int y, bool right)
     PostMessageW(window, right ? WM_RBUTTONUP : WM_LBUTTONUP, 0, MAKELPARAM(x, y));
 }
 
+static HWND TrackedPopup()
+{
+    HWND popup = NULL;
+    WaitFor([&] { return (popup = FindTop(L"#32768", NULL)) != NULL && IsWindowVisible(popup); });
+    REQUIRE(popup != NULL);
+    return popup;
+}
+
 std::vector<MenuEntry> ReadPopupMenu(HWND window)
 {
     std::vector<MenuEntry> items;
     ClickClient(window, 10, 10, true);
-    HWND popup = NULL;
-    WaitFor([&] { return (popup = FindTop(L"#32768", NULL)) != NULL && IsWindowVisible(popup); });
-    REQUIRE(popup != NULL);
+    HWND popup = TrackedPopup();
     HMENU menu = (HMENU)SendMessageW(popup, MN_GETHMENU, 0, 0);
     for (int i = 0; i < GetMenuItemCount(menu); i++) {
         char text[128] = "";
@@ -209,11 +210,22 @@ std::vector<MenuEntry> ReadPopupMenu(HWND window)
     return items;
 }
 
+std::string ChooseMenuItem()
+{
+    HWND popup = TrackedPopup();
+    char text[64] = "";
+    GetMenuStringA((HMENU)SendMessageW(popup, MN_GETHMENU, 0, 0), 0, text, 64, MF_BYPOSITION);
+    PostMessageW(popup, WM_KEYDOWN, VK_DOWN, 1);
+    PostMessageW(popup, WM_KEYDOWN, VK_RETURN, 1);
+    WaitFor([popup] { return !IsWindowVisible(popup); });
+    return text;
+}
+
 std::u16string WindowTextW(HWND window)
 {
     WCHAR text[4096] = { 0 };
     SendMessageTimeoutW(window, WM_GETTEXT, 4096, (LPARAM)text, SMTO_ABORTIFHUNG, 5000, NULL);
-    return std::u16string((const char16_t *)text);
+    return (const char16_t *)text;
 }
 
 std::string WindowTextA(HWND window) { return Ansi((const WCHAR *)WindowTextW(window).c_str()); }
@@ -309,8 +321,7 @@ bool SetClipboardUnicode(const std::u16string &text)
 std::string ReadWholeFile(const char *windowsPath)
 {
     std::string out;
-    HANDLE f = CreateFileA(windowsPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                           NULL, OPEN_EXISTING, 0, NULL);
+    HANDLE f = CreateFileA(windowsPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL, OPEN_EXISTING, 0, NULL);
     if (f == INVALID_HANDLE_VALUE) return out;
     char buf[65536];
     DWORD got = 0;
@@ -344,6 +355,7 @@ std::string CurrentDir()
     return s.empty() || s.back() != '\\' ? s : s.substr(0, s.size() - 1);
 }
 
+// The first top-level window passing `match`, of this process unless anyProcess.
 static HWND FindTopWhere(bool anyProcess, const std::function<bool(HWND)> &match)
 {
     for (HWND w = NULL; (w = FindWindowExW(NULL, w, NULL, NULL)) != NULL;) {
@@ -406,6 +418,13 @@ std::u16string Wide(const std::string &ansi)
     return (const char16_t *)wide.data();
 }
 
+std::string Ansi(const WCHAR *wide)
+{
+    std::vector<char> ansi(lstrlenW(wide) * 2 + 1);
+    NbxWideToAnsi(wide, ansi.data(), (int)ansi.size());
+    return ansi.data();
+}
+
 std::u16string LongPath(const std::u16string &path) { return u"\\\\?\\" + path; }
 
 bool MakeFolders(const std::u16string &folder)
@@ -425,25 +444,6 @@ std::string RoomyDir()
     std::string dir = Ansi(temp) + "nubrix-tests\\";
     CreateDirectoryA(dir.c_str(), NULL);
     return dir;
-}
-
-std::string Ansi(const WCHAR *wide)
-{
-    std::vector<char> ansi(lstrlenW(wide) * 2 + 1);
-    NbxWideToAnsi(wide, ansi.data(), (int)ansi.size());
-    return ansi.data();
-}
-
-std::string ChooseMenuItem()
-{
-    HWND menu = WaitTop(L"#32768", NULL);
-    REQUIRE(menu != NULL);
-    char text[64] = "";
-    GetMenuStringA((HMENU)SendMessageW(menu, MN_GETHMENU, 0, 0), 0, text, 64, MF_BYPOSITION);
-    PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 1);
-    PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 1);
-    WaitFor([menu] { return !IsWindowVisible(menu); });
-    return text;
 }
 
 // Explorer style: the edit in cmb13; old style: edt1.
@@ -469,11 +469,8 @@ HWND FileDialogFilterCombo(HWND dialog) { return GetDlgItem(dialog, 0x470); }
 HWND WaitFileDialog(const WCHAR *caption, int ms, bool anyProcess)
 {
     HWND found = NULL;
-    WaitFor([&] {
-        return (found = FindTopWhere(anyProcess, [&](HWND w) {
-            return IsWindowVisible(w) && Named(w, L"#32770", caption) && FileDialogNameEdit(w);
-        })) != NULL;
-    }, ms);
+    auto match = [&](HWND w) { return IsWindowVisible(w) && Named(w, L"#32770", caption) && FileDialogNameEdit(w); };
+    WaitFor([&] { return (found = FindTopWhere(anyProcess, match)) != NULL; }, ms);
     // Answering a sent message, it has set itself up and filled its list.
     if (found) SendMessageTimeoutW(found, WM_NULL, 0, 0, SMTO_NORMAL, 10000, NULL);
     return found;
@@ -508,8 +505,7 @@ std::string BinPath(const char *programFile)
 
 HANDLE StartProgram(const char *programFile, const char *workDir)
 {
-    std::string path = BinPath(programFile);
-    std::string cmd = "\"" + path + "\"";
+    std::string path = BinPath(programFile), cmd = "\"" + path + "\"";
     STARTUPINFOA si = {};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi;
