@@ -195,6 +195,7 @@ TEST_CASE("shortcuts and the popup menu")
     nbx_stop = 0;
     PressKey(w, 'C');
     CHECK(WaitFor([] { return nbx_stop == 1; }));
+    Settle();   // its character too, before any input
     nbx_stop = 0;
     nbx_pickActive = 1;
     CHECK(NoMenuOnRightClick(w));
