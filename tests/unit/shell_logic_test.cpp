@@ -18,8 +18,8 @@ TEST_CASE("snapping beside, aligned, stacked, to walls; the first entry wins; ow
     EdgeTableClear(&t);
     EdgeTableAdd(&t, 100, 100, 300, 400);
     EdgeTableAddWalls(&t, 1280, 1054);
-    EdgeTableAdd(&t, 0, 600, 200, 700);   // right edge 200 ...
-    EdgeTableAdd(&t, 0, 600, 203, 700);   // ... and 203, later in the table
+    EdgeTableAdd(&t, 0, 600, 200, 700);
+    EdgeTableAdd(&t, 0, 600, 203, 700);   // later in the table
     const RECT away = { 900, 900, 950, 950 };
     struct { RECT r; const char *snapped; } cases[] = {
         { { 305, 200, 405, 300 }, "300,200,400,300" },    // 5 px beside: snaps
