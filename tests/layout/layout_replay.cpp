@@ -1,6 +1,5 @@
-// A fresh user program whose initialisation is the layout source that the
-// window report of inputbox_report put on the clipboard. It must bring up
-// the same windows at the same places and sizes.
+// A fresh user program whose initialisation is the layout source the window
+// report of inputbox_report made: it must bring back the same windows.
 #include "layout_describe.h"
 
 void UserInit(void)

@@ -1,6 +1,5 @@
 // doctest takes its Windows branches under _WIN32 and then wants io.h, which
-// the Winelib (-mcygwin) build lacks; hide the Windows macros while it loads
-// there. A native Windows build (MinGW, MSVC) uses doctest's Windows branches.
+// the Winelib (-mcygwin) build lacks: hide the Windows macros there.
 #ifndef NBX_DOCTEST_WINE_H
 #define NBX_DOCTEST_WINE_H
 #ifdef __WINE__
@@ -12,12 +11,12 @@
 #undef WIN32
 #undef _WIN64
 #undef WIN64
+#endif
 #include <doctest/doctest.h>
+#ifdef __WINE__
 #pragma pop_macro("WIN64")
 #pragma pop_macro("_WIN64")
 #pragma pop_macro("WIN32")
 #pragma pop_macro("_WIN32")
-#else
-#include <doctest/doctest.h>
 #endif
 #endif

@@ -1,4 +1,3 @@
-// harness.cpp - the driver thread and its helpers (see harness.h).
 #define DOCTEST_CONFIG_IMPLEMENT
 #include "harness.h"
 #include "dib32.h"
@@ -19,32 +18,25 @@ struct Pending {
 static CRITICAL_SECTION queueLock;
 static std::deque<Pending *> queue;
 static DWORD userThreadId;
-// Every program a test starts: none may outlive the test program, or it
-// would keep the test runner's output pipe open.
+static HWND callWindow;
+// Ended with the test program: one left would hold the runner's output pipe open.
 static std::vector<DWORD> startedPrograms;
 
 static void RunQueued()
 {
-    for (;;) {
+    for (Pending *p;; p->fn(), InterlockedExchange(&p->done, 1)) {
         EnterCriticalSection(&queueLock);
-        Pending *p = queue.empty() ? NULL : queue.front();
+        p = queue.empty() ? NULL : queue.front();
         if (p) queue.pop_front();
         LeaveCriticalSection(&queueLock);
         if (!p) return;
-        p->fn();
-        InterlockedExchange(&p->done, 1);
     }
 }
 
-// Calls reach the user thread as a message to a hidden window of its own, so
-// they run inside any pump: the idle loop before Start, ServeUser, printing or
-// a waiting line input.
-static HWND callWindow;
-static const UINT WM_RUN_CALLS = WM_APP + 77;
-
+// Calls reach the user thread as a message to a hidden window: they run in any pump.
 static LRESULT CALLBACK CallWindowProc(HWND w, UINT m, WPARAM wp, LPARAM lp)
 {
-    if (m == WM_RUN_CALLS) { RunQueued(); return 0; }
+    if (m == WM_APP + 77) return RunQueued(), 0;
     return DefWindowProcW(w, m, wp, lp);
 }
 
@@ -57,7 +49,7 @@ Pending *OnUserAsync(const std::function<void()> &fn)
     EnterCriticalSection(&queueLock);
     queue.push_back(p);
     LeaveCriticalSection(&queueLock);
-    PostMessageW(callWindow, WM_RUN_CALLS, 0, 0);
+    PostMessageW(callWindow, WM_APP + 77, 0, 0);
     return p;
 }
 
@@ -83,30 +75,27 @@ bool WaitFor(const std::function<bool()> &pred, int ms)
     return true;
 }
 
-// A marker posted behind what a test posted is taken from the queue only once
-// everything before it was handled; a message hook of the owning thread sees
-// it taken.
+// A marker posted last is taken once all before it was handled; a hook sees it taken.
 static volatile LONG markerTaken;
-static const WPARAM kMarker = 0x5E77;
 
 static LRESULT CALLBACK MarkerHook(int code, WPARAM removed, LPARAM lp)
 {
     const MSG *m = (const MSG *)lp;
-    if (code >= 0 && removed == PM_REMOVE && m->message == WM_NULL && m->wParam == kMarker)
-        InterlockedExchange(&markerTaken, 1);
+    if (code >= 0 && removed == PM_REMOVE && m->message == WM_NULL && m->wParam == 0x5E77) InterlockedExchange(&markerTaken, 1);
     return CallNextHookEx(NULL, code, removed, lp);
 }
 
 void Settle(HWND window)
 {
+    DWORD thread = window ? GetWindowThreadProcessId(window, NULL) : userThreadId;
     for (int pass = 0; pass < 2; pass++) {
-        if (!window || GetWindowThreadProcessId(window, NULL) == userThreadId) {
+        if (thread == userThreadId) {
             OnUser([] {});   // no pump of its own: it may run inside a menu's loop
             continue;
         }
         markerTaken = 0;
-        HHOOK hook = SetWindowsHookExW(WH_GETMESSAGE, MarkerHook, NULL, GetWindowThreadProcessId(window, NULL));
-        PostMessageW(window, WM_NULL, kMarker, 0);
+        HHOOK hook = SetWindowsHookExW(WH_GETMESSAGE, MarkerHook, NULL, thread);
+        PostMessageW(window, WM_NULL, 0x5E77, 0);
         bool taken = WaitFor([] { return markerTaken != 0; }, 10000);
         UnhookWindowsHookEx(hook);
         if (!taken) FAIL("the window's thread did not take a posted message within 10 s");
@@ -115,12 +104,11 @@ void Settle(HWND window)
 
 static DWORD WINAPI DriverMain(LPVOID)
 {
-    // The main window is ready once start-up has replaced "Ready".
-    WaitFor([] { return nbx_statusWindow && WindowTextA(nbx_statusWindow).find("bit color") != std::string::npos; }, 20000);
+    WaitFor([] { return nbx_statusWindow && StatusHas("bit color"); }, 20000);
     doctest::Context context;
     const char *filter = getenv("NBX_TEST_CASE");
     if (filter && *filter) context.setOption("test-case", filter);
-    if (getenv("NBX_TEST_SUCCESS")) context.setOption("success", true);   // every assertion, to find a hang
+    if (getenv("NBX_TEST_SUCCESS")) context.setOption("success", true);
     int failed = context.run();
     for (DWORD pid : startedPrograms) {
         HANDLE p = OpenProcess(PROCESS_TERMINATE, FALSE, pid);
@@ -148,11 +136,10 @@ void BeginDriver(bool autoStart)
     if (autoStart) nbx_start = 1;
 }
 
-// ------------------------------------------------------------------ input
-
-void TypeWide(HWND window, const WCHAR *text) { for (; *text; text++) PostMessageW(window, WM_CHAR, *text, 1); }
-
-void TypeText(HWND window, const char *ansi) { TypeWide(window, (const WCHAR *)Wide(ansi).c_str()); }
+void TypeText(HWND window, const char *ansi)
+{
+    for (char16_t c : Wide(ansi)) PostMessageW(window, WM_CHAR, c, 1);
+}
 
 void PressKey(HWND window, UINT vk)
 {
@@ -168,9 +155,7 @@ static void SetCtrlInOwnState(bool held)
     SetKeyboardState(keys);
 }
 
-// Sets the Ctrl key state of a thread: the user thread sets its own (nothing
-// is shared); another (the main window's) shares its input state for a
-// moment, checking that the change took, since an attach can fail.
+// Another thread's key state is set through a brief attach, which can fail.
 static void SetCtrlOnThread(DWORD target, bool held)
 {
     if (target == userThreadId) return OnUser([held] { SetCtrlInOwnState(held); });
@@ -188,8 +173,6 @@ void SetCtrlHeld(HWND window, bool held) { SetCtrlOnThread(GetWindowThreadProces
 
 void PressCtrlKey(HWND window, UINT vk)
 {
-    // The key state must still say "Ctrl" when the target handles the key;
-    // it is released on the same thread even when the key closed the window.
     DWORD thread = GetWindowThreadProcessId(window, NULL);
     SetCtrlOnThread(thread, true);
     SendMessageW(window, WM_KEYDOWN, vk, 1);
@@ -205,13 +188,19 @@ void ClickClient(HWND window, int x, int y, bool right)
     PostMessageW(window, right ? WM_RBUTTONUP : WM_LBUTTONUP, 0, MAKELPARAM(x, y));
 }
 
+static HWND TrackedPopup()
+{
+    HWND popup = NULL;
+    WaitFor([&] { return (popup = FindTop(L"#32768", NULL)) != NULL && IsWindowVisible(popup); });
+    REQUIRE(popup != NULL);
+    return popup;
+}
+
 std::vector<MenuEntry> ReadPopupMenu(HWND window)
 {
     std::vector<MenuEntry> items;
     ClickClient(window, 10, 10, true);
-    HWND popup = NULL;
-    WaitFor([&] { return (popup = FindTop(L"#32768", NULL)) != NULL && IsWindowVisible(popup); });
-    REQUIRE(popup != NULL);
+    HWND popup = TrackedPopup();
     HMENU menu = (HMENU)SendMessageW(popup, MN_GETHMENU, 0, 0);
     for (int i = 0; i < GetMenuItemCount(menu); i++) {
         char text[128] = "";
@@ -225,16 +214,27 @@ std::vector<MenuEntry> ReadPopupMenu(HWND window)
     return items;
 }
 
-// -------------------------------------------------------------- reading back
+std::string ChooseMenuItem()
+{
+    HWND popup = TrackedPopup();
+    char text[64] = "";
+    GetMenuStringA((HMENU)SendMessageW(popup, MN_GETHMENU, 0, 0), 0, text, 64, MF_BYPOSITION);
+    PostMessageW(popup, WM_KEYDOWN, VK_DOWN, 1);
+    PostMessageW(popup, WM_KEYDOWN, VK_RETURN, 1);
+    WaitFor([popup] { return !IsWindowVisible(popup); });
+    return text;
+}
 
 std::u16string WindowTextW(HWND window)
 {
     WCHAR text[4096] = { 0 };
     SendMessageTimeoutW(window, WM_GETTEXT, 4096, (LPARAM)text, SMTO_ABORTIFHUNG, 5000, NULL);
-    return std::u16string((const char16_t *)text);
+    return (const char16_t *)text;
 }
 
 std::string WindowTextA(HWND window) { return Ansi((const WCHAR *)WindowTextW(window).c_str()); }
+
+bool StatusHas(const char *text) { return WindowTextA(nbx_statusWindow).find(text) != std::string::npos; }
 
 std::string StatusOf(HWND mainWindow)
 {
@@ -245,14 +245,14 @@ std::string StatusOf(HWND mainWindow)
 
 RECT WindowRect(HWND window)
 {
-    RECT r = { 0, 0, 0, 0 };
+    RECT r = {};
     GetWindowRect(window, &r);
     return r;
 }
 
 SIZE ClientSize(HWND window)
 {
-    RECT r = { 0, 0, 0, 0 };
+    RECT r = {};
     GetClientRect(window, &r);
     return { r.right, r.bottom };
 }
@@ -286,7 +286,7 @@ std::vector<DWORD> GrabClient(HWND window)
     void *bits;
     HBITMAP dib = CreateTopDownDib32(screen, s.cx, s.cy, &bits);
     HGDIOBJ old = SelectObject(mem, dib);
-    // Rows below the screen stay 0: a copy reaching past the screen copies nothing.
+    // Rows below the screen stay 0: a copy past its edge copies nothing.
     BitBlt(mem, 0, 0, s.cx, std::min((int)s.cy, GetSystemMetrics(SM_CYSCREEN) - (int)at.y), screen, at.x, at.y, SRCCOPY);
     GdiFlush();
     for (size_t i = 0; i < pixels.size(); i++) pixels[i] = ((DWORD *)bits)[i] & 0xFFFFFF;
@@ -325,8 +325,7 @@ bool SetClipboardUnicode(const std::u16string &text)
 std::string ReadWholeFile(const char *windowsPath)
 {
     std::string out;
-    HANDLE f = CreateFileA(windowsPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                           NULL, OPEN_EXISTING, 0, NULL);
+    HANDLE f = CreateFileA(windowsPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL, OPEN_EXISTING, 0, NULL);
     if (f == INVALID_HANDLE_VALUE) return out;
     char buf[65536];
     DWORD got = 0;
@@ -350,6 +349,7 @@ bool WriteWholeFile(const std::string &path, const std::string &bytes)
 
 std::string LogPath(int n) { return Here("NUBRIX" + std::to_string(nbx_instance) + std::to_string(n) + ".LOG"); }
 std::string LogText(int n) { return ReadWholeFile(LogPath(n).c_str()); }
+bool LogHas(int n, const std::string &text) { return LogText(n).find(text) != std::string::npos; }
 
 std::string CurrentDir()
 {
@@ -422,6 +422,13 @@ std::u16string Wide(const std::string &ansi)
     return (const char16_t *)wide.data();
 }
 
+std::string Ansi(const WCHAR *wide)
+{
+    std::vector<char> ansi(lstrlenW(wide) * 2 + 1);
+    NbxWideToAnsi(wide, ansi.data(), (int)ansi.size());
+    return ansi.data();
+}
+
 std::u16string LongPath(const std::u16string &path) { return u"\\\\?\\" + path; }
 
 bool MakeFolders(const std::u16string &folder)
@@ -443,26 +450,7 @@ std::string RoomyDir()
     return dir;
 }
 
-std::string Ansi(const WCHAR *wide)
-{
-    std::vector<char> ansi(lstrlenW(wide) * 2 + 1);
-    NbxWideToAnsi(wide, ansi.data(), (int)ansi.size());
-    return ansi.data();
-}
-
-std::string ChooseMenuItem()
-{
-    HWND menu = WaitTop(L"#32768", NULL);
-    REQUIRE(menu != NULL);
-    char text[64] = "";
-    GetMenuStringA((HMENU)SendMessageW(menu, MN_GETHMENU, 0, 0), 0, text, 64, MF_BYPOSITION);
-    PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 1);
-    PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 1);
-    WaitFor([menu] { return !IsWindowVisible(menu); });
-    return text;
-}
-
-// Explorer style: an edit inside the cmb13 combo; old style: edt1.
+// Explorer style: the edit in cmb13; old style: edt1.
 static BOOL CALLBACK FindNameEdit(HWND w, LPARAM lp)
 {
     WCHAR cls[32];
@@ -485,13 +473,9 @@ HWND FileDialogFilterCombo(HWND dialog) { return GetDlgItem(dialog, 0x470); }
 HWND WaitFileDialog(const WCHAR *caption, int ms, bool anyProcess)
 {
     HWND found = NULL;
-    WaitFor([&] {
-        return (found = FindTopWhere(anyProcess, [&](HWND w) {
-            return IsWindowVisible(w) && Named(w, L"#32770", caption) && FileDialogNameEdit(w);
-        })) != NULL;
-    }, ms);
-    // Once it answers a sent message it has finished setting itself up and
-    // filling its list (in any process).
+    auto match = [&](HWND w) { return IsWindowVisible(w) && Named(w, L"#32770", caption) && FileDialogNameEdit(w); };
+    WaitFor([&] { return (found = FindTopWhere(anyProcess, match)) != NULL; }, ms);
+    // Answering a sent message, it has set itself up and filled its list.
     if (found) SendMessageTimeoutW(found, WM_NULL, 0, 0, SMTO_NORMAL, 10000, NULL);
     return found;
 }
@@ -500,14 +484,23 @@ void ChooseFileDialogFilter(HWND dialog, int index)
 {
     HWND combo = FileDialogFilterCombo(dialog);
     SendMessageW(combo, CB_SETCURSEL, index - 1, 0);
-    // A pick with the mouse or keys ends in both notifications.
     SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(0x470, CBN_SELCHANGE), (LPARAM)combo);
     SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(0x470, CBN_SELENDOK), (LPARAM)combo);
 }
 
+bool ChooseFile(const char *name, bool anyProcess, const WCHAR *caption)
+{
+    HWND dialog = WaitFileDialog(caption, 15000, anyProcess);
+    if (!dialog) return false;
+    HWND edit = FileDialogNameEdit(dialog);
+    SendMessageW(edit, EM_SETSEL, 0, -1);
+    TypeText(edit, name);
+    PressKey(edit, VK_RETURN);
+    return WaitFor([dialog] { return !IsWindow(dialog); }, 10000);
+}
+
 std::string BinPath(const char *programFile)
 {
-    // The build folder is a host path; under Wine, Z: maps the host root.
     const char *bin = getenv("NBX_TEST_BIN");
     std::string s = bin ? std::string("Z:") + bin : "";
     for (char &c : s) if (c == '/') c = '\\';
@@ -516,8 +509,7 @@ std::string BinPath(const char *programFile)
 
 HANDLE StartProgram(const char *programFile, const char *workDir)
 {
-    std::string path = BinPath(programFile);
-    std::string cmd = "\"" + path + "\"";
+    std::string path = BinPath(programFile), cmd = "\"" + path + "\"";
     STARTUPINFOA si = {};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi;

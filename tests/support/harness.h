@@ -1,10 +1,7 @@
-// harness.h - drives a live NUBRIX program from a test thread inside it.
-//
-// A behaviour test is a user program. Its UserInit calls nbxt::BeginDriver(),
-// which starts a driver thread running the file's doctest cases; UserMain
-// calls nbxt::ServeUser(), which pumps the user thread and runs the closures
-// the driver hands it with OnUser(). The driver sends the same messages a
-// user's keys, clicks and menus produce, and reads back what the program did.
+// harness.h - drives a live NUBRIX program from a driver thread inside it.
+// UserInit calls BeginDriver(), which runs the file's doctest cases on a
+// thread of their own; UserMain calls ServeUser(), which runs on the user
+// thread what the driver hands it with OnUser().
 #ifndef NBX_TEST_HARNESS_H
 #define NBX_TEST_HARNESS_H
 
@@ -16,105 +13,79 @@
 
 namespace nbxt {
 
-// From UserInit: start the driver thread. With autoStart the user program
-// starts at once (nbx_start = 1), as the movie viewer does.
-void BeginDriver(bool autoStart = true);
-// From UserMain: serve the driver's calls forever.
+void BeginDriver(bool autoStart = true);   // autoStart: nbx_start = 1 at once
 void ServeUser();
 
-// Runs fn on the user thread and waits for it.
-void OnUser(const std::function<void()> &fn);
-// Runs fn on the user thread without waiting; Done() tells when it finished.
+void OnUser(const std::function<void()> &fn);   // runs fn on the user thread and waits
+template <class F> auto Get(F f) { decltype(f()) r{}; OnUser([&] { r = f(); }); return r; }
 struct Pending;
 Pending *OnUserAsync(const std::function<void()> &fn);
 bool Done(Pending *p);
 bool WaitDone(Pending *p, int ms = 10000);   // frees p when it finished
 
-// Polls pred (every 5 ms) until it holds or ms pass.
 bool WaitFor(const std::function<bool()> &pred, int ms = 5000);
-// Waits until the thread that owns `window` (the user thread when NULL) has
-// handled what was posted to it before the call, twice over: what a first
-// pass fed a waiting tool, or a character TranslateMessage made of a posted
-// key, is handled in the second.
+// Waits until the thread owning `window` (the user thread when NULL) has
+// handled what was posted before, twice: a character TranslateMessage makes
+// of a posted key is handled in the second pass.
 void Settle(HWND window = NULL);
 
-// Input as a user produces it.
-void TypeText(HWND window, const char *ansi);       // WM_CHAR per UTF-16 unit
-void TypeWide(HWND window, const WCHAR *text);
-void PressKey(HWND window, UINT vk);                // WM_KEYDOWN + WM_KEYUP
-void PressCtrlKey(HWND window, UINT vk);            // same with Ctrl held
-void SetCtrlHeld(HWND window, bool held);           // key state of window's thread
-void Command(HWND window, UINT id);                 // WM_COMMAND posted
+void TypeText(HWND window, const char *ansi);   // WM_CHAR per UTF-16 unit
+void PressKey(HWND window, UINT vk);
+void PressCtrlKey(HWND window, UINT vk);
+void SetCtrlHeld(HWND window, bool held);
+void Command(HWND window, UINT id);
 void ClickClient(HWND window, int x, int y, bool right = false);
 
-// The popup menu a right click at (10, 10) opens, read while it is tracked
-// and then dismissed: text ("-" for a separator), id and MF_ state bits.
+// The popup menu a right click at (10, 10) opens: text ("-" for a
+// separator), id and MF_ state bits.
 struct MenuEntry { std::string text; UINT id; UINT state; };
 std::vector<MenuEntry> ReadPopupMenu(HWND window);
+std::string ChooseMenuItem();   // picks the first item of the tracked popup; its text
 
-// Reading back.
-std::string WindowTextA(HWND window);               // ANSI code page
-// The status line of a main window (any process), read without a message:
-// the window may be busy.
-std::string StatusOf(HWND mainWindow);
+std::string WindowTextA(HWND window);
 std::u16string WindowTextW(HWND window);
+std::string StatusOf(HWND mainWindow);   // read without a message: the window may be busy
+bool StatusHas(const char *text);        // this program's status line
 RECT WindowRect(HWND window);
 SIZE ClientSize(HWND window);
-// "x,y WxH": the window's top-left corner on screen and its client size.
-std::string Geometry(HWND window);
-// "x,y WxH" of a child window in its parent's client area.
-std::string Place(HWND child);
-// Pixels of the client area on screen (0x00RRGGBB, row-major), as a user sees them.
-std::vector<DWORD> GrabClient(HWND window);
-std::string ClipboardText();                        // CF_TEXT
+std::string Geometry(HWND window);   // "x,y WxH": top-left on screen, client size
+std::string Place(HWND child);       // "x,y WxH" in the parent's client area
+std::vector<DWORD> GrabClient(HWND window);   // 0x00RRGGBB, as on screen
+std::string ClipboardText();
 bool SetClipboardUnicode(const std::u16string &text);
-std::string ReadWholeFile(const char *windowsPath); // bytes, "" when missing
+std::string ReadWholeFile(const char *windowsPath);   // "" when missing
 bool FileExists(const char *windowsPath);
-std::string CurrentDir();                           // ANSI, no trailing '\'
-// A file of the start-up folder (the file dialogs move the current one).
-std::string Here(const std::string &file);
+std::string CurrentDir();   // no trailing '\'
+std::string Here(const std::string &file);   // in the start-up folder
 bool WriteWholeFile(const std::string &path, const std::string &bytes);
-// The log file of this program's text window n, and its bytes.
-std::string LogPath(int n);
+std::string LogPath(int n);   // text window n's log
 std::string LogText(int n);
+bool LogHas(int n, const std::string &text);
 
-// Top-level windows of this process (or any, with anyProcess).
 HWND FindTop(const WCHAR *className, const WCHAR *caption, bool anyProcess = false);
 HWND WaitTop(const WCHAR *className, const WCHAR *caption, int ms = 5000);
-// A message box or dialog by caption; clicks the button with that id.
 bool AnswerDialog(const WCHAR *caption, int buttonId, int ms = 5000);
-// Answers the line input a command asks for in the current text window:
-// types line and Enter, then waits until the command has returned.
+// Types line and Enter into the waiting line input; returns once it ended.
 void AnswerInput(const char *line);
-// Posts the WM_DROPFILES the shell sends for files, each followed by u'\0'.
-void DropFiles(HWND window, const std::u16string &files);
+void DropFiles(HWND window, const std::u16string &files);   // each followed by u'\0'
 std::u16string Wide(const std::string &ansi);
 std::string Ansi(const WCHAR *wide);
-// An absolute path of any length as the wide file calls take it ("\\?\" first),
-// and every folder of one made with them: the build folder may be anywhere.
-std::u16string LongPath(const std::u16string &path);
+std::u16string LongPath(const std::u16string &path);   // "\\?\" first
 bool MakeFolders(const std::u16string &folder);
-// A folder (ending in '\\') that leaves room for paths near the 260-character
-// limit: the start-up folder when its path is short, else one of the
-// temporary folder.
+// A folder ending in '\' with room for paths near 260 characters.
 std::string RoomyDir();
 
-// Chooses the first item of the popup menu being tracked; returns its text.
-std::string ChooseMenuItem();
-
-// The common file dialogs (open and save) of this process (or of any, with
-// anyProcess): the visible "#32770" with that caption (any caption when NULL)
-// that has a file-name box.
+// The visible common file dialog with that caption (any when NULL).
 HWND WaitFileDialog(const WCHAR *caption, int ms = 15000, bool anyProcess = false);
-HWND FileDialogNameEdit(HWND dialog);   // the edit of the file-name box
-HWND FileDialogFilterCombo(HWND dialog);  // the file-type combo (cmb1)
-// Chooses filter index (1-based) as a user's pick in the combo does.
-void ChooseFileDialogFilter(HWND dialog, int index);
+HWND FileDialogNameEdit(HWND dialog);
+HWND FileDialogFilterCombo(HWND dialog);
+void ChooseFileDialogFilter(HWND dialog, int index);   // 1-based, as a user's pick
+// Types name and Enter into the file dialog's name box; true once it closed.
+bool ChooseFile(const char *name, bool anyProcess = false, const WCHAR *caption = NULL);
 
-// Child processes (other programs of the build folder, NBX_TEST_BIN).
-std::string BinPath(const char *programFile);       // "<bin>\\<file>"
+std::string BinPath(const char *programFile);   // in the build folder, NBX_TEST_BIN
 HANDLE StartProgram(const char *programFile, const char *workDir = nullptr);
-DWORD WaitExit(HANDLE process, int ms);             // STILL_ACTIVE on timeout
+DWORD WaitExit(HANDLE process, int ms);   // STILL_ACTIVE on timeout
 
 }  // namespace nbxt
 

@@ -1,6 +1,5 @@
-// The host path: what a native library linked into the program opens. A
-// Winelib program's C library is the host's and takes Unix paths; a Windows
-// program's C library takes Windows paths, also when Wine runs it.
+// The path a native library opens: a Winelib program's C library takes Unix
+// paths, a Windows program's Windows paths, also under Wine.
 #include "doctest_wine.h"
 #include "shell/nbx_internal.h"
 #include <string>

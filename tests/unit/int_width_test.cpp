@@ -1,6 +1,5 @@
-// Sizes and areas past 32 bits: `long` is 64-bit in the Winelib build and
-// 32-bit on Windows, so arithmetic that leans on it passes one build only.
-// The PE build runs this same file.
+// Sizes past 32 bits: `long` is 64-bit in the Winelib build and 32-bit on
+// Windows, so arithmetic leaning on it passes one build only.
 #include "doctest_wine.h"
 #include "imagewin/imagewin_logic.h"
 #include "imagewin/imagefile_logic.h"
@@ -12,12 +11,8 @@ TEST_CASE("buffer sizes beyond 4 GB")
     const struct { int bits, width, height; unsigned long long bytes; } cases[] = {
         { 32, 40000, 40000, 6400000000ULL },
         { 8, 65537, 65537, 65540ULL * 65537ULL },
-        { 32, 32768, 32768, 4294967296ULL },
-    };
-    for (const auto &c : cases) {
-        CAPTURE(c.width);
-        CHECK((unsigned long long)ImageBytes(c.bits, c.width, c.height) == c.bytes);
-    }
+        { 32, 32768, 32768, 4294967296ULL } };
+    for (const auto &c : cases) CHECK_MESSAGE((unsigned long long)ImageBytes(c.bits, c.width, c.height) == c.bytes, c.width);
 }
 
 TEST_CASE("an area read to INT_MAX clears up to the buffer's edge")
@@ -25,7 +20,5 @@ TEST_CASE("an area read to INT_MAX clears up to the buffer's edge")
     const int W = 5, H = 4;
     std::vector<DWORD> px(W * H, 0xFF000000);
     ClearTopBytes(px.data(), W, H, 3, 2, INT_MAX, INT_MAX);
-    for (int y = 0; y < H; y++)
-        for (int x = 0; x < W; x++)
-            CHECK(px[y * W + x] == ((x >= 3 && y >= 2) ? 0u : 0xFF000000u));
+    for (int i = 0; i < W * H; i++) CHECK(px[i] == ((i % W >= 3 && i / W >= 2) ? 0u : 0xFF000000u));
 }

@@ -1,5 +1,5 @@
-// Snapping, the status-line centring, the millisecond clock's arithmetic and
-// the request channel (a plain worker thread stands in for the user thread).
+// Snapping, the status line, the millisecond clock, window numbers and the
+// request channel (a plain worker thread stands in for the user thread).
 #include "doctest_wine.h"
 #include "shell/nbx_internal.h"
 #include "shell/shell_logic.h"
@@ -18,8 +18,8 @@ TEST_CASE("snapping beside, aligned, stacked, to walls; the first entry wins; ow
     EdgeTableClear(&t);
     EdgeTableAdd(&t, 100, 100, 300, 400);
     EdgeTableAddWalls(&t, 1280, 1054);
-    EdgeTableAdd(&t, 0, 600, 200, 700);   // right edge 200 ...
-    EdgeTableAdd(&t, 0, 600, 203, 700);   // ... and 203, later in the table
+    EdgeTableAdd(&t, 0, 600, 200, 700);
+    EdgeTableAdd(&t, 0, 600, 203, 700);   // later in the table
     const RECT away = { 900, 900, 950, 950 };
     struct { RECT r; const char *snapped; } cases[] = {
         { { 305, 200, 405, 300 }, "300,200,400,300" },    // 5 px beside: snaps
@@ -53,21 +53,17 @@ TEST_CASE("status text centring and cut on a character boundary; unsigned clock 
         { "Ready", 16, 21 }, { "32-bit color", 12, 24 }, { "", 18, 18 },
         { std::string(50, 'x'), 0, 50 }, { std::string(100, 'y'), 0, 63 },
         { std::string(62, 'y') + "\x88\x9F", 0, 63 - dbcs }, { "abc\x88", 16, 20 - dbcs } };
-    for (auto &c : cases) {
-        char out[64];
-        FormatStatusText(c.text.c_str(), out);
-        CHECK(std::string(out) == (std::string(c.blanks, ' ') + c.text).substr(0, c.length));
-    }
+    char out[64];
+    for (auto &c : cases) CHECK(std::string((FormatStatusText(c.text.c_str(), out), out)) == (std::string(c.blanks, ' ') + c.text).substr(0, c.length));
     struct { const char *text; int max; UINT codePage; int kept; } cuts[] = {
         { "ab\x88\x9F", 9, 932, 4 }, { "ab\x88\x9F", 3, 932, 2 }, { "ab\x88", 9, 932, 2 },
         { "ab\x88\x9F", 3, 1252, 3 }, { "ab\x88", 9, 1252, 3 } };
     for (auto &c : cuts) {
-        char text[8];
-        strcpy(text, c.text);
-        CHECK_MESSAGE((NbxCutAnsi(text, c.max, c.codePage) == c.kept && (int)strlen(text) == c.kept), strlen(c.text) << " bytes, max " << c.max << ", cp " << c.codePage);
+        strcpy(out, c.text);
+        CHECK_MESSAGE((NbxCutAnsi(out, c.max, c.codePage) == c.kept && (int)strlen(out) == c.kept), c.max << ", cp " << c.codePage);
     }
-    CHECK((MsecElapsed(100, 50) == 50u && MsecElapsed(5, -10) == 15u && MsecElapsed((int)0x80000005, 0x7FFFFFFB) == 10u));
-    CHECK(MsecElapsed(10, 20) > 2000u);   // a start later than now reads as long ago
+    // A start later than now reads as long ago.
+    CHECK((MsecElapsed(100, 50) == 50u && MsecElapsed(5, -10) == 15u && MsecElapsed((int)0x80000005, 0x7FFFFFFB) == 10u && MsecElapsed(10, 20) > 2000u));
     int sum = 0;
     for (int d : kDropOffsets) sum += d;
     CHECK(sum == 55);
@@ -110,11 +106,9 @@ TEST_CASE("request channel: done flag order, a redraw does not wait, the next re
     CHECK((WaitForSingleObject(poster, 5000) == WAIT_OBJECT_0 && result == 4 && servedCount - served == 2));
     servicerRun = 0;
     WaitForSingleObject(servicer, 5000);
-
-    nbx_quit = 1;                            // nothing would ever take it
+    nbx_quit = 1;   // nothing would ever take it
     CHECK(RequestCreateImage(5, "z", 1, 1, 32) == 4);
-    nbx_quit = 0;
-    nbx_request = 0;
+    nbx_quit = nbx_request = 0;
     nbx_done = 1;
 }
 

@@ -1,5 +1,5 @@
-// The text windows' arithmetic: layout, scrolling, colour stacks, the typed
-// ring and the cursor moves of line input.
+// The text windows' arithmetic: layout, colour stacks, the typed ring and
+// line input's cursor.
 #include "doctest_wine.h"
 #include "textwin/textwin_logic.h"
 #include <string>
@@ -8,8 +8,8 @@ namespace {
 
 const TextGeom kGeom = { 152, 300, 8, 12 };   // 19 cells of 8, lines at 0..276
 
-// Lays text out from (x, y) and describes what was drawn: "text@x,y;" per
-// run, "^oldY;" per scroll, then "=x,y" for the cursor.
+// What laying text out from (x, y) drew: "text@x,y;" per run, "^oldY;" per
+// scroll, "=x,y" for the cursor.
 std::string Layout(const char16_t *text, int x = 0, int y = 0, const TextGeom &g = kGeom)
 {
     struct Sink {
@@ -57,8 +57,7 @@ TEST_CASE("colour stacks: nine pushes and pops, one push and two pops; colour or
     CHECK((s.text == 1 && s.background == 0x100));   // the defaults fell off the bottom
     ColorStackInit(&s, 0x000000, 0xFFFFFF);
     ColorStackPush(&s, 0x505050, 0x50FF50);
-    ColorStackPop(&s);
-    ColorStackPop(&s);
+    for (int i = 0; i < 2; i++) ColorStackPop(&s);
     CHECK((s.text == 0xFFFFFF && s.background == 0x000000 && RgbToColorRef(0x123456) == 0x563412));
 }
 
@@ -67,12 +66,12 @@ TEST_CASE("typed ring: order, a full ring drops, wrap, empty gives 0")
     TypedRing r;
     TypedRingClear(&r);
     CHECK(TypedRingTake(&r) == 0);
-    for (int round = 0; round < 2; round++) {
-        CHECK((TypedRingAppend(&r, 'a') && TypedRingTake(&r) == 'a'));
-        for (int i = 0; i < 256; i++) CHECK(TypedRingAppend(&r, (WCHAR)(0x100 + i)));
-        CHECK_FALSE(TypedRingAppend(&r, 'X'));
-        for (int i = 0; i < 256; i++) CHECK(TypedRingTake(&r) == 0x100 + i);
-        CHECK(TypedRingTake(&r) == 0);
+    for (int round = 0; round < 2; round++) {   // the second wraps
+        bool ok = TypedRingAppend(&r, 'a') && TypedRingTake(&r) == 'a';
+        for (int i = 0; i < 256; i++) ok &= TypedRingAppend(&r, (WCHAR)(0x100 + i));
+        ok &= !TypedRingAppend(&r, 'X');
+        for (int i = 0; i < 256; i++) ok &= TypedRingTake(&r) == 0x100 + i;
+        CHECK((ok && TypedRingTake(&r) == 0));
     }
 }
 

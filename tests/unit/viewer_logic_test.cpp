@@ -1,5 +1,5 @@
-// The movie viewer's arithmetic: frame conversion, the step targets of the
-// buttons and the frame index strip of the sample movies.
+// The movie viewer's arithmetic: frame conversion, the step targets and the
+// frame index strip of the sample movies.
 #include "doctest_wine.h"
 #include "viewer/viewer_logic.h"
 #include <math.h>
@@ -18,19 +18,16 @@ TEST_CASE("BGR triples become 0x00RRGGBB words at any length; frames convert top
             REQUIRE(dst[i] == ((uint32_t)src[3 * i + 2] << 16 | (uint32_t)src[3 * i + 1] << 8 | src[3 * i]));
         CHECK(dst[n] == 0xAAAAAAAAu);
     }
-    // A 3 x 2 frame with rows padded to 12 bytes: pixel (x, y) lands at word y * 3 + x.
-    std::vector<uint8_t> padded(12 * 2, 0xEE);
-    for (int y = 0; y < 2; y++)
-        for (int x = 0; x < 3; x++) { uint8_t *p = &padded[y * 12 + 3 * x]; p[0] = (uint8_t)(10 * y + x); p[1] = p[2] = 0; }
+    // 3 x 2 with rows padded to 12 bytes: pixel (x, y) lands at word y * 3 + x.
+    std::vector<uint8_t> padded(12 * 2, 0);
+    for (int i = 0; i < 6; i++) padded[i / 3 * 12 + i % 3 * 3] = (uint8_t)(i / 3 * 10 + i % 3);
     std::vector<uint32_t> buf(6, 0);
     CHECK((ConvertFrame(padded.data(), 3, 2, 12, buf.data(), 3, 2) == 6 && buf == std::vector<uint32_t>({ 0, 1, 2, 10, 11, 12 })));
-
     // A smaller buffer inside a guard zone, and a larger one: the overlap only.
     std::vector<uint8_t> frame(4 * 4 * 3, 0x11);
-    std::vector<uint32_t> guarded(2 * 3 + 8, 0x55555555u);
+    std::vector<uint32_t> guarded(2 * 3 + 8, 0x55555555u), big(6 * 5, 0);
     CHECK(ConvertFrame(frame.data(), 4, 4, 12, guarded.data() + 4, 2, 3) == 6);
     for (int i = 0; i < 14; i++) CHECK(guarded[i] == (i >= 4 && i < 10 ? 0x111111u : 0x55555555u));
-    std::vector<uint32_t> big(6 * 5, 0);
     CHECK((ConvertFrame(frame.data(), 4, 4, 12, big.data(), 6, 5) == 16 && big[3] == 0x111111u && big[4] == 0u && big[6 * 4] == 0u));
     CHECK((ConvertFrame(frame.data(), 0, 0, 0, big.data(), 6, 5) == 0 && ConvertFrame(nullptr, 4, 4, 12, big.data(), 6, 5) == 0));
     CHECK(ConvertFrame(frame.data(), 4, 4, 12, nullptr, 6, 5) == 0);
@@ -38,8 +35,8 @@ TEST_CASE("BGR triples become 0x00RRGGBB words at any length; frames convert top
 
 TEST_CASE("step targets with their clamps")
 {
-    // p is the next frame's position; the frame shown is p - 1.
-    const double cases[][3] = {   // kind, p, target
+    // kind (0 "<", 1 "< 10", 2 "> 10"), p the next frame's position, target
+    const double cases[][3] = {
         { 0, 10, 8 }, { 0, 2, 0 }, { 0, 1, 0 }, { 0, 0, 0 }, { 0, NAN, 0 }, { 0, 2.5, 0.5 },
         { 1, 30, 19 }, { 1, 11, 0 }, { 1, 5, 0 },
         { 2, 20, 29 }, { 2, 240, 249 }, { 2, 241, 249 }, { 2, 250, 249 }, { 2, NAN, 249 } };
@@ -62,25 +59,23 @@ static std::vector<uint32_t> PaintedFrame(int w, int h, int index)
 TEST_CASE("the index strip round-trips and refuses missing or torn strips")
 {
     for (int index : { 0, 1, 2, 9, 127, 249, 16383 }) CHECK(DecodeStrip(PaintedFrame(640, 480, index).data(), 640, 480, 640) == index);
-    // Inside a wider buffer (a screen grab with a stride of its own).
     std::vector<uint32_t> f = PaintedFrame(320, 240, 77), wide(400 * 240, 0x123456);
-    for (int y = 0; y < 240; y++)
-        for (int x = 0; x < 320; x++) wide[y * 400 + x] = f[y * 320 + x];
-    CHECK(DecodeStrip(wide.data(), 320, 240, 400) == 77);
-
-
+    for (int i = 0; i < 320 * 240; i++) wide[i / 320 * 400 + i % 320] = f[i];
+    CHECK(DecodeStrip(wide.data(), 320, 240, 400) == 77);   // a stride of its own
     std::vector<uint32_t> blank(640 * 480, 0x808080), black(640 * 480, 0);
     CHECK((DecodeStrip(blank.data(), 640, 480, 640) == -1 && DecodeStrip(black.data(), 640, 480, 640) == -1));
-    StripLayout s = StripGeometry(640, 480);
-    f = PaintedFrame(640, 480, 123);   // row B no longer the complement of row A in one cell
-    for (int y = s.top + s.cellH; y < s.top + 2 * s.cellH; y++)
-        for (int x = 5 * s.cellW; x < 6 * s.cellW; x++) f[y * 640 + x] ^= 0xFFFFFF;
-    CHECK(DecodeStrip(f.data(), 640, 480, 640) == -1);
-    f = PaintedFrame(640, 480, 5);     // grey cells, blurred beyond telling
-    for (int y = s.top; y < s.top + s.cellH; y++)
-        for (int x = 3 * s.cellW; x < 4 * s.cellW; x++) f[y * 640 + x] = 0x808080;
-    CHECK(DecodeStrip(f.data(), 640, 480, 640) == -1);
     CHECK((DecodeStrip(nullptr, 640, 480, 640) == -1 && DecodeStrip(blank.data(), 10, 10, 5) == -1));
+    StripLayout s = StripGeometry(640, 480);
+    // Row B no longer the complement of row A in one cell; grey cells blurred beyond telling.
+    for (int torn = 0; torn < 2; torn++) {
+        f = PaintedFrame(640, 480, 123);
+        for (int y = 0; y < s.cellH; y++)
+            for (int x = 0; x < s.cellW; x++) {
+                uint32_t &p = f[(s.top + (1 - torn) * s.cellH + y) * 640 + (5 - 2 * torn) * s.cellW + x];
+                p = torn ? 0x808080 : p ^ 0xFFFFFF;
+            }
+        CHECK(DecodeStrip(f.data(), 640, 480, 640) == -1);
+    }
     std::vector<uint8_t> tiny(8 * 8 * 3);
     CHECK_FALSE(PaintStrip(tiny.data(), 8, 8, 24, 1));
 }

@@ -1,5 +1,5 @@
 // The button box under Wine: request 9007, opening, presses by click and
-// digit key, the keys it passes on, closing, captions, sizing and renaming.
+// digit key, closing, captions, sizing and renaming.
 // nbx-test: also-cp1252
 #include "harness.h"
 
@@ -8,11 +8,9 @@ using namespace nbxt;
 void UserInit(void) { BeginDriver(false); }
 void UserMain(void) { ServeUser(); }
 
-static const int kGap = 4;
-
 static HWND Box() { return ButtonBoxWindow(); }
 static HWND ButtonOf(int i) { return GetDlgItem(Box(), 3000 + i); }
-static std::string ButtonRect(int i) { return Place(ButtonOf(i)); }
+static int Read(int i) { return Get([i] { return NBX_GetButton(i); }); }
 
 static int CountButtons(HWND box)
 {
@@ -31,19 +29,11 @@ static HWND OpenBox(int nx, int ny, int x = 30, int y = 40)
 
 static void CloseBox() { OnUser([] { NBX_CloseButtonBox(); }); }
 
-static int Read(int i)
-{
-    int n = -1;
-    OnUser([&] { n = NBX_GetButton(i); });
-    return n;
-}
-
-// Runs before Start: requests are served only while the user program idles.
+// Before Start: requests are served only while the user program idles.
 TEST_CASE("request 9007 replaces an open box with a fresh one at (0, 0)")
 {
     RequestOpenButtonBox(3, 2);
     HWND first = Box();
-    REQUIRE(first != NULL);
     CHECK((CountButtons(first) == 6 && Geometry(first) == "0,0 310x64"));
     RequestOpenButtonBox(4, 1);
     CHECK((!IsWindow(first) && CountButtons(Box()) == 4));
@@ -55,15 +45,10 @@ TEST_CASE("opening: window, buttons, geometry and refusals")
 {
     const int refused[][2] = { { 3, 100 }, { 0, 4 }, { 4, -1 }, { -16, -16 } };
     for (auto &r : refused) CHECK(OpenBox(r[0], r[1]) == NULL);
-
     HWND box = OpenBox(2, 6);
-    REQUIRE(box != NULL);
     CHECK((Geometry(box) == "30,40 208x184" && CountButtons(box) == 12));   // 98 x 26 buttons, 4-pixel gaps
-    for (int i = 0; i < 12; i++) {
-        CAPTURE(i);
-        CHECK(WindowTextA(ButtonOf(i)) == std::to_string(i));
-        CHECK(ButtonRect(i) == std::to_string((i % 2) * 102 + 4) + "," + std::to_string((i / 2) * 30 + 4) + " 98x26");
-    }
+    for (int i = 0; i < 12; i++) CHECK(WindowTextA(ButtonOf(i)) == std::to_string(i));
+    CHECK(Place(ButtonOf(11)) == "106,154 98x26");   // the grid's arithmetic is a unit test's
     CHECK((OpenBox(4, 4, 300, 300) == box && CountButtons(box) == 12));   // a second opening does nothing
     CloseBox();
     CHECK_FALSE(IsWindow(box));
@@ -78,21 +63,17 @@ TEST_CASE("presses by click and digit key are counted per button and read once; 
     CHECK((Read(4) == 2 && Read(4) == 0));
     ClickClient(ButtonOf(11), 10, 10);   // a mouse click as the user makes it
     CHECK(WaitFor([] { return Read(11) == 1; }));
-    HWND focus = NULL;
-    OnUser([&] { focus = GetFocus(); });
-    CHECK(focus == box);   // the click gives the keyboard focus back to the box
+    CHECK(Get([] { return GetFocus(); }) == box);   // the click gives the focus back to the box
     for (int i : { -1, 12, 256 }) CHECK(Read(i) == 0);
-
-    for (UINT k : std::initializer_list<UINT>{ '7', '7', VK_NUMPAD3, VK_NUMPAD9, '0', 'A' }) PressKey(box, k);
+    const UINT keys[] = { '7', '7', VK_NUMPAD3, VK_NUMPAD9, '0', 'A' };
+    for (UINT k : keys) PressKey(box, k);
     Settle();
     const int expected[12] = { 1, 0, 0, 1, 0, 0, 0, 2, 0, 1, 0, 0 };
     for (int i = 0; i < 12; i++) CHECK(Read(i) == expected[i]);
-
     nbx_stop = 0;
     PressKey(box, 'C');   // the main window's Stop
     CHECK(WaitFor([] { return nbx_stop == 1; }));
     nbx_stop = 0;
-
     SendMessageW(ButtonOf(1), BM_CLICK, 0, 0);
     CloseBox();
     CHECK(Read(1) == 0);   // no box: nothing pressed
@@ -104,45 +85,42 @@ TEST_CASE("closing by Ctrl+Q, the close box and the caption menu")
         HWND box = OpenBox(2, 6);
         if (how == 0) PressCtrlKey(box, 'Q');
         if (how == 1) PostMessageW(box, WM_CLOSE, 0, 0);
-        if (how == 2) {
-            PostMessageW(box, WM_NCRBUTTONDOWN, HTCAPTION, MAKELPARAM(60, 45));
-            CHECK(ChooseMenuItem() == "&Destroy\tCtrl+Q");
-        }
+        if (how == 2) PostMessageW(box, WM_NCRBUTTONDOWN, HTCAPTION, MAKELPARAM(60, 45));
+        if (how == 2) CHECK(ChooseMenuItem() == "&Destroy\tCtrl+Q");
         CHECK((WaitFor([box] { return !IsWindow(box); }) && Box() == NULL));
     }
+}
+
+static std::string InAnsi(const WCHAR *wide)
+{
+    char ansi[64];
+    NbxWideToAnsi(wide, ansi, 64);
+    return ansi;
 }
 
 TEST_CASE("captions in the ANSI code page, sizing")
 {
     OpenBox(2, 6);
     const WCHAR *wide = GetACP() == 932 ? L"\u518D\u751F" : L"Pause \u00E9";
-    char ansi[64];
-    NbxWideToAnsi(wide, ansi, 64);
-    std::string longText(300, 'x');
-    OnUser([&] { NBX_SetButtonBoxTitle(3, ansi); NBX_SetButtonBoxTitle(0, "first\nline two"); NBX_SetButtonBoxTitle(5, longText.c_str()); });
+    std::string ansi = InAnsi(wide), longText(300, 'x');
+    OnUser([&] { NBX_SetButtonBoxTitle(3, ansi.c_str()); NBX_SetButtonBoxTitle(0, "first\nline two"); NBX_SetButtonBoxTitle(5, longText.c_str()); });
     OnUser([] { NBX_SetButtonBoxTitle(12, "out of range"); NBX_SetButtonBoxTitle(-1, "out of range"); });
-    CHECK(WindowTextW(ButtonOf(3)) == std::u16string((const char16_t *)wide));
-    CHECK((WindowTextA(ButtonOf(0)) == "first\nline two" && WindowTextA(ButtonOf(11)) == "11"));
-    CHECK(WindowTextA(ButtonOf(5)) == std::string(255, 'x'));
-
-    int result = -1;
-    OnUser([&] { result = NBX_ResizeButtonBox(408, 244); });
+    CHECK((WindowTextW(ButtonOf(3)) == (const char16_t *)wide && WindowTextA(ButtonOf(0)) == "first\nline two"));
+    CHECK((WindowTextA(ButtonOf(11)) == "11" && WindowTextA(ButtonOf(5)) == std::string(255, 'x')));
     // (408 - 12) / 2 wide, (244 - 28) / 6 high
-    CHECK((result == 0 && ClientSize(Box()).cx == 408 && ButtonRect(3) == "206,44 198x36"));
+    CHECK((Get([] { return NBX_ResizeButtonBox(408, 244); }) == 0 && ClientSize(Box()).cx == 408 && Place(ButtonOf(3)) == "206,44 198x36"));
     // A drag of the frame ends in the same WM_SIZE; the next box keeps the size.
     RECT outer = WindowRect(Box());
     SetWindowPos(Box(), NULL, 0, 0, outer.right - outer.left + 20, outer.bottom - outer.top, SWP_NOMOVE | SWP_NOZORDER);
-    CHECK(ButtonRect(1) == "216,4 208x36");
+    CHECK(Place(ButtonOf(1)) == "216,4 208x36");
     CloseBox();
-    OpenBox(1, 2);
-    CHECK(Geometry(Box()) == "30,40 216x84");
+    CHECK(Geometry(OpenBox(1, 2)) == "30,40 216x84");
     CloseBox();
-    OnUser([&] { result = NBX_ResizeButtonBox(300, 100); });
-    CHECK(result == 1);   // no box
+    CHECK(Get([] { return NBX_ResizeButtonBox(300, 100); }) == 1);   // no box
     // Back to 98 x 26 through a 3 x 1 box (a narrower one could be widened by
     // the system's minimum window width).
     OpenBox(3, 1);
-    OnUser([] { NBX_ResizeButtonBox(3 * (98 + kGap) + kGap, 26 + 2 * kGap); NBX_CloseButtonBox(); });
+    OnUser([] { NBX_ResizeButtonBox(3 * 102 + 4, 34); NBX_CloseButtonBox(); });
 }
 
 TEST_CASE("rename by double click and by the Rename menu, through line input")
@@ -150,24 +128,20 @@ TEST_CASE("rename by double click and by the Rename menu, through line input")
     HWND box = OpenBox(2, 6);
     OnUser([] { NBX_OpenTextWindow(0, 400, 300, 400, 300); NBX_SelectTextWindow(0); NBX_StartLog(0); });
     SIZE c = ClientSize(box);
-    char ansi[16];
-    auto logged = [](const char *line) { return LogText(0).find(line) != std::string::npos; };
-
-    // Below the last row, left column: button 10.
-    PostMessageW(box, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(10, c.cy - 2));
     const WCHAR *answer = GetACP() == 932 ? L"\u518D\u751F" : L"Play";
-    NbxWideToAnsi(answer, ansi, sizeof ansi);
-    AnswerInput(ansi);
-    CHECK((WindowTextW(ButtonOf(10)) == std::u16string((const char16_t *)answer) && logged("10 '10' ->")));
-    // An empty answer keeps the caption.
-    PostMessageW(box, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(c.cx - 1, 0));   // button 1
-    AnswerInput("");
-    CHECK((WindowTextA(ButtonOf(1)) == "1" && logged("1 '1' ->")));
-    // Right click in the gap right of button 3, then "Rename".
-    PostMessageW(box, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(2 * (98 + kGap) + 1, 30 + 10));
-    CHECK(ChooseMenuItem() == "Rename");
-    AnswerInput("Stop here");
-    CHECK((WindowTextA(ButtonOf(3)) == "Stop here" && WindowTextA(ButtonOf(2)) == "2"));
+    // point, answer, button, caption after, log line
+    struct { int x, y; std::string answer; int button; std::string caption, logged; } steps[] = {
+        { 10, c.cy - 2, InAnsi(answer), 10, InAnsi(answer), "10 '10' ->" },   // below the last row
+        { c.cx - 1, 0, "", 1, "1", "1 '1' ->" },                                // an empty answer keeps it
+        { 2 * 102 + 1, 40, "Stop here", 3, "Stop here", "" } };                 // the gap right of 3, Rename
+    for (auto &s : steps) {
+        bool menu = s.logged.empty();
+        PostMessageW(box, menu ? WM_RBUTTONDOWN : WM_LBUTTONDBLCLK, menu ? MK_RBUTTON : MK_LBUTTON, MAKELPARAM(s.x, s.y));
+        if (menu) CHECK(ChooseMenuItem() == "Rename");
+        AnswerInput(s.answer.c_str());
+        CHECK((WindowTextA(ButtonOf(s.button)) == s.caption && LogHas(0, s.logged)));
+    }
+    CHECK(WindowTextA(ButtonOf(2)) == "2");
     // The box closed while the question waits: the answer renames nothing.
     PostMessageW(box, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(10, 10));
     REQUIRE(WaitFor([] { return nbx_inputActive != 0; }));

@@ -1,13 +1,8 @@
-// Text windows under Wine: opening and the current window, printing with
-// wrap, scroll and colours, resizing, line input from typed keys, shortcuts,
-// the popup menu and log files.
+// Text windows under Wine: opening, printing, resizing, line input,
+// shortcuts, the popup menu and log files.
 // nbx-test: also-cp1252
 #include "harness.h"
 #include "textwin/textwin_internal.h"
-#include <stdio.h>
-#include <string.h>
-#include <functional>
-#include <string>
 
 using namespace nbxt;
 
@@ -24,30 +19,27 @@ HWND Fresh(int n, int w = 400, int h = 300)
     return TextWindowHandle(n);
 }
 
-// Pixels of one colour in a cell of the back buffer.
+// Pixels of colour rgb in a cell of the back buffer.
 int CellPixels(int n, int col, int row, DWORD rgb)
 {
-    int count = 0;
-    OnUser([&] {
+    return Get([&] {
         GdiFlush();
         TextWindow &t = Rec(n);
+        int count = 0;
         for (int y = row * t.lineHeight; y < (row + 1) * t.lineHeight; y++)
             for (int x = col * t.cellWidth; x < (col + 1) * t.cellWidth; x++)
                 count += RgbToColorRef(GetPixel(t.bufferDC, x, y)) == rgb;
+        return count;
     });
-    return count;
 }
 
-// Cursor of text window 0 in cells and lines: "x,y".
-std::string Cursor() { return std::to_string(Rec(0).cursorX / Rec(0).cellWidth) + "," + std::to_string(Rec(0).cursorY / Rec(0).lineHeight); }
-
-// Pixels of a cell that are not the black background.
 int Ink(int n, int col, int row) { return Rec(n).cellWidth * Rec(n).lineHeight - CellPixels(n, col, row, 0); }
 
-// Runs NBX_InputText while keys() types; the line it returned.
+std::string Cursor() { return std::to_string(Rec(0).cursorX / Rec(0).cellWidth) + "," + std::to_string(Rec(0).cursorY / Rec(0).lineHeight); }
+
+// The line NBX_InputText returned while keys() typed.
 std::string Input(const std::function<void()> &keys)
 {
-    // No input may still be running, or its flag would pass for this one's.
     REQUIRE(WaitFor([] { return nbx_inputActive == 0; }));
     static char line[300];
     line[0] = 0;
@@ -60,8 +52,7 @@ std::string Input(const std::function<void()> &keys)
 
 std::string Answer(HWND w, const char *typed) { return Input([=] { TypeText(w, typed); }); }
 
-// A key whose character comes from TranslateMessage, queued behind what is
-// already posted: let it arrive before typing on.
+// The character of a key comes from TranslateMessage: let it arrive first.
 void Key(HWND w, UINT vk) { PressKey(w, vk); Settle(); }
 
 bool NoMenuOnRightClick(HWND w)
@@ -72,42 +63,31 @@ bool NoMenuOnRightClick(HWND w)
     return popup == NULL || !IsWindowVisible(popup);
 }
 
-bool StatusHas(const char *text) { return WindowTextA(nbx_statusWindow).find(text) != std::string::npos; }
-
 }  // namespace
 
-TEST_CASE("opening, re-opening, defaults, select, close and the current window")
+TEST_CASE("opening, re-opening, select, close and the current window")
 {
     HWND w = Fresh(3, 152, 469);
-    REQUIRE(w != NULL);
-    int result = -1;
-    OnUser([&] { NBX_OpenTextWindow(4, -1, -1, -1, -1); result = NBX_OpenTextWindow(3, 500, 500, 50, 50); });
-    CHECK((result == 1 && CurrentTextWindow() == 3));   // already open: nothing moves
-    CHECK((Geometry(w) == "20,20 152x469" && Geometry(TextWindowHandle(4)).find(" 400x300") != std::string::npos));
-
+    int result = Get([] { NBX_OpenTextWindow(4, -1, -1, -1, -1); return NBX_OpenTextWindow(3, 500, 500, 50, 50); });
+    CHECK((result == 1 && CurrentTextWindow() == 3 && Geometry(w) == "20,20 152x469"));
+    CHECK(Geometry(TextWindowHandle(4)).find(" 400x300") != std::string::npos);
     struct { int call, n, result, current; } steps[] = {
-        { 's', 4, 0, 4 }, { 's', 6, 1, 4 }, { 's', 256, 1, 4 },
-        { 'c', 3, 0, 4 },      // not current: the current one stays
-        { 'c', 3, 1, 4 }, { 'c', 256, 1, 4 },
-        { 'o', 9, 0, 9 }, { 'c', 9, 0, 4 },   // the current one: the lowest open becomes current
-        { 'c', 4, 0, 4 },      // the last one: the number stays
-    };
+        { 's', 4, 0, 4 }, { 's', 6, 1, 4 }, { 's', 256, 1, 4 }, { 'c', 3, 0, 4 }, { 'c', 3, 1, 4 },
+        { 'c', 256, 1, 4 }, { 'o', 9, 0, 9 }, { 'c', 9, 0, 4 }, { 'c', 4, 0, 4 } };
     for (auto &s : steps) {
-        CAPTURE(s.call); CAPTURE(s.n);
-        OnUser([&] {
-            result = s.call == 's' ? NBX_SelectTextWindow(s.n)
-                   : s.call == 'c' ? NBX_CloseTextWindow(s.n) : NBX_OpenTextWindow(s.n, 0, 0, 100, 100);
+        CAPTURE(s.call);
+        CAPTURE(s.n);
+        result = Get([&] {
+            return s.call == 's' ? NBX_SelectTextWindow(s.n) : s.call == 'c' ? NBX_CloseTextWindow(s.n) : NBX_OpenTextWindow(s.n, 0, 0, 100, 100);
         });
         CHECK((result == s.result && CurrentTextWindow() == s.current));
     }
     CHECK(!IsWindow(w));
     OnUser([] { NBX_Printf("into nothing\n"); NBX_PushTextColor(1, 2); NBX_PopTextColor(); });
-
     // A window opened again starts fresh.
     OnUser([] { NBX_OpenTextWindow(5, 250, 10, 200, 100); NBX_PushTextColor(0x112233, 0x445566); NBX_StartLog(5); NBX_Printf("abc"); });
     OnUser([] { NBX_CloseTextWindow(5); NBX_OpenTextWindow(5, 250, 10, 200, 100); });
     CHECK((Rec(5).cursorX == 0 && Rec(5).colors.text == 0xFFFFFF && Rec(5).logState == 0 && Ink(5, 0, 0) == 0));
-
     // NBX_ShowTextWindow: window 0 centred when none is open, else the current one.
     OnUser([] { NBX_CloseTextWindow(5); NBX_ShowTextWindow(); });
     HWND w0 = TextWindowHandle(0);
@@ -116,32 +96,16 @@ TEST_CASE("opening, re-opening, defaults, select, close and the current window")
     CHECK((CurrentTextWindow() == 2 && TextWindowHandle(0) == w0));
 }
 
-TEST_CASE("printing: runs, wrap, colours, scroll, screen, colour stack and resize")
+TEST_CASE("printing: runs, wrap, colours, scroll and resize")
 {
     Fresh(0);
-    int cw = Rec(0).cellWidth, lh = Rec(0).lineHeight;
-    HWND w = Fresh(0, 19 * cw, 6 * lh);   // 19 cells wide and 6 lines high: the 6th line scrolls
-    OnUser([] { NBX_Printf("abc"); NBX_Printf("def"); });
-    CHECK((Cursor() == "6,0" && Ink(0, 5, 0) > 0 && Ink(0, 6, 0) == 0));
-    OnUser([] { NBX_Printf("\n%s", "0123456789012345678X"); });
-    CHECK((Cursor() == "1,2" && Ink(0, 0, 2) > 0));   // X wrapped onto the third line
-    OnUser([] { NBX_PushTextColor(0x0000FF, 0xFFFF00); NBX_Printf("\tZ"); NBX_PopTextColor(); NBX_Printf("w"); });
-    // The tab is a blue cell, Z yellow, w in the first colours.
-    CHECK((CellPixels(0, 1, 2, 0x0000FF) > 0 && CellPixels(0, 2, 2, 0xFFFF00) > 0 && Ink(0, 3, 2) > 0));
-    CHECK(CellPixels(0, 3, 2, 0x0000FF) + CellPixels(0, 3, 2, 0xFFFF00) == 0);
-
-    OnUser([] { NBX_Printf("\nline3\nline4\n"); });
-    CHECK(Cursor() == "0,4");
-    CHECK((CellPixels(0, 2, 1, 0xFFFF00) > 0 && CellPixels(0, 2, 2, 0xFFFF00) == 0));   // everything moved up one line
-    int yellow = 0;
-    CHECK(WaitFor([&] {   // what the user sees, once the X server has it
-        std::vector<DWORD> screen = GrabClient(w);
-        yellow = 0;
-        for (int y = lh; y < 2 * lh; y++)
-            for (int x = 2 * cw; x < 3 * cw; x++) yellow += screen[(size_t)y * 19 * cw + x] == 0xFFFF00;
-        return yellow == CellPixels(0, 2, 1, 0xFFFF00);
-    }));
-
+    HWND w = Fresh(0, 19 * Rec(0).cellWidth, 6 * Rec(0).lineHeight);   // the 6th line scrolls
+    OnUser([] { NBX_Printf("abc"); NBX_Printf("def\n%s", "0123456789012345678X"); });
+    CHECK((Cursor() == "1,2" && Ink(0, 5, 0) > 0 && Ink(0, 6, 0) == 0 && Ink(0, 0, 2) > 0));
+    OnUser([] { NBX_PushTextColor(0x0000FF, 0xFFFF00); NBX_Printf("\tZ"); NBX_PopTextColor(); NBX_Printf("w\nline3\nline4\n"); });
+    // Moved up one line: the tab a blue cell, Z yellow, w in the first colours.
+    CHECK((Cursor() == "0,4" && CellPixels(0, 1, 1, 0x0000FF) > 0 && CellPixels(0, 2, 1, 0xFFFF00) > 0 && Ink(0, 3, 1) > 0));
+    CHECK(CellPixels(0, 3, 1, 0x0000FF) + CellPixels(0, 3, 1, 0xFFFF00) + CellPixels(0, 2, 2, 0xFFFF00) == 0);
     // Resizing clears the window and homes the cursor.
     w = Fresh(0, 300, 200);
     OnUser([] { NBX_Printf("hello\nworld"); });
@@ -158,16 +122,13 @@ TEST_CASE("line input: edit keys, recall, tab, typed ahead, paste, echo")
     CHECK((Cursor() == "0,1" && StatusHas("-bit color")));
     Settle();
     for (int col = 6; col < 10; col++) CHECK((Ink(0, col, 0) > 0) == (col < 9));
-
     CHECK((Answer(w, "\r") == "" && Answer(w, "xy\tz\r") == "xy z"));
-    // Up appends the previous answer after what is typed; V alone is a letter.
+    // Up appends the previous answer; V alone is a letter; Ctrl+V pastes the first line.
     CHECK(Input([w] { TypeText(w, "a"); Settle(); Key(w, VK_UP); Key(w, 'V'); TypeText(w, "!\r"); }) == "axy zv!");
-    // Ctrl+V pastes the clipboard's first line.
     REQUIRE(SetClipboardUnicode(u"first\r\nsecond"));
     CHECK(Input([w] { TypeText(w, "<"); Settle(); PressCtrlKey(w, 'V'); Settle(); TypeText(w, ">\r"); }) == "<first>");
-
-    // Units typed after Enter wait in the ring for the next input; units
-    // typed while no input runs are dropped; Ctrl+key is no character.
+    // Typed after Enter waits for the next input; typed while none runs is
+    // dropped; Ctrl+key is no character.
     static volatile LONG posted;
     posted = 0;
     char first[256];
@@ -188,15 +149,14 @@ TEST_CASE("line input ends with an empty line when its window closes or Exit cle
     HWND w = TextWindowHandle(0), w2 = TextWindowHandle(2);
     CHECK(Input([=] {
         TypeText(w, "abc");
-        PressCtrlKey(w2, 'Q');   // shortcuts of other windows are off meanwhile
+        PressCtrlKey(w2, 'Q');   // other windows' shortcuts are off meanwhile
         Settle();
         CHECK((TextWindowHandle(2) != NULL && NoMenuOnRightClick(w)));
         PostMessageW(w, WM_CLOSE, 0, 0);
     }) == "");
     CHECK((CurrentTextWindow() == 2 && StatusHas("-bit color")));
     CHECK(Input([=] { TypeText(w2, "abc"); Settle(); nbx_inputActive = 0; }) == "");
-    // With no text window open the call returns at once, buffer untouched.
-    char buffer[256] = "untouched";
+    char buffer[256] = "untouched";   // no text window: returns at once
     OnUser([&] { NBX_CloseTextWindow(2); NBX_InputText(buffer); });
     CHECK(std::string(buffer) == "untouched");
 }
@@ -207,10 +167,9 @@ TEST_CASE("shortcuts and the popup menu")
     OnUser([] { NBX_OpenTextWindow(12, 500, 40, 200, 100); NBX_SelectTextWindow(0); });
     HWND w = TextWindowHandle(12);
     DeleteFileA(LogPath(12).c_str());
-    // The Copy item names this window's log; the check marks of Select, Start
-    // Log and Stop Log follow the current window and the log state.
-    char copy[64];
-    sprintf(copy, "&Copy NUBRIX%d12.LOG\tCtrl+C|", nbx_instance);
+    // Copy names this window's log; Select, Start Log and Stop Log are checked
+    // by the current window and the log state.
+    std::string copy = "&Copy NUBRIX" + std::to_string(nbx_instance) + "12.LOG\tCtrl+C|";
     for (const char *marks : { "000", "110", "101" }) {
         if (marks[1] == '1') { Command(w, 1069); Command(w, 1024); }
         if (marks[2] == '1') Command(w, 1025);
@@ -219,28 +178,26 @@ TEST_CASE("shortcuts and the popup menu")
         REQUIRE(items.size() == 11);
         std::string s = items[6].text + "|";
         for (int i : { 0, 4, 5 }) s += (items[i].state & MF_CHECKED) ? '1' : '0';
-        CHECK(s == copy + std::string(marks));
+        CHECK(s == copy + marks);
     }
-
     // Ctrl+A prints the version line in its colours; Ctrl+C copies the log.
     OnUser([] { NBX_SelectTextWindow(0); NBX_StartLog(12); });
     PressCtrlKey(w, 'A');
     CHECK(WaitFor([] { return Rec(12).cursorY > 0 && Rec(12).colors.text == 0xFFFFFF; }));
     CHECK((CurrentTextWindow() == 12 && CellPixels(12, 0, 0, 0x50FF50) > 0 && CellPixels(12, 0, 0, 0x505050) > 0));
     PressCtrlKey(w, 'C');
-    OnUser([] {});   // the copy has run: polling the clipboard could hold it open just then
+    OnUser([] {});   // the copy has run before the clipboard is read
     CHECK(ClipboardText() == "NUBRIX 7.3  2009/4/30\r\n");
     OnUser([] { NBX_CloseLogs(); NBX_SelectTextWindow(0); });
     PressCtrlKey(w, 'S');
     CHECK(WaitFor([] { return CurrentTextWindow() == 12; }));
-
-    // The main window's keys work from here.
-    // (Space opens the command console, tested with the console.)
+    // The main window's keys work here; no menu while a pick tool waits.
     nbx_stop = 0;
     PressKey(w, 'C');
     CHECK(WaitFor([] { return nbx_stop == 1; }));
+    Settle();   // its character too, before any input
     nbx_stop = 0;
-    nbx_pickActive = 1;   // no menu while a pick tool waits for clicks
+    nbx_pickActive = 1;
     CHECK(NoMenuOnRightClick(w));
     nbx_pickActive = 0;
     PressCtrlKey(w, 'Q');
@@ -251,39 +208,34 @@ TEST_CASE("logs: CRLF, input echo, stop and restart, copy, status codes, reopeni
 {
     HWND w = Fresh(0);
     DeleteFileA(LogPath(0).c_str());
-    int r = -1;
-    OnUser([&] { r = NBX_StartLog(0); NBX_Printf("a\n"); NBX_Printf("b"); });
-    CHECK((r == 0 && Answer(w, "x\r") == "x"));
-    OnUser([&] { r = NBX_StopLog(0); NBX_Printf("c\n"); });
+    CHECK(Get([] { int r = NBX_StartLog(0); NBX_Printf("a\n"); NBX_Printf("b"); return r; }) == 0);
+    CHECK(Answer(w, "x\r") == "x");
+    OnUser([] { NBX_StopLog(0); NBX_Printf("c\n"); });
     CHECK(Rec(0).logState == 2);
-    OnUser([&] { r = NBX_StartLog(0); NBX_Printf("d\n"); r += 10 * NBX_StartLog(0); NBX_Printf("e"); });
-    CHECK(r == 10);   // a second start changes nothing and keeps the file
-    OnUser([&] { r = NBX_CopyLog(0); });
-    CHECK((r == 0 && Rec(0).logState == 1 && ClipboardText() == "a\r\nbx\r\nd\r\ne"));
+    // A second start changes nothing and keeps the file.
+    CHECK(Get([] { int r = NBX_StartLog(0); NBX_Printf("d\n"); r += 10 * NBX_StartLog(0); NBX_Printf("e"); return r; }) == 10);
+    CHECK((Get([] { return NBX_CopyLog(0); }) == 0 && Rec(0).logState == 1 && ClipboardText() == "a\r\nbx\r\nd\r\ne"));
     OnUser([] { NBX_Printf("\n"); NBX_CloseTextWindow(0); NBX_Printf("after close\n"); });
     CHECK(LogText(0) == "a\r\nbx\r\nd\r\ne\r\n");
     Fresh(0);
     OnUser([] { NBX_Printf("unlogged\n"); NBX_StartLog(0); NBX_Printf("new\n"); NBX_CloseLogs(); });
     CHECK(LogText(0) == "new\r\n");
-
     struct { char call; int n, result; } codes[] = {
         { 's', 300, 3 }, { 's', 9, 3 }, { 't', 256, 2 }, { 'c', 256, 4 }, { 'c', 9, 4 }, { 't', 0, 1 } };
     for (auto &c : codes) {
-        CAPTURE(c.call); CAPTURE(c.n);
-        OnUser([&] { r = c.call == 's' ? NBX_StartLog(c.n) : c.call == 't' ? NBX_StopLog(c.n) : NBX_CopyLog(c.n); });
-        CHECK(r == c.result);
+        CAPTURE(c.n);
+        CHECK(Get([&] { return c.call == 's' ? NBX_StartLog(c.n) : c.call == 't' ? NBX_StopLog(c.n) : NBX_CopyLog(c.n); }) == c.result);
     }
-
-    // A window that never logged: "Can't open LOG file!", the clipboard closed again.
+    // A window that never logged: a message, and the clipboard closed again.
     OnUser([] { NBX_OpenTextWindow(2, 500, 20, 200, 100); });
     DeleteFileA(LogPath(2).c_str());
+    int r = -1;
     Pending *p = OnUserAsync([&] { r = NBX_CopyLog(2); });
     HWND box = WaitTop(L"#32770", L"Pause");
     CHECK((WindowTextA(GetDlgItem(box, 0xFFFF)) == "Can't open LOG file!" && AnswerDialog(L"Pause", IDOK)));
     REQUIRE(WaitDone(p));
     CHECK((r == 2 && OpenClipboard(NULL)));
     CloseClipboard();
-
     // A print over 4095 bytes is cut at 4095 on a character boundary.
     bool japanese = GetACP() == 932;
     static char big[6000];

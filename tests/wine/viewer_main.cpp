@@ -1,17 +1,12 @@
-// The movie viewer under Wine, driven as a user drives it (the real file
-// dialog, the button box): files it cannot play, the sample playing with its
-// step buttons and clamps, "prop", presses made while playing, "break" and
-// Stop. The frame on screen is read from the sample's index strip. The test
-// program is the viewer with a driver thread, which only posts what keys and
-// clicks post.
+// The movie viewer under Wine, driven through its file dialog and button
+// box as a user drives it; the frame on screen is read from the sample's
+// index strip.
 #include "viewer_drive.h"
 #include "viewer/viewer.h"
 #include "viewer/viewer_logic.h"
-#include "viewer/video_source.h"
 #include <math.h>
 #include <stdio.h>
 #include <set>
-#include <string>
 
 void UserInit(void) { ViewerInit(); nbxt::BeginDriver(false); }
 void UserMain(void) { ViewerMain(); }
@@ -21,8 +16,7 @@ using namespace vt;
 
 namespace {
 
-const int n = kSampleFrames;
-const int kOtherFrames = 40;    // testmovies/other.avi
+const int n = kSampleFrames, kOtherFrames = 40;   // sample.avi, testmovies/other.avi
 
 bool CopyMovie(const char *sub, const char *file)
 {
@@ -39,8 +33,7 @@ bool CancelDialog()
 HWND Image0() { return nbx_images[0].inUse ? nbx_images[0].window : NULL; }
 bool Image0Opens() { return WaitFor([] { return Image0() != NULL; }, 10000); }
 
-// The frame index shown in w (image window 0 by default), or -1.
-int Shown(HWND w = Image0())
+int Shown(HWND w = Image0())   // the frame index shown, or -1
 {
     SIZE size = nbxt::ClientSize(w);
     if (!w || size.cx <= 0 || size.cy <= 0) return -1;
@@ -48,8 +41,7 @@ int Shown(HWND w = Image0())
     return nbxv::DecodeStrip((const uint32_t *)pixels.data(), size.cx, size.cy, size.cx);
 }
 
-// The frame on screen once it holds still (paused or stopped): the same
-// before and after the viewer has scanned its buttons again.
+// The frame on screen once it holds still: the same after the viewer scanned its buttons again.
 int Steady()
 {
     int result = -1;
@@ -64,28 +56,25 @@ int Steady()
 
 bool ShowsSoon(int frame) { return WaitFor([=] { return Shown() == frame; }); }
 
-// Playback shows `count` distinct frames within 10 s.
 bool Plays(int count)
 {
     std::set<int> seen;
     return WaitFor([&] { seen.insert(Shown()); return (int)seen.size() - (int)seen.count(-1) >= count; }, 10000);
 }
 
-// Text window 0's log, started through its menu command; line ends as printed.
-std::string Log()
+std::string Log()   // text window 0's, line ends as printed
 {
     std::string out;
     for (char c : nbxt::LogText(0)) if (c != '\r') out.push_back(c);
     return out;
 }
 
-// Waits until the log grows by text containing `needle` after `from` bytes.
 bool WaitLog(size_t from, const std::string &needle, int ms = 8000)
 {
     return WaitFor([&] { std::string log = Log(); return log.size() > from && log.find(needle, from) != std::string::npos; }, ms);
 }
 
-// Presses a button and waits for what it prints, or checks that it prints nothing.
+// Presses a button and waits for what it prints, or checks it prints nothing.
 bool PressLogged(int k, const char *printed = nullptr)
 {
     size_t at = Log().size();
@@ -115,7 +104,6 @@ TEST_CASE("start-up: text window 0, the 2 x 6 box and the dialog without Start; 
     nbxt::Command(text, 1024);
     REQUIRE(WaitFor([] { return nbxt::FileExists(nbxt::LogPath(0).c_str()); }));
 
-    // Cancel, not a movie, empty, too tall.
     REQUIRE((CopyMovie("movies", "sample.avi") && CopyMovie("testmovies", "other.avi") && CopyMovie("testmovies", "tall.avi")));
     size_t at = Log().size();
     REQUIRE(CancelDialog());
@@ -148,15 +136,15 @@ TEST_CASE("the sample plays and loops; pause holds it; the step buttons move it 
             // ">" past the end shows nothing and sets the position to the last frame
             { 9, n - 1 }, { 5, -n }, { 4, n - 3 } });
 
-    // "prop" prints the eight properties with %f; nothing moves.
+    // "prop" prints the eight properties with %f; nothing moves. Frame 1
+    // shown: position 2, 40 ms at 25 frames/s; the codec is 'MJPG'.
     Steps({ { 8, 1 } });
     size_t at = Log().size();
     REQUIRE(PressLogged(2, "FRAME_COUNT:"));
     nbxt::Settle();
-    // Frame 1 is shown: position 2, 40 ms at 25 frames/s; the codec is 'MJPG'; all with %f.
     std::string log = Log().substr(at);
     double msec = 0;
-    int matched = 0;   // the length read up to the ratio, once all before it matched
+    int matched = 0;   // set once all before the ratio matched
     CHECK((sscanf(log.c_str(), "POS_MSEC: %lf\nPOS_FRAMES: 2.000000\nPOS_AVI_RATIO: %n", &msec, &matched) == 1 && matched > 0 && fabs(msec - 40) < 1e-4));
     CHECK(log.find("\nFRAME_WIDTH: 640.000000\nFRAME_HEIGHT: 480.000000\nFPS: 25.000000\nFOURCC: 1196444237.000000\nFRAME_COUNT: 250.000000\n") != std::string::npos);
     CHECK(Steady() == 1);

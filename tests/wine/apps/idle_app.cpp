@@ -1,6 +1,5 @@
-// A user program for process-level tests: it waits for Start, then spins in
-// UserMain without ever polling nbx_stop or nbx_quit, so only Exit's
-// termination can end it.
+// Waits for Start, then spins in UserMain without polling nbx_stop or
+// nbx_quit: only Exit's termination ends it.
 #include "nubrix.h"
 #include <windows.h>
 
@@ -8,7 +7,7 @@ void UserInit(void) {}
 
 void UserMain(void)
 {
-    // Tells a test that UserMain runs (the event lives as long as the program).
+    // Tells a test that UserMain runs.
     CreateEventW(NULL, TRUE, TRUE, L"nbx_idle_app_main");
     volatile unsigned spin = 0;
     for (;;) spin++;

@@ -1,8 +1,7 @@
-// A program the reliability test and the Exit benchmark start. NBX_APP_MODE
-// "image", "text" or "print" loops (creating and drawing an image window,
-// opening a second text window, or only printing) without polling nbx_quit,
-// so only Exit's termination ends it; "input" waits in a line input, then
-// logs what it returned. The log: "pid <pid>", then one line per round.
+// Started by the reliability test and the Exit benchmark. NBX_APP_MODE
+// "image", "text" or "print" loops without polling nbx_quit, so only Exit's
+// termination ends it; "input" logs what a line input returned. The log:
+// "pid <pid>", then one line per round.
 #include "nubrix.h"
 #include <stdio.h>
 #include <string.h>
