@@ -11,12 +11,12 @@ namespace {
 typedef std::set<std::pair<int, int>> Points;
 
 struct Image {
-    std::vector<unsigned char> bytes;
+    std::vector<BYTE> bytes;
     Canvas c;
-    Image(int bits, int w, int h, unsigned noise = 0) : bytes((size_t)(bits == 8 ? (w + 3) & ~3 : w * 4) * h), c(MakeCanvas(nullptr, bits, w, h))
+    Image(int bits, int w, int h, BYTE fill = 0) : bytes((size_t)(bits == 8 ? (w + 3) & ~3 : w * 4) * h, fill), c(MakeCanvas(nullptr, bits, w, h))
     {
         c.pixels = bytes.data();
-        for (size_t i = 0; i < bytes.size(); i++) bytes[i] = (BYTE)(noise * (i + 3) >> 3);
+        for (size_t i = 0; fill == 7 && i < bytes.size(); i++) bytes[i] = (BYTE)(i * 37 >> 2);   // noise
     }
     Points Lit() const
     {
@@ -30,30 +30,28 @@ struct Image {
 
 }  // namespace
 
-TEST_CASE("lines both ways, the pen, partly outside; boxes with corners in any order")
+TEST_CASE("lines both ways and the pen; boxes; inverting twice restores; circles")
 {
-    struct { int x1, y1, x2, y2; Points pixels; } cases[] = {
+    struct { int x1, y1, x2, y2; Points pixels; } lines[] = {
         { 0, 0, 5, 2, { { 0, 0 }, { 1, 0 }, { 2, 1 }, { 3, 1 }, { 4, 2 }, { 5, 2 } } },
         { 0, 5, 2, 0, { { 0, 5 }, { 0, 4 }, { 1, 3 }, { 1, 2 }, { 2, 1 }, { 2, 0 } } },
         { -3, 1, 9, 1, { { 0, 1 }, { 1, 1 }, { 2, 1 }, { 3, 1 }, { 4, 1 }, { 5, 1 }, { 6, 1 }, { 7, 1 } } },
     };
-    for (auto &t : cases)
-        for (bool reverse : { false, true }) {
+    for (auto &t : lines)
+        for (int r : { 0, 1 }) {
             Image img(32, 8, 8);
-            CanvasDrawLine(img.c, 1, reverse ? t.x2 : t.x1, reverse ? t.y2 : t.y1, reverse ? t.x1 : t.x2, reverse ? t.y1 : t.y2);
-            CHECK((img.Lit() == t.pixels && img.c.penX == (reverse ? t.x1 : t.x2) && img.c.penY == (reverse ? t.y1 : t.y2)));
+            CanvasDrawLine(img.c, 1, r ? t.x2 : t.x1, r ? t.y2 : t.y1, r ? t.x1 : t.x2, r ? t.y1 : t.y2);
+            CHECK((img.Lit() == t.pixels && img.c.penX == (r ? t.x1 : t.x2) && img.c.penY == (r ? t.y1 : t.y2)));
         }
-    Image ring(32, 12, 12), box(8, 8, 8);
+    Image ring(32, 12, 12), box(8, 8, 8), two(32, 9, 9);
     CanvasXorBox(ring.c, 9, 8, 2, 1);
     CanvasFillBox(box.c, 0xFF, 5, 5, 2, 3);
+    CanvasDrawCircle(two.c, 1, 4, 4, 2);
     CHECK((ring.Lit().size() == 2 * 8 + 2 * 6 && box.Lit().size() == 12 && box.Lit().count({ 2, 3 }) && CanvasRead(box.c, 5, 5) == 0xFF));
-}
-
-TEST_CASE("inverting primitives: each pixel once, so twice restores; discs share their rim")
-{
+    CHECK(two.Lit() == Points{ { 2, 3 }, { 2, 4 }, { 2, 5 }, { 3, 2 }, { 4, 2 }, { 5, 2 }, { 6, 3 }, { 6, 4 }, { 6, 5 }, { 3, 6 }, { 4, 6 }, { 5, 6 } });
     for (int bits : { 32, 8 }) {
         Image img(bits, 37, 23, 7);
-        const std::vector<unsigned char> before = img.bytes;
+        const std::vector<BYTE> before = img.bytes;
         for (int k = 0; k < 2; k++) {
             CanvasXorLine(img.c, k ? 30 : 2, k ? 3 : 20, k ? 2 : 30, k ? 20 : 3);   // reversed: the same pixels
             CanvasXorBox(img.c, 30 - 27 * k, 15, 3 + 27 * k, 2);
@@ -63,10 +61,7 @@ TEST_CASE("inverting primitives: each pixel once, so twice restores; discs share
             CHECK((img.bytes == before) == (k == 1));
         }
     }
-    Image two(32, 9, 9);
-    CanvasDrawCircle(two.c, 1, 4, 4, 2);
-    CHECK(two.Lit() == Points{ { 2, 3 }, { 2, 4 }, { 2, 5 }, { 3, 2 }, { 4, 2 }, { 5, 2 }, { 6, 3 }, { 6, 4 }, { 6, 5 }, { 3, 6 }, { 4, 6 }, { 5, 6 } });
-    for (int r = 1; r <= 40; r++) {
+    for (int r = 1; r <= 40; r++) {   // a disc inverted once, its rim on it
         CAPTURE(r);
         Image solid(32, 90, 90), inverted(32, 90, 90), rim(32, 90, 90);
         CanvasFillCircle(solid.c, 1, 45, 45, r);
@@ -80,7 +75,7 @@ TEST_CASE("inverting primitives: each pixel once, so twice restores; discs share
 
 TEST_CASE("flood fill: inside a ring, round hooks, past the seed stack")
 {
-    Image img(32, 12, 12), hook(32, 7, 2);
+    Image img(32, 12, 12), hook(32, 7, 2), index(8, 6, 6, 0x34);
     CanvasDrawCircle(img.c, 0x00FF00, 6, 6, 4);
     CanvasFloodFill(img.c, 0xFF0000, 6, 6);
     CHECK((CanvasRead(img.c, 6, 6) == 0xFF0000 && CanvasRead(img.c, 0, 0) == 0));
@@ -88,9 +83,7 @@ TEST_CASE("flood fill: inside a ring, round hooks, past the seed stack")
     for (int x : { 0, 6 }) CanvasStore(hook.c, x, 1, 7);
     CanvasFloodFill(hook.c, 9, 3, 0);
     CHECK((CanvasRead(hook.c, 0, 0) == 9 && CanvasRead(hook.c, 6, 0) == 9));
-    Image index(8, 6, 6);
-    index.bytes[0] = 0x34;   // the colour's low byte is the index: already filled
-    CHECK((CanvasFloodFill(index.c, 0x12345634, 0, 0) == -1 && CanvasFloodFill(index.c, 1, -1, 0) == -1 && index.bytes[0] == 0x34));
+    CHECK((CanvasFloodFill(index.c, 0x12345634, 0, 0) == -1 && CanvasFloodFill(index.c, 1, -1, 0) == -1));   // the low byte is the index
     // Full rows joined by one-pixel links in every other column: a seed per link.
     for (int bits : { 32, 8 }) {
         CAPTURE(bits);
@@ -110,15 +103,13 @@ TEST_CASE("flood fill: inside a ring, round hooks, past the seed stack")
     }
 }
 
-TEST_CASE("colour arithmetic")
+TEST_CASE("colour arithmetic; test patterns against their formulas")
 {
-    // RGB: H S V, then Y Cr Cb, Y u v, Y I Q (0 when not given)
+    // H S V, then Y Cr Cb, Y u v, Y I Q where given.
     struct { DWORD rgb; std::vector<int> hsv, more; } cases[] = {
         { 0x808080, { 0, 0, 128 } }, { 0xFFFF00, { 60, 255, 255 } }, { 0x00FFFF, { 180, 255, 255 } },
-        { 0xFF00FF, { 300, 255, 255 } }, { 0xFFFFFF, { 0, 0, 255 }, { 255, 0, 0, 0, 0, 0, 0 } },
-        { 0xFF0000, { 0, 255, 255 }, { 76, 128, -42, -36, 157, 152, 53 } },
-        { 0x0000FF, { 240, 255, 255 }, { 29, -20, 128, 111, -25, -81, 74 } },
-        { 0x10A040, { 140, 144, 160 } },   // does not come back exactly
+        { 0xFF00FF, { 300, 255, 255 } }, { 0xFF0000, { 0, 255, 255 }, { 76, 128, -42, -36, 157, 152, 53 } },
+        { 0x0000FF, { 240, 255, 255 }, { 29, -20, 128, 111, -25, -81, 74 } }, { 0x10A040, { 140, 144, 160 } },
     };
     for (auto &t : cases) {
         CAPTURE(t.rgb);
@@ -126,48 +117,40 @@ TEST_CASE("colour arithmetic")
         int h, s, v;
         RgbToHsv(c, &h, &s, &v);
         CHECK(std::vector<int>{ h, s, v, RgbToHue(c), RgbToSaturation(c), RgbToValue(c) } == std::vector<int>{ t.hsv[0], t.hsv[1], t.hsv[2], h, s, v });
-        CHECK((HsvToRgb(v, s, h) == c || c == 0x10A040));
+        CHECK((HsvToRgb(v, s, h) == c || c == 0x10A040));   // that one does not come back exactly
         if (!t.more.empty()) CHECK(std::vector<int>{ RgbToY(c), RgbToCr(c), RgbToCb(c), RgbToU(c), RgbToV(c), RgbToI(c), RgbToQ(c) } == t.more);
     }
-    CHECK(HsvToRgb(255, 255, 30) == 0xFF7F00);
-}
-
-TEST_CASE("test patterns against their formulas, pixel by pixel")
-{
+    CHECK((HsvToRgb(255, 255, 30) == 0xFF7F00 && RadialPatternValue(kPatternYuv, -40, 60) == 0xE58E50));
     for (int bits : { 32, 8 })
-        for (auto size : { std::make_pair(37, 23), std::make_pair(5, 1), std::make_pair(1, 6) })
+        for (auto size : { std::make_pair(37, 23), std::make_pair(5, 1) })
             for (TestPattern p : { kPatternRgb, kPatternHsv, kPatternYCrCb, kPatternYuv, kPatternYiq, kPatternGrey }) {
                 const int w = size.first, h = size.second, half = h / 2;
-                CAPTURE(bits); CAPTURE(w); CAPTURE(h); CAPTURE((int)p);
+                CAPTURE(bits); CAPTURE(h); CAPTURE((int)p);
                 Image img(bits, w, h);
                 CanvasTestPattern(img.c, p);
                 for (int i = 0; i < h; i++)
                     for (int j = 0; j < w; j++) {
                         // HSV: S rises down the top half, V falls down the bottom one; grey rises above, falls below.
-                        int s = i < half ? 255 * i / half : 255, v = i < half || !half ? 255 : 255 - 255 * (i - half) / half;
-                        int grey = 255 * j / w;
+                        int s = i < half ? 255 * i / half : 255, v = i < half || !half ? 255 : 255 - 255 * (i - half) / half, grey = 255 * j / w;
                         DWORD want = p == kPatternRgb ? (DWORD)(grey << 16 | (255 * i / h) << 8 | (255 - 255 * (i + j) / (w + h)))
                                    : p == kPatternHsv ? HsvToRgb(v, s, 359 * j / w)
                                    : p == kPatternGrey ? (i < half ? grey : 255 - grey) * 0x010101u
                                    : RadialPatternValue(p, 255 * (j - w / 2) / w, 255 * (h / 2 - i) / h);
                         REQUIRE(CanvasRead(img.c, j, i) == (bits == 8 ? want & 0xFF : want));
                     }
-                CHECK((img.c.penX == w - 1 && img.c.penY == h - 1));
             }
-    CHECK((RadialPatternValue(kPatternYuv, -40, 60) == 0xE58E50 && RadialPatternValue(kPatternYiq, 0, 0) == 0));
 }
 
 TEST_CASE("quarter turns and rescaled sizes")
 {
     // 5 x 3 bytes become 3 x 5 in rows of 4 bytes; padding is not written.
-    const unsigned char five[15] = { 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15 };
-    Image right(8, 3, 5, 0), left(32, 3, 5);
-    std::fill(right.bytes.begin(), right.bytes.end(), 0xEE);
-    RotateInto(five, 5, 3, true, right.c);
-    CHECK(right.bytes == std::vector<unsigned char>{ 11, 6, 1, 0xEE, 12, 7, 2, 0xEE, 13, 8, 3, 0xEE, 14, 9, 4, 0xEE, 15, 10, 5, 0xEE });
+    const BYTE five[15] = { 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15 };
     const DWORD words[15] = { 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15 };
+    Image right(8, 3, 5, 0xEE), left(32, 3, 5);
+    RotateInto(five, 5, 3, true, right.c);
     RotateInto(words, 5, 3, false, left.c);
+    CHECK(right.bytes == std::vector<BYTE>{ 11, 6, 1, 0xEE, 12, 7, 2, 0xEE, 13, 8, 3, 0xEE, 14, 9, 4, 0xEE, 15, 10, 5, 0xEE });
     CHECK((CanvasRead(left.c, 0, 0) == 5 && CanvasRead(left.c, 2, 0) == 15 && CanvasRead(left.c, 0, 4) == 1));
-    const int sizes[][3] = { { 640, 707, 452 }, { 480, 707, 339 }, { 640, 1414, 905 }, { 480, 1414, 679 }, { 1, 500, 1 }, { 3, 500, 2 }, { 3, 2000, 6 } };
+    const int sizes[][3] = { { 640, 707, 452 }, { 480, 707, 339 }, { 640, 1414, 905 }, { 480, 1414, 679 }, { 1, 500, 1 }, { 3, 2000, 6 } };
     for (auto &s : sizes) CHECK(RescaledSide(s[0], s[1]) == s[2]);
 }

@@ -75,31 +75,24 @@ TEST_CASE("round trips: 32-bit images as 24-bit files of five types, 8-bit ones 
 
 TEST_CASE("refused: files that cannot be decoded, saves of no size or type or without room for the extension")
 {
-    REQUIRE((Fresh(1, 12, 9, 32) == 0 && Fresh(2, 12, 9, 32) == 0 && Fresh(3, 12, 9, 8) == 0));
+    REQUIRE((Fresh(1, 12, 9, 32) == 0 && Fresh(2, 12, 9, 8) == 0));
     Fill(1, 77);
-    REQUIRE((Save(1, 3, Here("whole")) == 0 && Save(1, 0, Here("whole")) == 0));
-    std::string png = ReadWholeFile(Here("whole.png").c_str()), bmp = ReadWholeFile(Here("whole.bmp").c_str());
-    REQUIRE((png.size() > 60 && bmp.size() > 60));
+    REQUIRE(Save(1, 3, Here("whole")) == 0);
+    std::string png = ReadWholeFile(Here("whole.png").c_str());
     WriteWholeFile(Here("cut.png"), png.substr(0, png.size() / 2));
-    WriteWholeFile(Here("cut.bmp"), bmp.substr(0, 60));
-    WriteWholeFile(Here("garbage.png"), "not a picture\r\n");
     WriteWholeFile(Here("empty.bmp"), "");
     CreateDirectoryA(Here("folder.png").c_str(), NULL);
-    Fill(2, 5);
-    memset(nbx_pixels8[3], 77, 12 * 9);
-    std::vector<BYTE> before = Bytes(2), before8 = Bytes(3);
-    std::vector<DWORD> palette = Palette(3);
-    for (std::string name : { "cut.png", "cut.bmp", "garbage.png", "empty.bmp", "folder.png", "missing.png" }) {
+    memset(nbx_pixels8[2], 77, 12 * 9);
+    std::vector<BYTE> before = Bytes(1), before8 = Bytes(2);
+    std::vector<DWORD> palette = Palette(2);
+    for (std::string name : { Here("cut.png"), Here("empty.bmp"), Here("folder.png"), Here("missing.png"), std::string(300, 'a') }) {
         CAPTURE(name);
-        CHECK((Load(2, Here(name)) == 1 && Load(3, Here(name)) == 1 && Bytes(2) == before));
-        CHECK((Bytes(3) == before8 && Palette(3) == palette));
+        CHECK((Load(1, name) == 1 && Load(2, name) == 1 && Bytes(1) == before && Bytes(2) == before8 && Palette(2) == palette));
     }
-    CHECK(Load(2, std::string(300, 'a')) == 1);   // longer than a path may be
-
     const int bad[][4] = { { 0, 8, 3, 2 }, { 8, 0, 3, 2 }, { 8, 8, 5, 1 } };   // height, width, type: result
     for (auto &b : bad) CHECK(On(1, [&] { return SaveImageFile(b[0], b[1], b[2], Here("bad").c_str()); }) == b[3]);
     std::string dir = RoomyDir();
-    CHECK((Save(1, 3, Here("photo")) == 0 && FileExists(Here("photo.png").c_str()) && Save(1, 3, dir + std::string(257 - dir.size(), 'q')) == 1));
+    CHECK((FileExists(Here("whole.png").c_str()) && Save(1, 3, dir + std::string(257 - dir.size(), 'q')) == 1));
 }
 
 TEST_CASE("the dialogs remember folder and filter, each its own; \"Load image file\" shows the picture")
