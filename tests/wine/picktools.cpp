@@ -66,12 +66,10 @@ int RunTool(char tool, int *o)
     switch (tool) {
     case 'p': return PickPoint(1, &o[0], &o[1]);
     case 'r': return PickRow(1, &o[0], &o[1]);
-    case 'c': return PickColumn(1, &o[0], &o[1]);
     case 'b': return PickBlock(1, &o[0], &o[1], 8, 20);
     case 'R': return PickRect(1, &o[0], &o[1], &o[2], &o[3]);
-    case 'l': return PickLine(1, &o[0], &o[1], &o[2], &o[3]);
     }
-    return PickCircle(1, &o[0], &o[1], &o[2]);
+    return PickLine(1, &o[0], &o[1], &o[2], &o[3]);
 }
 
 }  // namespace
@@ -82,11 +80,9 @@ TEST_CASE("pick tools: positions, prompts, inverted feedback, cancel, Stop")
     struct { char tool; const char *script; int result; std::vector<int> out; } cases[] = {
         { 'p', "p1 m5,5 =5,5 c5,6", 0, { 5, 6 } },
         { 'r', "p1 m3,10 !0,10 !63,10 =0,11 m3,12 =0,10 !63,12 M3,20 !0,12 =0,20 c7,30", 0, { 7, 30 } },
-        { 'c', "m20,3 !20,0 !20,47 c21,4", 0, { 21, 4 } },
         { 'b', "m20,20 !16,10 !23,29 =17,11 =22,11 r", 1, {} },
         { 'R', "p2 c40,30 p3 !40,30 m10,5 !10,5 !40,5 =20,20 c10,5", 0, { 10, 40, 5, 30 } },
         { 'l', "c40,30 m10,5 !10,5 !40,30 c10,5", 0, { 40, 30, 10, 5 } },
-        { 'o', "c10,10 m13,14 !15,10 c12,13", 0, { 10, 10, 4 } },
         // A second-stage cancel goes back to the first point; a first-stage one ends the tool.
         { 'R', "c40,30 m10,5 r p2 =10,5 =40,30 c20,20 m25,25 !25,25 r r", 1, {} },
         { 'l', "c40,30 m10,5 s", 1, {} },
@@ -300,8 +296,6 @@ TEST_CASE("charts: the clicked row or marked block charted as the first free ima
     struct { int source; UINT id; const char *script, *title; int w, h; std::vector<DWORD> pixels; } cases[] = {   // x, y, value
         { 0, 1016, "c3,5", "RGB(Y=5)", 52, 128, { 12, 0, 0xFF0000, 51, 127, 0x0000FF } },
         { 2, 1070, "c3,3", "Luminance(Y=3)", 52, 128, { 12, 28, 0xFFFFFF, 12, 27, 0 } },
-        // 40 grey pixels make one point, drawn last by pixel 39 in magenta.
-        { 0, 1021, "c3,6", "CrCb(Y=6)", 256, 256, { 128, 128, 0xFF00FF, 0, 128, 0x808080 } },
         // Columns 40..45 lie outside and read black, at the axis crossing.
         { 0, 1022, "c45,6 c35,5", "CrCb(35,5)-(45,6)", 256, 256, { 86, 0, 0xFFFFFF, 128, 128, 0xFFFFFF } },
         { 0, 1016, "r", "" },
