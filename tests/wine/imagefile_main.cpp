@@ -40,7 +40,7 @@ int Mismatches(int n, const std::function<DWORD(int, int)> &want, int tolerance 
 
 }  // namespace
 
-TEST_CASE("round trips: 32-bit images as 24-bit files of five types, 8-bit ones with their palette")
+TEST_CASE("round trips: five file types; 8-bit images with their palette")
 {
     const int W = 5, H = 17;   // 8-bit rows of 8 bytes
     REQUIRE((Fresh(1, W, H, 32) == 0 && Fresh(2, W, H, 32) == 0 && Fresh(4, W, H, 8) == 0));
@@ -73,7 +73,7 @@ TEST_CASE("round trips: 32-bit images as 24-bit files of five types, 8-bit ones 
     CHECK((bmp.size() > 30 && bmp[28] == 24 && bmp8.size() > 30 && bmp8[28] == 8));   // bits per pixel
 }
 
-TEST_CASE("refused: files that cannot be decoded, saves of no size or type or without room for the extension")
+TEST_CASE("refused: undecodable files; saves of no size, no type or no room")
 {
     REQUIRE((Fresh(1, 12, 9, 32) == 0 && Fresh(2, 12, 9, 8) == 0));
     Fill(1, 77);
@@ -95,7 +95,7 @@ TEST_CASE("refused: files that cannot be decoded, saves of no size or type or wi
     CHECK((FileExists(Here("whole.png").c_str()) && Save(1, 3, dir + std::string(257 - dir.size(), 'q')) == 1));
 }
 
-TEST_CASE("the dialogs remember folder and filter, each its own; \"Load image file\" shows the picture")
+TEST_CASE("the dialogs keep folder and filter, each its own; Load shows the picture")
 {
     const int W = 30, H = 20;
     REQUIRE((Fresh(1, W, H, 32) == 0 && Fresh(2, W, H, 32) == 0));

@@ -284,7 +284,7 @@ TEST_CASE("clipboard: copy, cut and paste, placed paste, a bitmap request")
     for (int n : { 5, 6, 7, 8 }) Destroy(n);
 }
 
-TEST_CASE("charts: the clicked row or marked block charted as the first free image, made current")
+TEST_CASE("charts of the clicked row or marked block, as the first free image")
 {
     // Image 0: row 5 red, 6 grey; 8-bit image 2: index 200 on row 3.
     REQUIRE((Create(0, 40, 30) == 0 && Create(2, 40, 30, 8) == 0));
