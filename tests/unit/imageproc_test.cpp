@@ -4,7 +4,6 @@
 #include "imageproc/imageproc_logic.h"
 #include <algorithm>
 #include <set>
-#include <utility>
 #include <vector>
 
 namespace {
@@ -12,14 +11,12 @@ namespace {
 typedef std::set<std::pair<int, int>> Points;
 
 struct Image {
-    std::vector<unsigned char> bytes;
+    std::vector<BYTE> bytes;
     Canvas c;
-    Image(int bits, int w, int h, unsigned noise = 0)
-        : bytes((size_t)(bits == 8 ? (w + 3) & ~3 : w * 4) * h), c(MakeCanvas(nullptr, bits, w, h))
+    Image(int bits, int w, int h, BYTE fill = 0) : bytes((size_t)(bits == 8 ? (w + 3) & ~3 : w * 4) * h, fill), c(MakeCanvas(nullptr, bits, w, h))
     {
         c.pixels = bytes.data();
-        for (int y = 0; noise && y < h; y++)
-            for (int x = 0; x < w; x++) CanvasStore(c, x, y, (noise = noise * 1103515245u + 12345u) >> 8 & 0xFFFFFF);
+        for (size_t i = 0; fill == 7 && i < bytes.size(); i++) bytes[i] = (BYTE)(i * 37 >> 2);   // noise
     }
     Points Lit() const
     {
@@ -33,179 +30,111 @@ struct Image {
 
 }  // namespace
 
-TEST_CASE("lines both ways, the pen, partly outside")
+TEST_CASE("lines both ways and the pen; boxes; inverting twice restores; circles")
 {
-    struct { int x1, y1, x2, y2; Points pixels; } cases[] = {
+    struct { int x1, y1, x2, y2; Points pixels; } lines[] = {
         { 0, 0, 5, 2, { { 0, 0 }, { 1, 0 }, { 2, 1 }, { 3, 1 }, { 4, 2 }, { 5, 2 } } },
-        { 0, 0, 2, 5, { { 0, 0 }, { 0, 1 }, { 1, 2 }, { 1, 3 }, { 2, 4 }, { 2, 5 } } },
-        { 0, 5, 5, 0, { { 0, 5 }, { 1, 4 }, { 2, 3 }, { 3, 2 }, { 4, 1 }, { 5, 0 } } },
-        { 4, 2, 1, 2, { { 1, 2 }, { 2, 2 }, { 3, 2 }, { 4, 2 } } },
+        { 0, 5, 2, 0, { { 0, 5 }, { 0, 4 }, { 1, 3 }, { 1, 2 }, { 2, 1 }, { 2, 0 } } },
         { -3, 1, 9, 1, { { 0, 1 }, { 1, 1 }, { 2, 1 }, { 3, 1 }, { 4, 1 }, { 5, 1 }, { 6, 1 }, { 7, 1 } } },
     };
-    for (auto &t : cases)
-        for (bool reverse : { false, true }) {
+    for (auto &t : lines)
+        for (int r : { 0, 1 }) {
             Image img(32, 8, 8);
-            if (reverse) CanvasDrawLine(img.c, 0x123456, t.x2, t.y2, t.x1, t.y1);
-            else CanvasDrawLine(img.c, 0x123456, t.x1, t.y1, t.x2, t.y2);
-            CHECK(img.Lit() == t.pixels);
-            CHECK(img.c.penX == (reverse ? t.x1 : t.x2));
-            CHECK(img.c.penY == (reverse ? t.y1 : t.y2));
+            CanvasDrawLine(img.c, 1, r ? t.x2 : t.x1, r ? t.y2 : t.y1, r ? t.x1 : t.x2, r ? t.y1 : t.y2);
+            CHECK((img.Lit() == t.pixels && img.c.penX == (r ? t.x1 : t.x2) && img.c.penY == (r ? t.y1 : t.y2)));
         }
-}
-
-TEST_CASE("inverting primitives: each pixel once, and twice restores")
-{
+    Image ring(32, 12, 12), box(8, 8, 8), two(32, 9, 9);
+    CanvasXorBox(ring.c, 9, 8, 2, 1);
+    CanvasFillBox(box.c, 0xFF, 5, 5, 2, 3);
+    CanvasDrawCircle(two.c, 1, 4, 4, 2);
+    CHECK((ring.Lit().size() == 2 * 8 + 2 * 6 && box.Lit().size() == 12 && box.Lit().count({ 2, 3 }) && CanvasRead(box.c, 5, 5) == 0xFF));
+    CHECK(two.Lit() == Points{ { 2, 3 }, { 2, 4 }, { 2, 5 }, { 3, 2 }, { 4, 2 }, { 5, 2 }, { 6, 3 }, { 6, 4 }, { 6, 5 }, { 3, 6 }, { 4, 6 }, { 5, 6 } });
     for (int bits : { 32, 8 }) {
         Image img(bits, 37, 23, 7);
-        const std::vector<unsigned char> before = img.bytes;
-        CanvasXorLine(img.c, 2, 20, 30, 3);
-        CHECK(img.bytes != before);
-        CanvasXorLine(img.c, 30, 3, 2, 20);
+        const std::vector<BYTE> before = img.bytes;
         for (int k = 0; k < 2; k++) {
-            if (k) CanvasXorBox(img.c, 3, 2, 30, 15);
-            else CanvasXorBox(img.c, 30, 15, 3, 2);
+            CanvasXorLine(img.c, k ? 30 : 2, k ? 3 : 20, k ? 2 : 30, k ? 20 : 3);   // reversed: the same pixels
+            CanvasXorBox(img.c, 30 - 27 * k, 15, 3 + 27 * k, 2);
             CanvasXorFillBox(img.c, 1, 1, 20, 12);
             CanvasXorCircle(img.c, 18, 11, 9);
             CanvasXorFillCircle(img.c, 18, 11, 14);
+            CHECK((img.bytes == before) == (k == 1));
         }
-        CHECK(img.bytes == before);
     }
-    Image ring(32, 12, 12), one(8, 4, 4), box(32, 8, 8);
-    CanvasXorBox(ring.c, 9, 8, 2, 1);
-    CHECK(ring.Lit().size() == 2 * 8 + 2 * 6);
-    CanvasXorFillBox(one.c, 2, 2, 2, 2);
-    CHECK(one.Lit() == Points{ { 2, 2 } });
-    CHECK(CanvasRead(one.c, 2, 2) == 0xFF);
-    CanvasFillBox(box.c, 0xFF, 5, 5, 2, 3);   // corners sorted: 4 x 3
-    CHECK(box.Lit().size() == 12);
-    CHECK(box.Lit().count({ 2, 3 }) == 1);
-    CHECK(box.Lit().count({ 5, 5 }) == 1);
-}
-
-TEST_CASE("circles: outline pixels, discs with the same rim, inverted once")
-{
-    Image two(32, 9, 9), zero(32, 5, 5);
-    CanvasDrawCircle(two.c, 1, 4, 4, 2);
-    CHECK(two.Lit() == Points{ { 2, 4 }, { 6, 4 }, { 4, 2 }, { 4, 6 }, { 3, 2 }, { 5, 2 }, { 3, 6 }, { 5, 6 },
-                               { 2, 3 }, { 2, 5 }, { 6, 3 }, { 6, 5 } });
-    CanvasDrawCircle(zero.c, 1, 2, 2, 0);
-    CHECK(zero.Lit() == Points{ { 2, 2 } });
-    for (int r = 1; r <= 40; r++) {
+    for (int r = 1; r <= 40; r++) {   // a disc inverted once, its rim on it
         CAPTURE(r);
         Image solid(32, 90, 90), inverted(32, 90, 90), rim(32, 90, 90);
-        CanvasFillCircle(solid.c, 0xFFFFFF, 45, 45, r);
+        CanvasFillCircle(solid.c, 1, 45, 45, r);
         CanvasXorFillCircle(inverted.c, 45, 45, r);
-        CanvasDrawCircle(rim.c, 0xFFFFFF, 45, 45, r);
-        const Points disc = solid.Lit();
-        CHECK(inverted.Lit() == disc);
-        for (auto &p : rim.Lit()) CHECK(disc.count(p) == 1);
-        for (int y = 0; y < 90; y++) {   // each row one span, symmetric
-            int first = 90, last = -1, count = 0;
-            for (int x = 0; x < 90; x++)
-                if (disc.count({ x, y })) { first = std::min(first, x); last = x; count++; }
-            if (count) CHECK((count == last - first + 1 && first + last == 90));
-        }
+        CanvasDrawCircle(rim.c, 1, 45, 45, r);
+        Points disc = solid.Lit(), both = disc, edge = rim.Lit();
+        both.insert(edge.begin(), edge.end());
+        CHECK((inverted.Lit() == disc && both == disc && disc.count({ 45 - r, 45 }) && !disc.count({ 44 - r, 45 })));
     }
 }
 
-TEST_CASE("flood fill")
+TEST_CASE("flood fill: inside a ring, round hooks, past the seed stack")
 {
-    Image img(32, 12, 12);
+    Image img(32, 12, 12), hook(32, 7, 2), index(8, 6, 6, 0x34);
     CanvasDrawCircle(img.c, 0x00FF00, 6, 6, 4);
-    CanvasFloodFill(img.c, 0xFF0000, 6, 6);   // one-pixel ring: inside only
-    CHECK(CanvasRead(img.c, 6, 6) == 0xFF0000);
-    CHECK(CanvasRead(img.c, 0, 0) == 0);
-    // Hooks on both sides: row 0 is reached past either end of the row-1
-    // run that found it.
-    Image hook(32, 7, 2);
-    for (int x : { 2, 4 }) CanvasStore(hook.c, x, 0, 7);
+    CanvasFloodFill(img.c, 0xFF0000, 6, 6);
+    CHECK((CanvasRead(img.c, 6, 6) == 0xFF0000 && CanvasRead(img.c, 0, 0) == 0));
+    for (int x : { 2, 4 }) CanvasStore(hook.c, x, 0, 7);   // row 0 reached past either end of row 1's run
     for (int x : { 0, 6 }) CanvasStore(hook.c, x, 1, 7);
     CanvasFloodFill(hook.c, 9, 3, 0);
     CHECK((CanvasRead(hook.c, 0, 0) == 9 && CanvasRead(hook.c, 6, 0) == 9));
-    Image index(8, 6, 6);
-    index.bytes[0] = 0x34;
-    CHECK(CanvasFloodFill(index.c, 0x12345634, 0, 0) == -1);   // the low byte is the index
-    CHECK(CanvasFloodFill(index.c, 1, -1, 0) == -1);
-    CHECK(index.bytes[0] == 0x34);
-
-    // A maze of full rows joined by one-pixel links in every other column:
-    // each row pushes a seed per link, far past the seed stack.
+    CHECK((CanvasFloodFill(index.c, 0x12345634, 0, 0) == -1 && CanvasFloodFill(index.c, 1, -1, 0) == -1));   // the low byte is the index
+    // Full rows joined by one-pixel links in every other column: a seed per link.
     for (int bits : { 32, 8 }) {
         CAPTURE(bits);
         const int N = 1024;
         Image maze(bits, N, N);
         for (int y = 1; y < N; y += 2)
             for (int x = 1; x < N; x += 2) CanvasStore(maze.c, x, y, 7);
-        CanvasFillBox(maze.c, 7, 0, 0, 3, 3);   // a closed pocket holding both
-        CanvasStore(maze.c, 1, 1, 0);           // the target and the fill colour
+        CanvasFillBox(maze.c, 7, 0, 0, 3, 3);   // a closed pocket holding the target and the fill colour
+        CanvasStore(maze.c, 1, 1, 0);
         CanvasStore(maze.c, 2, 1, 9);
-        if (bits == 8)   // every index in use: no spare value to mark with
-            for (int k = 1; k < 256; k++) CanvasStore(maze.c, k, N - 1, k);
+        for (int k = 1; bits == 8 && k < 256; k++) CanvasStore(maze.c, k, N - 1, k);   // no spare index to mark with
         CHECK(CanvasFloodFill(maze.c, 9, N - 2, N / 2) > 0);
         long unfilled = 0;
         for (int y = 0; y < N; y++)
             for (int x = 0; x < N; x++) unfilled += CanvasRead(maze.c, x, y) == 0;
-        CHECK(unfilled == 1);
-        CHECK(CanvasRead(maze.c, 2, 1) == 9);
+        CHECK((unfilled == 1 && CanvasRead(maze.c, 2, 1) == 9));
     }
 }
 
-TEST_CASE("colour arithmetic")
+TEST_CASE("colour arithmetic; test patterns against their formulas")
 {
-    struct { DWORD rgb; int h, s, v; } hsv[] = {
-        { 0x808080, 0, 0, 128 }, { 0xFF0000, 0, 255, 255 }, { 0xFFFF00, 60, 255, 255 },
-        { 0x00FF00, 120, 255, 255 }, { 0x00FFFF, 180, 255, 255 }, { 0x0000FF, 240, 255, 255 },
-        { 0xFF00FF, 300, 255, 255 }, { 0x804040, 0, 64, 128 }, { 0x10A040, 140, 144, 160 },
+    // H S V, then Y Cr Cb, Y u v, Y I Q where given.
+    struct { DWORD rgb; std::vector<int> hsv, more; } cases[] = {
+        { 0x808080, { 0, 0, 128 } }, { 0xFFFF00, { 60, 255, 255 } }, { 0x00FFFF, { 180, 255, 255 } },
+        { 0xFF00FF, { 300, 255, 255 } }, { 0xFF0000, { 0, 255, 255 }, { 76, 128, -42, -36, 157, 152, 53 } },
+        { 0x0000FF, { 240, 255, 255 }, { 29, -20, 128, 111, -25, -81, 74 } }, { 0x10A040, { 140, 144, 160 } },
     };
-    for (auto &t : hsv) {
+    for (auto &t : cases) {
         CAPTURE(t.rgb);
+        DWORD c = t.rgb;
         int h, s, v;
-        RgbToHsv(t.rgb, &h, &s, &v);
-        CHECK((h == t.h && s == t.s && v == t.v));
-        CHECK((RgbToHue(t.rgb) == h && RgbToSaturation(t.rgb) == s && RgbToValue(t.rgb) == v));
-        if (t.rgb != 0x10A040 && t.rgb != 0x804040) CHECK(HsvToRgb(v, s, h) == t.rgb);
+        RgbToHsv(c, &h, &s, &v);
+        CHECK(std::vector<int>{ h, s, v, RgbToHue(c), RgbToSaturation(c), RgbToValue(c) } == std::vector<int>{ t.hsv[0], t.hsv[1], t.hsv[2], h, s, v });
+        CHECK((HsvToRgb(v, s, h) == c || c == 0x10A040));   // that one does not come back exactly
+        if (!t.more.empty()) CHECK(std::vector<int>{ RgbToY(c), RgbToCr(c), RgbToCb(c), RgbToU(c), RgbToV(c), RgbToI(c), RgbToQ(c) } == t.more);
     }
-    CHECK(HsvToRgb(255, 255, 30) == 0xFF7F00);
-    struct { DWORD rgb; int y, cr, cb, u, v, i, q; } luma[] = {
-        { 0xFFFFFF, 255, 0, 0, 0, 0, 0, 0 }, { 0x000000, 0, 0, 0, 0, 0, 0, 0 },
-        { 0xFF0000, 76, 128, -42, -36, 157, 152, 53 }, { 0x0000FF, 29, -20, 128, 111, -25, -81, 74 },
-    };
-    for (auto &t : luma) {
-        CAPTURE(t.rgb);
-        CHECK(std::vector<int>{ RgbToY(t.rgb), RgbToCr(t.rgb), RgbToCb(t.rgb), RgbToU(t.rgb), RgbToV(t.rgb),
-                                RgbToI(t.rgb), RgbToQ(t.rgb) } == std::vector<int>{ t.y, t.cr, t.cb, t.u, t.v, t.i, t.q });
-    }
-}
-
-TEST_CASE("test patterns against their formulas, pixel by pixel")
-{
-    Image rgb(32, 256, 256);
-    CanvasTestPattern(rgb.c, kPatternRgb);
-    CHECK(CanvasRead(rgb.c, 0, 0) == 0x0000FF);
-    CHECK(CanvasRead(rgb.c, 255, 255) == 0xFEFE01);
-    CHECK((rgb.c.penX == 255 && rgb.c.penY == 255));
-    CHECK(RadialPatternValue(kPatternYuv, -40, 60) == 0xE58E50);
-    CHECK(RadialPatternValue(kPatternYiq, 0, 0) == 0);
-
+    CHECK((HsvToRgb(255, 255, 30) == 0xFF7F00 && RadialPatternValue(kPatternYuv, -40, 60) == 0xE58E50));
     for (int bits : { 32, 8 })
-        for (auto size : { std::make_pair(37, 23), std::make_pair(5, 1), std::make_pair(1, 6) })
+        for (auto size : { std::make_pair(37, 23), std::make_pair(5, 1) })
             for (TestPattern p : { kPatternRgb, kPatternHsv, kPatternYCrCb, kPatternYuv, kPatternYiq, kPatternGrey }) {
                 const int w = size.first, h = size.second, half = h / 2;
-                CAPTURE(bits); CAPTURE(w); CAPTURE(h); CAPTURE((int)p);
-                Image img(bits, w, h), grey(bits, w, h);
+                CAPTURE(bits); CAPTURE(h); CAPTURE((int)p);
+                Image img(bits, w, h);
                 CanvasTestPattern(img.c, p);
-                for (int j = 0; j < w; j++) {   // "Grey" as its two lines per column
-                    CanvasDrawLine(grey.c, 255 * j / w * 0x010101, j, 0, j, half - 1);
-                    CanvasDrawLine(grey.c, (255 - 255 * j / w) * 0x010101, j, half, j, h - 1);
-                }
                 for (int i = 0; i < h; i++)
                     for (int j = 0; j < w; j++) {
-                        // HSV on one row: the row where both halves meet, full S and V.
-                        int s = i < half ? 255 * i / half : 255;
-                        int v = i < half || !half ? 255 : 255 - 255 * (i - half) / half;
-                        DWORD want = p == kPatternRgb ? (DWORD)((255 * j / w) << 16 | (255 * i / h) << 8 | (255 - 255 * (i + j) / (w + h)))
+                        // HSV: S rises down the top half, V falls down the bottom one; grey rises above, falls below.
+                        int s = i < half ? 255 * i / half : 255, v = i < half || !half ? 255 : 255 - 255 * (i - half) / half, grey = 255 * j / w;
+                        DWORD want = p == kPatternRgb ? (DWORD)(grey << 16 | (255 * i / h) << 8 | (255 - 255 * (i + j) / (w + h)))
                                    : p == kPatternHsv ? HsvToRgb(v, s, 359 * j / w)
-                                   : p == kPatternGrey ? CanvasRead(grey.c, j, i)
+                                   : p == kPatternGrey ? (i < half ? grey : 255 - grey) * 0x010101u
                                    : RadialPatternValue(p, 255 * (j - w / 2) / w, 255 * (h / 2 - i) / h);
                         REQUIRE(CanvasRead(img.c, j, i) == (bits == 8 ? want & 0xFF : want));
                     }
@@ -214,22 +143,14 @@ TEST_CASE("test patterns against their formulas, pixel by pixel")
 
 TEST_CASE("quarter turns and rescaled sizes")
 {
-    const DWORD row[3] = { 1, 2, 3 };
-    Image right(32, 1, 3), left(32, 1, 3);
-    RotateInto(row, 3, 1, true, right.c);
-    RotateInto(row, 3, 1, false, left.c);
-    CHECK((CanvasRead(right.c, 0, 0) == 1 && CanvasRead(right.c, 0, 2) == 3));
-    CHECK((CanvasRead(left.c, 0, 0) == 3 && CanvasRead(left.c, 0, 2) == 1));
     // 5 x 3 bytes become 3 x 5 in rows of 4 bytes; padding is not written.
-    const unsigned char five[15] = { 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15 };
-    Image turned(8, 3, 5);
-    for (auto &b : turned.bytes) b = 0xEE;
-    RotateInto(five, 5, 3, true, turned.c);
-    CHECK(turned.bytes == std::vector<unsigned char>{ 11, 6, 1, 0xEE, 12, 7, 2, 0xEE, 13, 8, 3, 0xEE,
-                                                      14, 9, 4, 0xEE, 15, 10, 5, 0xEE });
-    struct { int side, factor, want; } sizes[] = {
-        { 640, 707, 452 }, { 480, 707, 339 }, { 640, 1414, 905 }, { 480, 1414, 679 },
-        { 1, 500, 1 }, { 3, 500, 2 }, { 3, 707, 2 }, { 3, 1414, 4 }, { 3, 2000, 6 },
-    };
-    for (auto &s : sizes) CHECK(RescaledSide(s.side, s.factor) == s.want);
+    const BYTE five[15] = { 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15 };
+    const DWORD words[15] = { 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15 };
+    Image right(8, 3, 5, 0xEE), left(32, 3, 5);
+    RotateInto(five, 5, 3, true, right.c);
+    RotateInto(words, 5, 3, false, left.c);
+    CHECK(right.bytes == std::vector<BYTE>{ 11, 6, 1, 0xEE, 12, 7, 2, 0xEE, 13, 8, 3, 0xEE, 14, 9, 4, 0xEE, 15, 10, 5, 0xEE });
+    CHECK((CanvasRead(left.c, 0, 0) == 5 && CanvasRead(left.c, 2, 0) == 15 && CanvasRead(left.c, 0, 4) == 1));
+    const int sizes[][3] = { { 640, 707, 452 }, { 480, 707, 339 }, { 640, 1414, 905 }, { 480, 1414, 679 }, { 1, 500, 1 }, { 3, 2000, 6 } };
+    for (auto &s : sizes) CHECK(RescaledSide(s[0], s[1]) == s[2]);
 }

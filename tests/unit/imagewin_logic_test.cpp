@@ -1,5 +1,5 @@
-// Image windows on plain values: limits, zoom fitting, strides, the
-// current-image history, area reads and caption cuts.
+// Image windows on plain values: limits, zoom fitting, stretch picks, strides,
+// the current-image history, area reads and captions.
 #include "doctest_wine.h"
 #include "imagewin/imagewin_logic.h"
 #include <string.h>
@@ -8,28 +8,24 @@
 
 TEST_CASE("image limits and zoom fitting")
 {
-    const ImageMetrics xvfb = { 116, 27, 4, 19, 1280, 1024 };   // as seen under Xvfb
+    const ImageMetrics xvfb = { 116, 27, 4, 19, 1280, 1024 };
     ImageLimits one = { -7, -7, -7, -7 }, zero = one, other = one;
-    LimitsForMode(1, xvfb, &one); LimitsForMode(0, xvfb, &zero); LimitsForMode(2, xvfb, &other);
-    CHECK((one.minWidth == 108 && one.minHeight == 0 && one.maxWidth == 1280 && one.maxHeight == 1005));
-    CHECK((zero.minWidth == 1 && zero.minHeight == 1 && zero.maxWidth == 2560 && zero.maxHeight == 2048));
+    LimitsForMode(1, xvfb, &one);
+    LimitsForMode(0, xvfb, &zero);
+    LimitsForMode(2, xvfb, &other);
+    CHECK(std::vector<int>{ one.minWidth, one.minHeight, one.maxWidth, one.maxHeight } == std::vector<int>{ 108, 0, 1280, 1005 });
+    CHECK(std::vector<int>{ zero.minWidth, zero.minHeight, zero.maxWidth, zero.maxHeight } == std::vector<int>{ 1, 1, 2560, 2048 });
     CHECK((other.minWidth == -7 && other.maxHeight == -7));
-
     struct { const ImageLimits &limits; int zoom, w, h, z, dw, dh; } cases[] = {   // z 0: no zoom fits
-        { one, 100, 640, 480, 100, 640, 480 },          // fits: kept
         { one, 150, 640, 480, 150, 960, 720 },
-        { one, 111, 160, 120, 111, 177, 133 },          // 177.6 wide: still 111, not 110
+        { one, 111, 160, 120, 111, 177, 133 },          // 177.6 wide: still 111
         { one, 100, 10, 10, 1080, 108, 108 },           // raised to the minimum width
-        { one, 0, 1, 1, 10800, 108, 108 },
-        { one, 100, 0, -5, 10800, 108, 108 },           // sizes below 1 count as 1
+        { one, 0, 1, 1, 10800, 108, 108 }, { one, 100, 0, -5, 10800, 108, 108 },
         { one, 100, 2000, 1500, 64, 1280, 960 },        // width allows 64 %, height 67 %
-        { one, 300, 640, 480, 200, 1280, 960 },
-        { one, 100, 1, 5000, 0, 0, 0 },                 // 1 pixel wide only above 100 %: too tall
-        { one, 100, 1, 100, 1005, 108, 1005 },          // raised, too tall: the largest zoom
-        { one, 100, 10, 100, 1005, 108, 1005 },         // that fits, at the minimum width
-        { one, 100, 1000000, 1000000, 0, 0, 0 },
-        { zero, 100, 2000, 1500, 100, 2000, 1500 },     // mode 0: twice the screen, 1 x 1
-        { zero, 100, 10, 10, 100, 10, 10 },
+        { one, 100, 1, 5000, 0, 0, 0 },
+        // Raised, too tall: the largest zoom that fits, at the minimum width.
+        { one, 100, 1, 100, 1005, 108, 1005 }, { one, 100, 10, 100, 1005, 108, 1005 },
+        { one, 100, 1000000, 1000000, 0, 0, 0 }, { zero, 100, 10, 10, 100, 10, 10 },
     };
     int z, w, h, changed = 0;
     for (auto &c : cases) {
@@ -44,18 +40,20 @@ TEST_CASE("image limits and zoom fitting")
 
 TEST_CASE("zoomed pictures pick the source pixels StretchBlt picks under Wine")
 {
-    struct { int src, dst; bool columns; std::vector<int> picks; } cases[] = {   // as read back
-        { 256, 128, true, {} }, { 10, 4, true, { 2, 4, 7, 9 } }, { 10, 4, false, { 0, 3, 5, 8 } },
-        { 10, 1, true, { 8 } }, { 10, 1, false, { 0 } }, { 4, 5, true, { 0, 1, 1, 2, 3 } },
-        { 3, 5, false, { 0, 0, 1, 2, 2 } }, { 2, 5, true, { 0, 0, 0, 1, 1 } }, { 3, 3, false, { 0, 1, 2 } },
+    struct { int src, dst; bool columns; std::vector<int> picks; } cases[] = {
+        { 10, 4, true, { 2, 4, 7, 9 } }, { 10, 4, false, { 0, 3, 5, 8 } }, { 10, 1, true, { 8 } }, { 10, 1, false, { 0 } },
+        { 4, 5, true, { 0, 1, 1, 2, 3 } }, { 3, 5, false, { 0, 0, 1, 2, 2 } }, { 2, 5, true, { 0, 0, 0, 1, 1 } },
+        { 3, 3, false, { 0, 1, 2 } },
     };
     for (auto &c : cases) {
         CAPTURE(c.src); CAPTURE(c.dst); CAPTURE(c.columns);
         std::vector<int> picks(c.dst);
         StretchPicks(c.src, c.dst, c.columns, picks.data());
-        if (c.picks.empty()) CHECK((picks[0] == 1 && picks[127] == 255));   // centred: not column 0
-        else CHECK(picks == c.picks);
+        CHECK(picks == c.picks);
     }
+    std::vector<int> half(128);
+    StretchPicks(256, 128, true, half.data());
+    CHECK((half[0] == 1 && half[127] == 255));   // centred: not column 0
 }
 
 TEST_CASE("zoom steps, strides, the current-image history and area reads")
@@ -63,29 +61,27 @@ TEST_CASE("zoom steps, strides, the current-image history and area reads")
     CHECK((ZoomStepIn(100) == 111 && ZoomStepIn(111) == 123 && ZoomStepOut(100) == 90 && ZoomStepOut(90) == 81));
     const int strides[][3] = { { 8, 5, 8 }, { 8, 4, 4 }, { 8, 1, 4 }, { 8, 641, 644 }, { 32, 5, 20 } };
     for (auto &s : strides) CHECK(ImageStride(s[0], s[1]) == s[2]);
-    CHECK(ImageBytes(8, 5, 3) == 24);
-
     int history[8] = { 0 }, current = 0;
     for (int n = 1; n <= 9; n++) HistoryPush(history, &current, n);
-    CHECK((current == 9 && std::vector<int>(history, history + 8) == std::vector<int>({ 8, 7, 6, 5, 4, 3, 2, 1 })));   // 0, the oldest, is gone
+    CHECK((current == 9 && std::vector<int>(history, history + 8) == std::vector<int>{ 8, 7, 6, 5, 4, 3, 2, 1 }));
     HistoryPop(history, &current);
     CHECK((current == 8 && history[0] == 7 && history[6] == 1 && history[7] == 1));   // oldest slot held twice
-
     DWORD pixels[4 * 3], out[6];
     for (int i = 0; i < 12; i++) pixels[i] = 0x100 + i;
     CopyImageArea(pixels, 32, 4, 3, out, -1, 1, 2, 3);   // column -1 and row 3 lie outside
-    CHECK(std::vector<DWORD>(out, out + 6) == std::vector<DWORD>({ 0, 0x104, 0, 0x108, 0, 0 }));
+    CHECK(std::vector<DWORD>(out, out + 6) == std::vector<DWORD>{ 0, 0x104, 0, 0x108, 0, 0 });
     CopyImageArea(pixels, 32, 4, 3, out, 3, 2, 2, 1);    // beyond the right edge
     CHECK((out[0] == 0x10B && out[1] == 0));
 }
 
-TEST_CASE("captions: a long title is cut, the zoom and marks stay")
+TEST_CASE("captions: a long title is cut, never inside a character; the zoom and marks stay")
 {
     std::string title(400, 'T');
-    char out[256 + 16], tiny[6];
+    char out[256 + 16];
     memset(out, '#', sizeof out);
-    CHECK((FormatImageCaption(out, 256, 1080, title.c_str(), 8, true) == 255 && std::string(out) == std::string(241, 'T') + "(1080%)[8bit]*"));
-    CHECK(std::string(out + 256, 16) == std::string(16, '#'));
-    FormatImageCaption(tiny, 6, 100, "title", 32, false);
-    CHECK(lstrlenA(tiny) == 5);
+    CHECK(FormatImageCaption(out, 256, 1080, title.c_str(), 8, true) == 255);
+    CHECK(std::string(out, 256 + 16) == std::string(241, 'T') + "(1080%)[8bit]*" + '\0' + std::string(16, '#'));
+    CHECK((FormatImageCaption(out, 6, 100, "title", 32, false) == 5 && std::string(out) == "(100%"));
+    // Room for 5 title bytes: two double-byte characters under code page 932.
+    CHECK(FormatImageCaption(out, 12, 100, "\x82\xA0\x82\xA0\x82\xA0", 32, false) == (GetACP() == 932 ? 10 : 11));
 }

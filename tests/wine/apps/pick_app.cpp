@@ -1,8 +1,6 @@
-// A program the pick-tool benchmark starts. It opens image 1 and waits in a
-// pick tool: NBX_APP_MODE "point" in PickPoint called by the user program,
-// "box" in the image menu's "Draw Box" (the idle user thread runs it) after
-// one click, so the rubber band follows the mouse. The log: "pid <pid>",
-// "waiting", and for "point" the tool's result once it ends.
+// Started by the pick-tool benchmark: image 1 waiting in a pick tool, PickPoint
+// from the user program (NBX_APP_MODE "point") or the menu's "Draw Box" after
+// one click ("box"). Logs "pid <pid>", "waiting" and PickPoint's result.
 #include "nubrix.h"
 #include <stdio.h>
 #include <string.h>
