@@ -64,6 +64,7 @@ targets_for() {
   (cd "$BUILD" && ctest -N -R "$1") | sed -n 's/^ *Test *#[0-9]*: //p' | while read -r t; do
     case "$t" in
       unit) echo nbx_unit_tests ;;
+      viewer_accuracy) echo nbx_viewer_bench_accuracy ;;
       layout_replay*) ;;   # built by its own test
       *) echo "${t%_cp1252}" ;;
     esac
