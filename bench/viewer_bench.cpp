@@ -1,32 +1,36 @@
-// viewer_bench.cpp - playback speed, stepping latency, processor use while
-// paused and memory of the movie viewer.
+// viewer_bench.cpp - playback speed, stepping latency, processor use at
+// rest and memory of the movie viewer.
 //
 // For each movie of the working folder (large_h264.avi: 1920 x 1080 H.264
 // with keyframes 250 apart; sample.avi: 640 x 480 MJPEG):
-//  (a) raw decode: frames/s of the video source alone;
+//  (a) raw decode: frames/s of the video source alone (cache off);
 //  (c) the viewer: its own loop (the real ViewerMain, the file chosen through
 //      its real dialog), counted by reading the index strip of image 0's
-//      buffer every few milliseconds; and (c0) the same with the video
-//      source's read-ahead turned off (NBX_READ_AHEAD=0);
+//      buffer every few milliseconds; and (c0) the same with the frame cache
+//      off (NBX_FRAME_CACHE_MB=0: shown frames not kept);
 //  (b) bare loop: decode + convert + draw to a plain window as the viewer
-//      draws (a plain copy at 100 %, else image 0's displayed size in its
-//      stretch mode: scaled by the framework's own nearest-pixel scaler and
-//      copied 1:1 without halftone), no framework window;
-// then, in the viewer paused: the time from a press to its frame in image 0
-// for ">>", the first "<" after it (a keyframe interval's first), the median
-// of the next 20 "<", "> 10" and "<<"; processor use over 5 s (user + system
-// time of every thread, from the host kernel); resident memory once ">"
-// presses have filled the frame cache. Finally resident memory over
-// 10,000 frames of looped MJPEG playback.
+//      draws, no framework window;
+// then, in the viewer opened afresh, the time from a press to its frame in
+// image 0: opened and paused, after 2 s ">>" and "<<"; in the middle of a
+// keyframe interval after 1 s "< 10" and "> 10"; ">>", after 1 s "<"; played
+// 3 s, paused, 60 "<" (first, median, p95, max). Then resting: the time until
+// the processor use falls under 2 %, the use over 5 s after that (user +
+// system time of every thread, from the host kernel), resident memory beside
+// the cache budget. Finally resident memory over 10,000 frames of looped
+// MJPEG playback. NBX_BENCH_ROUNDS (3), NBX_BENCH_FRAMES_LARGE (400),
+// NBX_BENCH_FRAMES (1500), NBX_BENCH_MEMFRAMES (10000), NBX_BENCH_STEPPING
+// (1; 0 skips the presses), NBX_BENCH_MOVIES (both; "large" or "sample").
 // Run it under Xvfb from a folder holding both movies (see bench/viewer.cmake).
 #include "viewer_drive.h"
 #include "imagewin/imagewin_logic.h"
 #include "viewer/viewer.h"
 #include "viewer/viewer_logic.h"
 #include "viewer/video_source.h"
+#include "viewer/frame_cache.h"
 #include "host_stats.h"
 #include "dib32.h"
 #include <algorithm>
+#include <string>
 #include <stdio.h>
 #include <stdlib.h>
 #include <vector>
@@ -48,7 +52,27 @@ static int EnvInt(const char *name, int fallback)
     return v && *v ? atoi(v) : fallback;
 }
 
+static NbxCapture *OpenBare(const char *name);
+
+// NBX_FRAME_CACHE_MB as the run was started with; runs that measure the
+// decoder alone turn the cache off for a while.
+static std::string gCacheSetting = getenv("NBX_FRAME_CACHE_MB") ? getenv("NBX_FRAME_CACHE_MB") : "";
+
+static void CacheOn(bool on)
+{
+    NbxHostSetEnv("NBX_FRAME_CACHE_MB", !on ? "0" : gCacheSetting.empty() ? NULL : gCacheSetting.c_str());
+}
+
+// The video source alone (cache off: no kept frames, no resting decoder).
 static NbxCapture *OpenMovie(const char *name)
+{
+    CacheOn(false);
+    NbxCapture *c = OpenBare(name);
+    CacheOn(true);
+    return c;
+}
+
+static NbxCapture *OpenBare(const char *name)
 {
     char host[1024];
     if (!NbxHostPath(vt::Here(name).c_str(), host, sizeof host)) return NULL;
@@ -158,6 +182,9 @@ static int FrameShown()
 }
 
 // Frames the viewer has shown, counted from the strip of image 0's buffer.
+// The strip may be read while the next frame is being written into it: a
+// reading counts only when a second one right after it agrees, and a step
+// back of more than half the movie is a loop, a smaller one a misreading.
 struct FrameCounter {
     int last = -1;
     long long total = 0;
@@ -166,8 +193,10 @@ struct FrameCounter {
     void Sample()
     {
         int f = FrameShown();
-        if (f < 0) return;
-        if (last >= 0) total += (f - last + frameCount) % frameCount;
+        if (f < 0 || FrameShown() != f) return;
+        int step = (f - last + frameCount) % frameCount;
+        if (last >= 0 && f < last && last - f <= frameCount / 2) return;
+        if (last >= 0) total += step;
         last = f;
     }
 };
@@ -190,48 +219,134 @@ static double PressAndTime(int k, int expected)
     double t0 = Seconds();
     vt::Press(k);
     while (FrameShown() != expected) {
-        if (Seconds() - t0 > 20) return -1;
+        if (Seconds() - t0 > 20) {
+            printf("  press %d: frame %d never came (image 0 shows %d)\n", k, expected, FrameShown());
+            return -1;
+        }
         Sleep(1);
     }
     return (Seconds() - t0) * 1000;
 }
 
 struct Stepping {
-    double last = 0, firstBack = 0, medianBack = 0, forward10 = 0, first = 0;
-    double pausedCpu = 0, peakMB = 0, cachedFrames = 0;
+    double openLast = 0, openFirst = 0;                    // (c)
+    double midBack10 = 0, midForward10 = 0;                // (d)
+    double last = 0, backAfterLast = 0;                    // (b)
+    double firstBack = 0, medianBack = 0, p95Back = 0, maxBack = 0;   // (a)
+    int backs = 0, pausedAt = -1;
+    double settleSeconds = -1, restingCpu = 0, residentMB = 0, peakMB = 0;   // (f), (g)
+    double uncachedMB = 0;   // (g): resident at rest with the cache off
 };
 
-// In the viewer, playing the movie: pause, then the presses, the processor
-// use and the memory.
-static Stepping Step(int count)
+static int WaitSteady()
+{
+    int seen = -2;
+    while (FrameShown() != seen || seen < 0) { seen = FrameShown(); Sleep(200); }
+    return seen;
+}
+
+static double CpuPercent(DWORD ms)
+{
+    double cpu0 = NbxHostProcessSeconds(), t0 = Seconds();
+    Sleep(ms);
+    return 100 * (NbxHostProcessSeconds() - cpu0) / (Seconds() - t0);
+}
+
+// In the viewer, from opening: the presses of (a) to (d), then the rest.
+static Stepping Step(const char *name, int count)
 {
     Stepping s;
+    if (!vt::ChooseFile(name)) return s;
+    nbxt::WaitFor([] { return nbx_images[0].inUse != 0; }, 10000);
     vt::Press(nbxv::kPause);
-    int seen = -2;
-    while (FrameShown() != seen) { seen = FrameShown(); Sleep(200); }   // stopped advancing
+    WaitSteady();
+    Sleep(2000);
+    s.openLast = PressAndTime(nbxv::kLast, count - 1);
+    s.openFirst = PressAndTime(nbxv::kFirst, 1);
+    printf("  (c) opened, rested 2 s: \">>\" %.1f ms, \"<<\" %.1f ms\n", s.openLast, s.openFirst);
+    fflush(stdout);
+    // To the middle of the first keyframe interval (250 frames), ten at a time.
+    int at = 1;
+    for (int i = 0; i < 12 && at + 10 < count; i++, at += 10) PressAndTime(nbxv::kForward10, at + 10);
+    Sleep(1000);
+    s.midBack10 = PressAndTime(nbxv::kBack10, at - 10);
+    s.midForward10 = PressAndTime(nbxv::kForward10, at);
+    printf("  (d) at %d, mid-interval, after 1 s rest: \"< 10\" %.1f ms, \"> 10\" %.1f ms\n", at, s.midBack10,
+           s.midForward10);
+    fflush(stdout);
     s.last = PressAndTime(nbxv::kLast, count - 1);
-    s.firstBack = PressAndTime(nbxv::kBack, count - 2);
+    Sleep(1000);
+    s.backAfterLast = PressAndTime(nbxv::kBack, count - 2);
+    printf("  (b) \">>\" %.1f ms; rested 1 s: \"<\" %.1f ms\n", s.last, s.backAfterLast);
+    fflush(stdout);
+
+    vt::Press(nbxv::kPlay);
+    Sleep(3000);
+    vt::Press(nbxv::kPause);
+    s.pausedAt = WaitSteady();
     std::vector<double> backs;
-    for (int i = 0; i < 20; i++) backs.push_back(PressAndTime(nbxv::kBack, count - 3 - i));
-    std::sort(backs.begin(), backs.end());
-    s.medianBack = (backs[9] + backs[10]) / 2;
-    int at = count - 22;
-    s.forward10 = PressAndTime(nbxv::kForward10, at + 10);
-    s.first = PressAndTime(nbxv::kFirst, 1);
+    for (int i = 1; i <= 60 && s.pausedAt - i >= 0; i++) {
+        backs.push_back(PressAndTime(nbxv::kBack, s.pausedAt - i));
+        if (backs.back() < 0) break;
+    }
+    s.backs = (int)backs.size();
+    if (!backs.empty()) {
+        s.firstBack = backs[0];
+        std::sort(backs.begin(), backs.end());
+        s.medianBack = backs[backs.size() / 2];
+        s.p95Back = backs[(backs.size() * 95 + 99) / 100 - 1];
+        s.maxBack = backs.back();
+    }
+    printf("  (a) played 3 s, paused at %d, %d \"<\": first %.1f ms, median %.1f ms, p95 %.1f ms, max %.1f ms\n",
+           s.pausedAt, s.backs, s.firstBack, s.medianBack, s.p95Back, s.maxBack);
+    fflush(stdout);
 
-    Sleep(500);
-    double cpu0 = NbxHostProcessSeconds(), t0 = Seconds();
-    Sleep(5000);
-    s.pausedCpu = 100 * (NbxHostProcessSeconds() - cpu0) / (Seconds() - t0);
-
-    // Forward through the movie from frame 1, one ">" at a time: every frame
-    // decoded on the way is kept until the budget is full.
-    int steps = std::min(count - 2, EnvInt("NBX_BENCH_FILL_STEPS", 120));
-    for (int f = 2; f < 2 + steps; f++)
-        if (PressAndTime(nbxv::kForward, f) < 0) break;
-    s.cachedFrames = steps;
-    s.peakMB = NbxHostResidentMB(0);
+    // Resting: until a 2 s window uses under 2 % of a core (the fill has
+    // finished), at most 120 s; then 5 s measured.
+    double t0 = Seconds();
+    while (Seconds() - t0 < 120)
+        if (CpuPercent(2000) < 2) {
+            s.settleSeconds = Seconds() - t0;
+            break;
+        }
+    s.restingCpu = CpuPercent(5000);
+    s.residentMB = NbxHostResidentMB(0);
+    s.peakMB = NbxHostResidentMB(1);
+    vt::Press(vt::kBreakButton);
+    nbxt::WaitFileDialog(NULL, 30000);
+    // What the viewer holds without any cache, at rest after the same presses
+    // that end with a step back near the end.
+    CacheOn(false);
+    if (vt::ChooseFile(name)) {
+        nbxt::WaitFor([] { return nbx_images[0].inUse != 0; }, 10000);
+        vt::Press(nbxv::kPause);
+        WaitSteady();
+        PressAndTime(nbxv::kLast, count - 1);
+        PressAndTime(nbxv::kBack, count - 2);
+        Sleep(1000);
+        s.uncachedMB = NbxHostResidentMB(0);
+        vt::Press(vt::kBreakButton);
+        nbxt::WaitFileDialog(NULL, 30000);
+    }
+    CacheOn(true);
     return s;
+}
+
+// The cache budget the video source takes, in MB, and the frames it holds.
+static double BudgetMB()
+{
+    const char *v = getenv("NBX_FRAME_CACHE_MB");
+    if (v && *v >= '0' && *v <= '9') return atof(v);
+    MEMORYSTATUSEX m;
+    m.dwLength = sizeof m;
+    unsigned long long mb = GlobalMemoryStatusEx(&m) ? m.ullTotalPhys >> 20 : 0;
+    return (double)nbxv::DefaultBudgetMB(mb);
+}
+
+static int FramesInBudget(int w, int h)
+{
+    size_t bytes = nbxv::FrameFootprint((size_t)w * h * 3);
+    return bytes ? (int)(BudgetMB() * 1048576.0 / (double)bytes) : 0;
 }
 
 struct MovieFigures {
@@ -239,11 +354,11 @@ struct MovieFigures {
     Stepping stepping;
 };
 
-// Opens the movie in the viewer, measures its playback, then the stepping
-// when asked, and breaks back to the dialog.
-static double ViewerRun(const char *name, int count, int frames, bool readAhead, Display *d, Stepping *s)
+// Opens the movie in the viewer, measures its playback and breaks back to
+// the dialog; `keep` false turns the frame cache off (nothing kept).
+static double ViewerRun(const char *name, int count, int frames, bool keep, Display *d)
 {
-    NbxHostSetEnv("NBX_READ_AHEAD", readAhead ? NULL : "0");
+    CacheOn(keep);
     if (!vt::ChooseFile(name)) return 0;
     nbxt::WaitFor([] { return nbx_images[0].inUse != 0; }, 10000);
     double fps = ViewerPlayback(count, frames);
@@ -253,10 +368,9 @@ static double ViewerRun(const char *name, int count, int frames, bool readAhead,
         d->dispHeight = nbx_images[0].dispHeight;
         d->stretchMode = GetStretchBltMode(nbx_images[0].windowDC);
     }
-    if (s) *s = Step(count);
     vt::Press(vt::kBreakButton);
     nbxt::WaitFileDialog(NULL, 30000);
-    NbxHostSetEnv("NBX_READ_AHEAD", NULL);
+    CacheOn(true);
     return fps;
 }
 
@@ -277,10 +391,10 @@ static MovieFigures Measure(const char *name, int frames, int rounds)
     for (int r = 0; r < rounds; r++) {
         Display d;
         double a = RawDecode(name, frames);
-        double c = ViewerRun(name, count, frames, true, &d, NULL);
-        double c0 = ViewerRun(name, count, frames, false, NULL, NULL);
+        double c = ViewerRun(name, count, frames, true, &d);
+        double c0 = ViewerRun(name, count, frames, false, NULL);
         double b = BareLoop(name, frames, d);
-        printf("  round %d: (a) raw decode %6.1f  (b) bare loop %6.1f  (c) viewer %6.1f  (c0) without read-ahead"
+        printf("  round %d: (a) raw decode %6.1f  (b) bare loop %6.1f  (c) viewer %6.1f  (c0) cache off"
                " %6.1f frames/s  (image 0 at %d %%)  c/a %.3f  c0/a %.3f\n", r + 1, a, b, c, c0, d.zoom, c / a,
                c0 / a);
         fflush(stdout);
@@ -289,15 +403,17 @@ static MovieFigures Measure(const char *name, int frames, int rounds)
         m.viewer += c / rounds;
         m.viewerNoAhead += c0 / rounds;
     }
-    ViewerRun(name, count, frames / 4, true, NULL, &m.stepping);
+    if (EnvInt("NBX_BENCH_STEPPING", 1)) m.stepping = Step(name, count);
     const Stepping &s = m.stepping;
-    printf("  playback (mean): raw %.1f, bare %.1f, viewer %.1f (without read-ahead %.1f) frames/s;"
-           " viewer / raw = %.3f (without %.3f), viewer / bare = %.3f\n", m.raw, m.bare, m.viewer,
-           m.viewerNoAhead, m.viewer / m.raw, m.viewerNoAhead / m.raw, m.viewer / m.bare);
-    printf("  press to frame: \">>\" %.1f ms, first \"<\" %.1f ms, next 20 \"<\" median %.1f ms, \"> 10\" %.1f ms,"
-           " \"<<\" %.1f ms\n", s.last, s.firstBack, s.medianBack, s.forward10, s.first);
-    printf("  paused: %.2f %% of one core over 5 s; resident memory %.1f MB after %.0f \">\" presses (cache full)\n",
-           s.pausedCpu, s.peakMB, s.cachedFrames);
+    printf("  playback (mean): raw %.1f, bare %.1f, viewer %.1f (cache off %.1f) frames/s;"
+           " viewer / raw = %.3f (cache off %.3f), viewer / cache off = %.3f\n", m.raw, m.bare, m.viewer,
+           m.viewerNoAhead, m.viewer / m.raw, m.viewerNoAhead / m.raw, m.viewer / m.viewerNoAhead);
+    printf("  budget %.0f MB holds %d frames of %d x %d\n", BudgetMB(), FramesInBudget(w, h), w, h);
+    printf("  (f) resting: under 2 %% after %.0f s; then %.2f %% of one core over 5 s\n", s.settleSeconds,
+           s.restingCpu);
+    printf("  (g) resident memory %.1f MB (peak %.1f MB); with the cache off %.1f MB: the cache holds %.1f MB"
+           " (peak %.1f MB) beside the budget of %.0f MB (target <= budget + 100)\n", s.residentMB, s.peakMB,
+           s.uncachedMB, s.residentMB - s.uncachedMB, s.peakMB - s.uncachedMB, BudgetMB());
     fflush(stdout);
     return m;
 }
@@ -323,12 +439,13 @@ static DWORD WINAPI BenchMain(LPVOID)
 {
     nbxt::WaitFileDialog(NULL, 30000);
     int rounds = EnvInt("NBX_BENCH_ROUNDS", 3);
-    printf("viewer benchmark (NBX_FRAME_CACHE_MB=%s, NBX_READ_AHEAD=%s)\n",
-           getenv("NBX_FRAME_CACHE_MB") ? getenv("NBX_FRAME_CACHE_MB") : "default",
-           getenv("NBX_READ_AHEAD") ? getenv("NBX_READ_AHEAD") : "default");
-    Measure("large_h264.avi", EnvInt("NBX_BENCH_FRAMES_LARGE", 400), rounds);
-    Measure("sample.avi", EnvInt("NBX_BENCH_FRAMES", 1500), rounds);
-    MemoryOverLongPlayback(EnvInt("NBX_BENCH_MEMFRAMES", 10000));
+    printf("viewer benchmark (NBX_FRAME_CACHE_MB=%s, NBX_READ_AHEAD=%s); a 3840 x 2160 frame: the budget"
+           " holds %d\n", getenv("NBX_FRAME_CACHE_MB") ? getenv("NBX_FRAME_CACHE_MB") : "default",
+           getenv("NBX_READ_AHEAD") ? getenv("NBX_READ_AHEAD") : "default", FramesInBudget(3840, 2160));
+    std::string movies = getenv("NBX_BENCH_MOVIES") ? getenv("NBX_BENCH_MOVIES") : "";
+    if (movies.empty() || movies == "large") Measure("large_h264.avi", EnvInt("NBX_BENCH_FRAMES_LARGE", 400), rounds);
+    if (movies.empty() || movies == "sample") Measure("sample.avi", EnvInt("NBX_BENCH_FRAMES", 1500), rounds);
+    if (EnvInt("NBX_BENCH_MEMFRAMES", 10000) > 0) MemoryOverLongPlayback(EnvInt("NBX_BENCH_MEMFRAMES", 10000));
     fflush(stdout);
     ExitProcess(0);
     return 0;

@@ -8,7 +8,7 @@
 // when that index differs from the frame the button means, or when no frame
 // comes. Then, on the same capture as a paused viewer would, runs of stepping:
 // 30 "<", 5 ">", "> 10", "< 10", each checked in turn (these are served by the
-// video source's cache around the position).
+// video source's cache around the position, filled after a rest).
 //
 //   viewer_bench_accuracy <folder with sample.avi / sample_mpeg4.avi / sample_h264.avi / large_h264.avi>
 //   viewer_bench_accuracy --check <folder> [spacing]
@@ -16,9 +16,11 @@
 // exits 1 when any press lands on a wrong frame or a sample cannot be read.
 #include "viewer/video_source.h"
 #include "viewer/viewer_logic.h"
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <thread>
 #include <vector>
 
 static int Decode(const NbxFrame *f, std::vector<uint32_t> &buf)
@@ -63,6 +65,10 @@ static void SteppingRun(NbxCapture *c, int shown, int count, std::vector<uint32_
         t.Count(got, expected);
         if (got >= 0) at = got;
     };
+    // A rest first, as a paused user makes: the video source's resting
+    // decoder fills its cache around the position, and the steps read those
+    // frames.
+    std::this_thread::sleep_for(std::chrono::milliseconds(400));
     for (int i = 0; i < 30; i++) press(nbxv::kBack, at - 1);
     for (int i = 0; i < 5; i++) press(nbxv::kForward, at + 1);
     press(nbxv::kForward10, at + 10);

@@ -7,14 +7,18 @@
 #define NBX_FRAME_CACHE_H
 
 #include <stddef.h>
+#include <algorithm>
 #include <map>
 #include <utility>
+#include <vector>
 
 namespace nbxv {
 
 // Frames by index. Each entry counts `bytes` against the budget; making room
 // drops the frames farthest from the position being served, so the stretch
-// around it survives whichever way the user steps. Dropped frame objects are
+// around it survives whichever way the user steps. A focus range, when set,
+// is dropped last: frames outside it go first, the farthest from it first.
+// Pinned indexes are never dropped to make room. Dropped frame objects are
 // reused as the storage of the new entry (their buffers keep their size).
 template <typename Frame>
 class FrameCache {
@@ -39,15 +43,52 @@ public:
         return it == entries_.begin() ? -1 : std::prev(it)->first;
     }
 
+    void SetFocus(long long lo, long long hi)
+    {
+        lo_ = lo;
+        hi_ = hi;
+    }
+
+    // Indexes never dropped to make room (the frame handed out, one being
+    // decoded into, the first and the last frame).
+    void SetPins(std::vector<long long> pins) { pins_ = std::move(pins); }
+
     // An entry for frame `index` of `bytes` bytes, to be filled by the caller;
-    // frames farthest from `anchor` make room. Null when the frame alone is
-    // over the budget. An existing entry of that index is returned as it is.
+    // frames farthest from `anchor` make room, never one that ranks as near
+    // as the new frame or nearer. Null when the frame is not kept: over the
+    // budget alone, or nothing farther left to drop. An existing entry of
+    // that index is returned as it is.
     Frame *Slot(long long index, size_t bytes, long long anchor)
     {
         if (Frame *kept = Find(index)) return kept;
         if (bytes > budget_) return nullptr;
         Frame reuse{};
-        while (used_ + bytes > budget_) reuse = EvictFarthest(anchor);
+        if (!spares_.empty()) {
+            reuse = std::move(spares_.back());
+            spares_.pop_back();
+            spareBytes_ -= bytes;
+        }
+        while (used_ + spareBytes_ + bytes > budget_)
+            if (!EvictFarthest(anchor, Rank(index, anchor), reuse)) {
+                if (!reuse.empty()) AddSpare(std::move(reuse), bytes);
+                return nullptr;
+            }
+        Entry &e = entries_[index];
+        e.frame = std::move(reuse);
+        e.bytes = bytes;
+        used_ += bytes;
+        return &e.frame;
+    }
+
+    // As Slot, but never with new storage: a spare, or the storage of the
+    // frame that ranks farthest (when it ranks farther than the new one).
+    // Null when neither is there.
+    Frame *Recycled(long long index, size_t bytes, long long anchor)
+    {
+        if (Frame *kept = Find(index)) return kept;
+        if (StorageAtHand(bytes)) return Slot(index, bytes, anchor);
+        Frame reuse{};
+        if (entries_.empty() || !EvictFarthest(anchor, Rank(index, anchor), reuse)) return nullptr;
         Entry &e = entries_[index];
         e.frame = std::move(reuse);
         e.bytes = bytes;
@@ -63,10 +104,25 @@ public:
         entries_.erase(it);
     }
 
+    // Emptied: the frame objects stay as spares.
     void Clear()
     {
+        for (auto &e : entries_) AddSpare(std::move(e.second.frame), e.second.bytes);
         entries_.clear();
         used_ = 0;
+    }
+
+    // Storage made ready ahead of need, of `bytes` each (the one frame size
+    // of a movie): taken by Slot before it drops any frame. Spares count
+    // against the budget as kept frames do.
+    size_t Spares() const { return spares_.size(); }
+    // A frame of `bytes` can be kept without taking new storage.
+    bool StorageAtHand(size_t bytes) const { return !spares_.empty() || used_ + spareBytes_ + bytes > budget_; }
+    bool RoomForSpare(size_t bytes) const { return bytes && used_ + spareBytes_ + bytes <= budget_; }
+    void AddSpare(Frame &&frame, size_t bytes)
+    {
+        spares_.push_back(std::move(frame));
+        spareBytes_ += bytes;
     }
 
 private:
@@ -75,38 +131,97 @@ private:
         size_t bytes = 0;
     };
 
+    typedef typename std::map<long long, Entry>::iterator Iter;
+
     static long long Distance(long long a, long long b) { return a > b ? a - b : b - a; }
 
-    Frame EvictFarthest(long long anchor)
+    // How soon frame i goes: frames outside the focus before any inside it.
+    long long Rank(long long i, long long anchor) const
     {
-        auto first = entries_.begin();
-        auto last = std::prev(entries_.end());
-        auto victim = Distance(first->first, anchor) >= Distance(last->first, anchor) ? first : last;
-        Frame frame = std::move(victim->second.frame);
+        const long long outside = 1LL << 40;
+        if (i < lo_) return outside + (lo_ - i);
+        if (i > hi_) return outside + (i - hi_);
+        return Distance(i, anchor);
+    }
+
+    bool Pinned(long long i) const { return std::find(pins_.begin(), pins_.end(), i) != pins_.end(); }
+
+    // The rank grows away from the anchor both ways, so the victim is the
+    // lowest or the highest entry that is not pinned.
+    bool EvictFarthest(long long anchor, long long newcomer, Frame &reuse)
+    {
+        Iter low = entries_.begin();
+        while (low != entries_.end() && Pinned(low->first)) ++low;
+        if (low == entries_.end()) return false;
+        Iter high = std::prev(entries_.end());
+        while (Pinned(high->first)) --high;
+        auto victim = Rank(low->first, anchor) >= Rank(high->first, anchor) ? low : high;
+        if (Rank(victim->first, anchor) <= newcomer) return false;
+        reuse = std::move(victim->second.frame);
         used_ -= victim->second.bytes;
         entries_.erase(victim);
-        return frame;
+        return true;
     }
 
     std::map<long long, Entry> entries_;
+    std::vector<long long> pins_;
+    std::vector<Frame> spares_;
+    size_t spareBytes_ = 0;
+    long long lo_ = -(1LL << 62), hi_ = 1LL << 62;
     size_t budget_;
     size_t used_ = 0;
 };
 
 // ------------------------------------------------------------ routes
 
+// Keyframe indexes of a movie as far as its packets have been scanned.
+// Before(i): the keyframe at or before frame i, -1 while not known (frame i
+// lies beyond the scan, or no keyframe was seen before it).
+struct KeyIndex {
+    std::vector<long long> keys;   // ascending
+    long long scanned = 0;         // frames scanned so far
+    bool complete = false;
+
+    long long Before(long long i) const
+    {
+        if (i < 0 || (!complete && i >= scanned)) return -1;
+        auto it = std::upper_bound(keys.begin(), keys.end(), i);
+        return it == keys.begin() ? -1 : *std::prev(it);
+    }
+};
+
+// OpenCV's FFmpeg capture seeks to frame T by going to the keyframe before
+// T - 16 and decoding forward from there, inside the seek: a seek to a
+// keyframe or just after one decodes the whole interval before it. The
+// cheapest seek on the way to frame `target`, from where the caller reads on:
+// frame 0 (no decoding) below 16, else 16 frames after the keyframe before
+// target - 16; the target itself when that keyframe is not known.
+const long long kSeekLookback = 16;
+
+inline long long SeekLanding(long long target, const KeyIndex &keys)
+{
+    if (target < kSeekLookback) return 0;
+    long long key = keys.Before(target - kSeekLookback);
+    return key < 0 ? target : key + kSeekLookback;
+}
+
 // How a query reaches frame `next` (the index it must return) when the frame
 // is not kept: `decoderNext` is the index the decoder returns next, -1 when
-// unknown; `seekFrames` what one seek costs, in sequential decodes.
-enum class Route { kRead, kReadForward, kBackFill, kSeek };
+// unknown; `seekFrames` what one seek costs, in sequential decodes; `key` the
+// keyframe at or before `next`, -1 when not known. kFill seeks to a frame
+// before `next` and decodes forward from there, keeping the frames.
+enum class Route { kRead, kReadForward, kFill, kSeek };
 
-inline Route PlanRoute(long long next, long long decoderNext, double seekFrames)
+inline Route PlanRoute(long long next, long long decoderNext, double seekFrames, long long key)
 {
-    if (decoderNext < 0) return Route::kSeek;
+    if (decoderNext < 0) return key >= 0 ? Route::kFill : Route::kSeek;
     if (next == decoderNext) return Route::kRead;
+    // Reading on inside the keyframe's interval never costs more than going
+    // back to the keyframe.
+    if (next > decoderNext && key >= 0 && decoderNext >= key) return Route::kReadForward;
     // Decoding the gap is cheaper than a seek that goes back to a keyframe.
-    if (next > decoderNext) return (double)(next - decoderNext) < seekFrames ? Route::kReadForward : Route::kSeek;
-    return Route::kBackFill;
+    if (next > decoderNext && (double)(next - decoderNext) < seekFrames) return Route::kReadForward;
+    return next < decoderNext || key >= 0 ? Route::kFill : Route::kSeek;
 }
 
 // Frames a back-step decodes and keeps, ending at the target: as many as a
@@ -129,6 +244,93 @@ inline long long BackFillStart(long long target, long long length, long long kep
     long long start = target - length + 1;
     if (start <= keptBelow) start = keptBelow + 1;
     return start < 0 ? 0 : start;
+}
+
+// The frames worth keeping around shown frame `shown` of a `count`-frame
+// movie when `fit` frames fit the budget: playing, the frames just shown
+// (newest first); at rest, the frames behind it back to its keyframe `key`
+// (at least a quarter, at most three quarters of what fits), then those
+// ahead of it. Three of the frames that fit stay for the pinned ones.
+struct Focus {
+    long long lo, hi;
+};
+
+inline Focus FocusAround(long long shown, long long count, size_t fit, long long key, bool playing)
+{
+    long long avail = fit > 3 ? (long long)fit - 3 : 1;
+    if (shown < 0) shown = 0;
+    long long behind = playing ? avail - 1 : key >= 0 ? shown - key : avail / 2;
+    behind = std::min(std::max(behind, avail / 4), playing ? avail - 1 : avail * 3 / 4);
+    if (behind > shown) behind = shown;
+    long long hi = shown + (avail - 1 - behind);
+    if (playing) hi = shown + 1;
+    if (count > 0 && hi > count - 1) hi = count - 1;
+    return Focus{ shown - behind, hi < shown ? shown : hi };
+}
+
+// One stretch of decoding for the resting decoder: seek to `seekTo` (or read
+// on when the decoder already stands between it and `keepFrom`), decode up
+// to `keepTo` and keep the frames from `keepFrom`. Empty when keepTo < 0.
+struct FillRun {
+    long long seekTo = -1, keepFrom = -1, keepTo = -1;
+};
+
+// The next stretch to fill: first the last frame and the first two (">>",
+// "<<"; once kept they stay; the last is the dearest to reach), then the frames behind the shown one, nearest
+// first, then the frames ahead. `kept(i)` tells whether frame i is in the
+// cache.
+template <typename Kept>
+FillRun NextFill(long long shown, const Focus &focus, const KeyIndex &keys, long long count, Kept kept)
+{
+    FillRun run;
+    const long long pins[3] = { count - 1, 0, 1 };
+    for (long long p : pins) {
+        if (p < 0 || p >= count || kept(p)) continue;
+        long long key = keys.Before(p);
+        run.seekTo = key >= 0 ? key : p;
+        run.keepFrom = run.keepTo = p;
+        return run;
+    }
+    for (long long m = shown; m >= focus.lo; m--) {
+        if (kept(m)) continue;
+        long long m0 = m;
+        while (m0 > focus.lo && !kept(m0 - 1)) m0--;
+        long long key = keys.Before(m);
+        run.seekTo = key >= 0 ? key : m0;
+        run.keepFrom = std::max(m0, run.seekTo);
+        run.keepTo = m;
+        return run;
+    }
+    for (long long m = shown + 1; m <= focus.hi; m++) {
+        if (kept(m)) continue;
+        long long m1 = m;
+        while (m1 < focus.hi && !kept(m1 + 1)) m1++;
+        long long key = keys.Before(m);
+        run.seekTo = key >= 0 ? key : m;
+        run.keepFrom = m;
+        run.keepTo = m1;
+        return run;
+    }
+    return run;
+}
+
+// What a kept frame of `bytes` pixel bytes holds of the process's memory:
+// its buffer in whole pages (large buffers are mapped pages of their own)
+// and one page more for the allocator's header and alignment, the frame
+// object and its map entry.
+inline size_t FrameFootprint(size_t bytes)
+{
+    const size_t page = 4096;
+    return bytes ? (bytes + page - 1) / page * page + page : 0;
+}
+
+// The default budget in megabytes: a quarter of the physical memory, at most
+// 2 GB; 512 MB when the memory is not known.
+inline size_t DefaultBudgetMB(unsigned long long physicalMB)
+{
+    if (physicalMB == 0) return 512;
+    unsigned long long quarter = physicalMB / 4;
+    return (size_t)(quarter < 2048 ? quarter : 2048);
 }
 
 // Queries in a row with no other call between them are playback: the viewer

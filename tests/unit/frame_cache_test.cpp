@@ -1,12 +1,14 @@
-// The viewer's frame cache: budget eviction around the position, the route
-// to a frame not kept and the length of a back-step's fill.
+// The video source's frame cache and its choices: budget eviction around the
+// position, hits, clearing, the route to a frame that is not kept and the
+// length of a back-step's fill.
 #include "doctest_wine.h"
 #include "viewer/frame_cache.h"
 #include <vector>
 
 using namespace nbxv;
 
-typedef std::vector<int> Frame;   // its one "pixel" names the frame
+// A stand-in frame: its "pixels" name the frame it holds.
+typedef std::vector<int> Frame;
 
 static void Fill(FrameCache<Frame> &cache, long long from, long long to, long long anchor)
 {
@@ -17,37 +19,147 @@ static void Fill(FrameCache<Frame> &cache, long long from, long long to, long lo
     }
 }
 
-TEST_CASE("the cache keeps frames within its budget, dropping the farthest from the position")
+TEST_CASE("the cache keeps frames by index within its budget, dropping the farthest from the position")
 {
     FrameCache<Frame> cache(1000);   // ten frames of 100 bytes
     CHECK(cache.FramesThatFit(100) == 10);
     Fill(cache, 40, 49, 49);
-    Fill(cache, 35, 39, 35);   // stepping back: each new frame drops the highest
-    CHECK((cache.Count() == 10 && cache.Used() == 1000));
-    for (long long i = 35; i <= 49; i++) CHECK((i < 45 ? cache.Find(i) && (*cache.Find(i))[0] == i : !cache.Find(i)));
-    CHECK((cache.KeptBelow(40) == 39 && cache.KeptBelow(35) == -1));
-    // A frame over the whole budget is not kept; one kept is not added twice.
-    CHECK((cache.Slot(99, 1001, 99) == nullptr && cache.Slot(36, 100, 36) == cache.Find(36) && cache.Used() == 1000));
+    CHECK(cache.Count() == 10);
+    CHECK(cache.Used() == 1000);
+    // Stepping back from 40: each new frame drops the highest, farthest one.
+    Fill(cache, 35, 39, 35);
+    CHECK(cache.Count() == 10);
+    CHECK(cache.Used() == 1000);
+    for (long long i = 35; i <= 44; i++) REQUIRE((cache.Find(i) && (*cache.Find(i))[0] == i));
+    for (long long i = 45; i <= 49; i++) CHECK(cache.Find(i) == nullptr);
+    CHECK(cache.KeptBelow(40) == 39);
+    CHECK(cache.KeptBelow(35) == -1);
+    // A frame over the whole budget is not kept; an index kept is not added twice.
+    CHECK(cache.Slot(99, 1001, 99) == nullptr);
+    CHECK(cache.Slot(36, 100, 36) == cache.Find(36));
+    CHECK(cache.Used() == 1000);
     cache.Erase(36);
-    CHECK((cache.Find(36) == nullptr && cache.Used() == 900));
+    CHECK(cache.Find(36) == nullptr);
+    CHECK(cache.Used() == 900);
     cache.Clear();
-    CHECK((cache.Count() == 0 && cache.Used() == 0 && cache.Find(40) == nullptr));
+    CHECK(cache.Count() == 0);
+    CHECK(cache.Used() == 0);
+    CHECK(cache.Find(40) == nullptr);
 }
 
-TEST_CASE("routes to a frame not kept; back-fill lengths; budget and play state")
+TEST_CASE("a focus and pins decide what makes room; nothing nearer is dropped for a farther frame")
 {
-    struct { long long next, decoderNext; double seekFrames; Route route; } routes[] = {
-        { 10, 10, 50, Route::kRead }, { 20, 11, 50, Route::kReadForward }, { 70, 11, 50, Route::kSeek },
-        { 12, 11, 1.5, Route::kReadForward }, { 13, 11, 2, Route::kSeek }, { 9, 11, 50, Route::kBackFill },
-        { 10, -1, 50, Route::kSeek }, { 0, 11, 0, Route::kBackFill } };
-    for (auto &c : routes) CHECK(PlanRoute(c.next, c.decoderNext, c.seekFrames) == c.route);
-    // seek s, read s, budget frames, cap -> frames (1: a plain seek)
-    const double fills[][5] = { { 0, 0.01, 80, 250, 1 }, { 0.5, 0, 80, 250, 1 }, { 0.5, 0.01, 80, 250, 50 },
-                                { 5, 0.01, 80, 250, 80 }, { 5, 0.01, 900, 250, 250 }, { 0.005, 0.01, 80, 250, 1 },
-                                { 0.5, 0.01, 0, 250, 1 } };
-    for (auto &f : fills) CHECK(BackFillLength(f[0], f[1], (int)f[2], (int)f[3]) == (int)f[4]);
-    CHECK((BackFillStart(100, 50, -1) == 51 && BackFillStart(100, 50, 70) == 71 && BackFillStart(20, 50, -1) == 0));
-    CHECK((CacheBudgetBytes(NULL, 512) == (size_t)512 << 20 && CacheBudgetBytes("64", 512) == (size_t)64 << 20));
-    CHECK((CacheBudgetBytes("0", 512) == 0 && CacheBudgetBytes("lots", 512) == (size_t)512 << 20));
-    CHECK((IsPlaying(2) && !IsPlaying(1) && ReadAheadPays(1280, 720) && !ReadAheadPays(640, 480)));
+    FrameCache<Frame> cache(500);   // five frames
+    cache.SetFocus(10, 20);
+    cache.SetPins({ 0 });
+    Fill(cache, 0, 0, 15);
+    Fill(cache, 14, 17, 15);
+    // 30 lies outside the focus: only frames inside it (or the pinned 0) could go.
+    CHECK(cache.Slot(30, 100, 15) == nullptr);
+    // The position moved to 14: 13 comes in, the farthest (17) makes room.
+    REQUIRE(cache.Slot(13, 100, 14));
+    CHECK(cache.Find(17) == nullptr);
+    CHECK(cache.Find(0) != nullptr);
+    // Unpinned, a frame outside the focus goes before any inside it.
+    cache.SetPins({});
+    cache.SetFocus(13, 16);
+    CHECK(cache.Slot(12, 100, 14) != nullptr);
+    CHECK(cache.Find(0) == nullptr);
+    CHECK(cache.Used() == 500);
+    // Recycled never takes new storage: with room left it reuses the farthest frame's.
+    FrameCache<Frame> roomy(1000);
+    Fill(roomy, 5, 6, 5);
+    CHECK(roomy.Recycled(4, 100, 4) != nullptr);
+    CHECK((roomy.Count() == 2 && roomy.Find(6) == nullptr));
+    CHECK(roomy.Recycled(40, 100, 4) == nullptr);   // only nearer frames left
+}
+
+TEST_CASE("a frame not kept is read, decoded forward, filled in from a keyframe or sought")
+{
+    struct Case { long long next, decoderNext; double seekFrames; long long key; Route route; };
+    const Case cases[] = {
+        { 10, 10, 50, -1, Route::kRead },        { 20, 11, 50, -1, Route::kReadForward },
+        { 70, 11, 50, -1, Route::kSeek },        { 12, 11, 1.5, -1, Route::kReadForward },
+        { 13, 11, 2, -1, Route::kSeek },         { 9, 11, 50, -1, Route::kFill },
+        { 10, -1, 50, -1, Route::kSeek },        { 0, 11, 0, -1, Route::kFill },
+        { 270, 250, 5, 250, Route::kReadForward },  { 270, 11, 50, 250, Route::kFill },
+        { 10, -1, 50, 0, Route::kFill },         { 9, 11, 50, 0, Route::kFill },
+    };
+    for (const Case &c : cases) CHECK(PlanRoute(c.next, c.decoderNext, c.seekFrames, c.key) == c.route);
+}
+
+TEST_CASE("the focus, the keyframe index and the resting decoder's next stretch")
+{
+    KeyIndex keys;
+    keys.keys = { 0, 250 };
+    keys.scanned = 300;
+    CHECK(keys.Before(260) == 250);
+    CHECK(keys.Before(300) == -1);   // beyond the scan
+    keys.complete = true;
+    CHECK(keys.Before(499) == 250);
+    CHECK(keys.Before(249) == 0);
+    // The library's seek decodes from the keyframe before target - 16.
+    const long long landings[][2] = { { 0, 0 }, { 15, 0 }, { 16, 16 }, { 200, 16 }, { 265, 16 }, { 266, 266 }, { 499, 266 } };
+    for (const auto &l : landings) CHECK(SeekLanding(l[0], keys) == l[1]);
+
+    struct { long long shown, count; size_t fit; long long key; bool playing; long long lo, hi; } focus[] = {
+        { 300, 500, 83, 250, false, 250, 329 },   // behind back to the keyframe, the rest ahead
+        { 300, 500, 83, 200, false, 240, 319 },   // at most three quarters behind
+        { 300, 500, 83, 290, false, 280, 359 },   // at least a quarter behind
+        { 300, 500, 83, 250, true, 221, 301 },    // playing: the frames just shown
+        { 5, 500, 83, 0, false, 0, 79 },          // not before frame 0
+        { 490, 500, 83, 250, false, 430, 499 },   // nor after the last
+    };
+    for (const auto &f : focus) {
+        Focus got = FocusAround(f.shown, f.count, f.fit, f.key, f.playing);
+        CHECK(got.lo == f.lo);
+        CHECK(got.hi == f.hi);
+    }
+
+    // Kept: 0, 1, 295..300, 303 and in some rows the last. The last frame
+    // first; then behind the shown 300, from its keyframe; then ahead.
+    struct { Focus focus; bool complete, lastKept; long long seekTo, keepFrom, keepTo; } fills[] = {
+        { { 280, 305 }, true, false, 250, 499, 499 },
+        { { 280, 305 }, false, false, 499, 499, 499 },   // keyframes not known: a plain seek
+        { { 280, 305 }, true, true, 250, 280, 294 },
+        { { 280, 305 }, false, true, 280, 280, 294 },    // from the first missing
+        { { 295, 305 }, true, true, 250, 301, 302 },
+        { { 295, 300 }, true, true, -1, -1, -1 },         // all kept: nothing to do
+    };
+    for (const auto &c : fills) {
+        keys.complete = c.complete;
+        keys.scanned = c.complete ? 500 : 0;
+        auto kept = [&](long long i) { return i <= 1 || (i >= 295 && i <= 300) || i == 303 || (c.lastKept && i == 499); };
+        FillRun run = NextFill(300, c.focus, keys, 500, kept);
+        CHECK(run.seekTo == c.seekTo);
+        CHECK(run.keepFrom == c.keepFrom);
+        CHECK(run.keepTo == c.keepTo);
+    }
+}
+
+TEST_CASE("a back-step fills in as many frames as a seek costs, within budget, cap and frame 0")
+{
+    CHECK(BackFillLength(0, 0.01, 80, 250) == 1);      // no seek seen yet: a plain seek
+    CHECK(BackFillLength(0.5, 0, 80, 250) == 1);       // no read seen yet
+    CHECK(BackFillLength(0.5, 0.01, 80, 250) == 50);
+    CHECK(BackFillLength(5.0, 0.01, 80, 250) == 80);   // the budget
+    CHECK(BackFillLength(5.0, 0.01, 900, 250) == 250); // the cap
+    CHECK(BackFillLength(0.005, 0.01, 80, 250) == 1);
+    CHECK(BackFillLength(0.5, 0.01, 0, 250) == 1);     // no cache: a plain seek
+    CHECK(BackFillStart(100, 50, -1) == 51);
+    CHECK(BackFillStart(100, 50, 70) == 71);           // not over frames kept
+    CHECK(BackFillStart(20, 50, -1) == 0);
+    CHECK(CacheBudgetBytes(NULL, 512) == (size_t)512 << 20);
+    CHECK(CacheBudgetBytes("64", 512) == (size_t)64 << 20);
+    CHECK(CacheBudgetBytes("0", 512) == 0);
+    CHECK(CacheBudgetBytes("lots", 512) == (size_t)512 << 20);
+    CHECK(DefaultBudgetMB(0) == 512);          // memory not known
+    CHECK(DefaultBudgetMB(4096) == 1024);      // a quarter
+    CHECK(DefaultBudgetMB(24105) == 2048);     // at most 2 GB
+    CHECK(FrameFootprint(1920 * 1080 * 3) == 6225920);   // whole pages and one more
+    CHECK(FrameFootprint(0) == 0);
+    CHECK(IsPlaying(2));
+    CHECK_FALSE(IsPlaying(1));
+    CHECK(ReadAheadPays(1280, 720));
+    CHECK_FALSE(ReadAheadPays(640, 480));
 }
