@@ -205,6 +205,18 @@ inline long long SeekLanding(long long target, const KeyIndex &keys)
     return key < 0 ? target : key + kSeekLookback;
 }
 
+// Whether a caller that wants frame `next` should read on from the resting
+// decoder's capture, which decodes frame `restAt` next, rather than from its
+// own (at `decoderNext`, -1 unknown): the resting one stands before the
+// target, no earlier than a seek would start decoding, and the caller's own
+// does not already stand between it and the target.
+inline bool TakeRestingCapture(long long next, long long decoderNext, long long restAt, const KeyIndex &keys)
+{
+    long long from = next >= kSeekLookback ? keys.Before(next - kSeekLookback) : 0;
+    if (restAt < 0 || restAt > next || from < 0 || restAt < from) return false;
+    return !(decoderNext >= restAt && decoderNext <= next);
+}
+
 // How a query reaches frame `next` (the index it must return) when the frame
 // is not kept: `decoderNext` is the index the decoder returns next, -1 when
 // unknown; `seekFrames` what one seek costs, in sequential decodes; `key` the

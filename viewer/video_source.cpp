@@ -418,10 +418,7 @@ static cv::Mat *Reach(NbxCapture *c, bool playing)
 // caller reads and the properties it asks for do not change.
 static void TakeOverRest(NbxCapture *c)
 {
-    long long at = c->restAt, next = c->next;
-    long long from = next >= nbxv::kSeekLookback ? KeyBefore(c, next - nbxv::kSeekLookback) : 0;
-    if (!c->restVideo.isOpened() || at < 0 || at > next || from < 0 || at < from) return;
-    if (c->decoderNext >= at && c->decoderNext <= next) return;
+    if (!c->restVideo.isOpened() || !nbxv::TakeRestingCapture(c->next, c->decoderNext, c->restAt, c->keys)) return;
     std::swap(c->video, c->restVideo);
     std::swap(c->decoderNext, c->restAt);
 }

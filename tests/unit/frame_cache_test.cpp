@@ -101,6 +101,10 @@ TEST_CASE("the focus, the keyframe index and the resting decoder's next stretch"
     // The library's seek decodes from the keyframe before target - 16.
     const long long landings[][2] = { { 0, 0 }, { 15, 0 }, { 16, 16 }, { 200, 16 }, { 265, 16 }, { 266, 266 }, { 499, 266 } };
     for (const auto &l : landings) CHECK(SeekLanding(l[0], keys) == l[1]);
+    // next, caller's decoder, resting decoder -> take the resting one
+    const long long takes[][4] = { { 499, -1, 300, 1 }, { 499, 100, 300, 1 }, { 499, 400, 300, 0 }, { 499, 100, 249, 0 },
+                                   { 499, -1, 500, 0 }, { 260, -1, 5, 1 }, { 10, 12, 0, 1 }, { 10, -1, -1, 0 } };
+    for (const auto &t : takes) CHECK(TakeRestingCapture(t[0], t[1], t[2], keys) == (t[3] != 0));
 
     struct { long long shown, count; size_t fit; long long key; bool playing; long long lo, hi; } focus[] = {
         { 300, 500, 83, 250, false, 250, 329 },   // behind back to the keyframe, the rest ahead
