@@ -2,7 +2,6 @@
 // never starts: the idle user thread serves requests and the driver's calls.
 #include "imagekit.h"
 #include "dib32.h"
-#include "imagewin/imagewin_private.h"
 #include <algorithm>
 
 using namespace nbxt;
@@ -30,9 +29,8 @@ int Fitted(int zoom, int w, int h)
     return w * zoom / 100 >= MinWidth() && h * zoom / 100 >= MinHeight() ? zoom : std::max(zw, zh);
 }
 
-// Image n's client area shows what the platform's StretchBlt (in the
-// window's mode) makes of its buffer, the rest black, as far as it lies on
-// the screen.
+// Image n's client area, as far as it is on screen, shows what the
+// platform's StretchBlt in the window's mode makes of its buffer.
 bool Shows(int n)
 {
     const ImageRecord &r = nbx_images[n];
@@ -71,9 +69,8 @@ bool DrawnAnew(int n)
     return WaitFor([=] { return Shows(n); }, 3000);
 }
 
-// Answers a command's prompts ("line\r" each), each line typed while its own
-// prompt waits (typed ahead, it may be dropped between two inputs). Under
-// load the first prompt has taken over five seconds to come.
+// Types each "line\r" once its own prompt waits (typed ahead, it may be
+// dropped). Under load the first prompt has taken over five seconds.
 bool Answer(const char *lines)
 {
     for (const char *line = lines; *line;) {
@@ -118,21 +115,6 @@ TEST_CASE("creation: results, fitted zoom, client size, caption and picture")
         Destroy(c.n);
     }
     CHECK((NBX_DrawImage(5) == 1 && NBX_DrawImage(256) == 1 && NBX_DestroyImage(5) == 1 && NBX_DestroyImage(-1) == 1));
-}
-
-TEST_CASE("the scaler picks the pixels the platform's COLORONCOLOR stretch picks")
-{
-    int differ = 0;
-    OnUser([&] {
-        HDC dc = CreateCompatibleDC(NULL);
-        for (int size : { 1, 2, 3, 5, 7, 10, 64, 97, 256, 480, 641, 1080, 1920 })
-            for (int zoom : { 1, 7, 33, 50, 66, 81, 90, 99, 100, 111, 123, 150, 200, 333, 1000, 2400 }) {
-                int to = std::max(1, size * zoom / 100);
-                differ += !ScalerAgreesWithPlatform(dc, size, size, to, to);
-            }
-        DeleteDC(dc);
-    });
-    CHECK(differ == 0);
 }
 
 TEST_CASE("stretch mode and zoom by keys, wheel, menu and typed value; sizing; Ctrl+Q")
