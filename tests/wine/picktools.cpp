@@ -117,31 +117,30 @@ TEST_CASE("pick tools: positions, prompts, inverted feedback, cancel, Stop")
 TEST_CASE("drawing commands draw what the tools gathered; Pick takes the colour")
 {
     REQUIRE(Create(3, 40, 30) == 0);
-    nbx_drawColor = 0x12AB34;
-    struct { UINT id; const char *script; char shape; int a, b, c, d; } cases[] = {
-        { 1032, "c30,20 c2,3", 'l', 30, 20, 2, 3 }, { 1034, "c5,7", 'l', 0, 7, 39, 7 },
-        { 1035, "c5,7", 'l', 5, 0, 5, 29 }, { 1036, "c30,20 c2,3", 'b', 2, 3, 30, 20 },
-        { 1037, "c30,20 c2,3", 'f', 2, 3, 30, 20 }, { 1038, "c30,20 c2,3", 'x', 2, 3, 30, 20 },
-        { 1039, "c20,15 c23,19", 'o', 20, 15, 5 }, { 1040, "c20,15 c23,19", 'O', 20, 15, 5 },
-        { 1041, "c20,15 c23,19", 'X', 20, 15, 5 }, { 1043, "c1,1", 'f', 0, 0, 39, 29 },
-        { 1042, "c10,30 tAg", 't', 10, 30 }, { 1042, "r" }, { 1036, "c30,20 r r" }, { 1040, "c20,15 s" },
+    constexpr DWORD ink = 0x12AB34;
+    nbx_drawColor = ink;
+    struct { UINT id; const char *script; std::function<void(Canvas)> draw; } cases[] = {
+        { 1032, "c30,20 c2,3", [](Canvas c) { CanvasDrawLine(c, ink, 30, 20, 2, 3); } },
+        { 1034, "c5,7", [](Canvas c) { CanvasDrawLine(c, ink, 0, 7, 39, 7); } },
+        { 1035, "c5,7", [](Canvas c) { CanvasDrawLine(c, ink, 5, 0, 5, 29); } },
+        { 1036, "c30,20 c2,3", [](Canvas c) { CanvasDrawBox(c, ink, 2, 3, 30, 20); } },
+        { 1037, "c30,20 c2,3", [](Canvas c) { CanvasFillBox(c, ink, 2, 3, 30, 20); } },
+        { 1038, "c30,20 c2,3", [](Canvas c) { CanvasXorFillBox(c, 2, 3, 30, 20); } },
+        { 1039, "c20,15 c23,19", [](Canvas c) { CanvasDrawCircle(c, ink, 20, 15, 5); } },
+        { 1040, "c20,15 c23,19", [](Canvas c) { CanvasFillCircle(c, ink, 20, 15, 5); } },
+        { 1041, "c20,15 c23,19", [](Canvas c) { CanvasXorFillCircle(c, 20, 15, 5); } },
+        { 1043, "c1,1", [](Canvas c) { CanvasFillBox(c, ink, 0, 0, 39, 29); } },
+        { 1042, "c10,30 tAg", [](Canvas c) {
+             TextCursor at = { 10, 10, 30 };
+             CanvasPutString(c, at, ink, "Ag", [](unsigned char) { return false; });
+         } },
+        { 1042, "r", [](Canvas) {} }, { 1036, "c30,20 r r", [](Canvas) {} }, { 1040, "c20,15 s", [](Canvas) {} },
     };
     for (auto &k : cases) {
         CAPTURE(k.id);
         OnUser([] { ClearImage(3); });
         std::vector<BYTE> want = Bytes(3);
-        Canvas c = MakeCanvas(want.data(), 32, 40, 30);
-        TextCursor cur = { k.a, k.a, k.b };
-        switch (k.shape) {
-        case 'l': CanvasDrawLine(c, 0x12AB34, k.a, k.b, k.c, k.d); break;
-        case 'b': CanvasDrawBox(c, 0x12AB34, k.a, k.b, k.c, k.d); break;
-        case 'f': CanvasFillBox(c, 0x12AB34, k.a, k.b, k.c, k.d); break;
-        case 'x': CanvasXorFillBox(c, k.a, k.b, k.c, k.d); break;
-        case 'o': CanvasDrawCircle(c, 0x12AB34, k.a, k.b, k.c); break;
-        case 'O': CanvasFillCircle(c, 0x12AB34, k.a, k.b, k.c); break;
-        case 'X': CanvasXorFillCircle(c, k.a, k.b, k.c); break;
-        case 't': CanvasPutString(c, cur, 0x12AB34, "Ag", [](unsigned char) { return false; }); break;
-        }
+        k.draw(MakeCanvas(want.data(), 32, 40, 30));
         RunCommand(3, k.id, k.script);
         CHECK((nbx_inputActive == 0 && Bytes(3) == want));
         nbx_stop = 0;
@@ -221,15 +220,14 @@ TEST_CASE("clipboard: copy, cut and paste, placed paste, a bitmap request")
     std::vector<DWORD> palette(256);
     for (int i = 0; i < 256; i++) palette[i] = 0x00F00000u + (DWORD)i * 0x0101u;
     SetPalette(6, palette.data());
+    auto ctrl = [](int n, char key) { PressCtrlKey(Window(n), key); Settle(); };
     for (int n : { 5, 6 }) {
         CAPTURE(n);
         int target = n + 2;
         Fill(n, 0x51ED270Bu);
-        PressCtrlKey(Window(n), 'C');
-        Settle();
+        ctrl(n, 'C');
         OnUser([=] { ClearImage(target); });
-        PressCtrlKey(Window(target), 'V');
-        Settle();
+        ctrl(target, 'V');
         for (int y = 0; y < 64; y++)
             for (int x = 0; x < 64; x++) REQUIRE(At(target, x, y) == At(n, x, y));   // 0 beyond 5 x 2
         CHECK((n == 5 || Palette(8) == palette));
@@ -242,19 +240,16 @@ TEST_CASE("clipboard: copy, cut and paste, placed paste, a bitmap request")
         CHECK(Bytes(target) == placed);
     }
     std::vector<BYTE> picture = Bytes(5);
-    PressCtrlKey(Window(5), 'X');
-    Settle();
+    ctrl(5, 'X');
     CHECK(Bytes(5) == std::vector<BYTE>(40, 0));
-    PressCtrlKey(Window(5), 'V');
-    Settle();
+    ctrl(5, 'V');
     CHECK(Bytes(5) == picture);
 
     OpenClipboard(NULL);   // an empty clipboard pastes nothing
     EmptyClipboard();
     CloseClipboard();
     std::vector<BYTE> kept = Bytes(7);
-    PressCtrlKey(Window(7), 'V');
-    Settle();
+    ctrl(7, 'V');
     CHECK(Bytes(7) == kept);
 
     // Request 9004's bitmap, all bytes set, arrives as 0x00FFFFFF and is deleted.
