@@ -14,11 +14,7 @@ namespace {
 
 std::string Caption(int n) { return WindowTextA(Window(n)); }
 std::string Titled(const char *t, int zoom, const char *marks = "") { return t + ("(" + std::to_string(zoom) + "%)") + marks; }
-bool Sized(int n, int w, int h)
-{
-    SIZE c = ClientSize(Window(n));
-    return c.cx == w && c.cy == h;
-}
+bool Sized(int n, int w, int h) { return ClientSize(Window(n)).cx == w && ClientSize(Window(n)).cy == h; }
 int MinWidth() { return GetSystemMetrics(SM_CXMIN) - 2 * GetSystemMetrics(SM_CXFRAME); }
 int MinHeight() { return GetSystemMetrics(SM_CYMIN) - 2 * GetSystemMetrics(SM_CXFRAME) - GetSystemMetrics(SM_CYCAPTION); }
 int MaxHeight() { return GetSystemMetrics(SM_CYSCREEN) - GetSystemMetrics(SM_CYCAPTION); }
@@ -38,14 +34,12 @@ bool Shows(int n)
     OnUser([&] {
         HDC dc = CreateCompatibleDC(r.memDC);
         void *bits;
-        HBITMAP dib = CreateTopDownDib32(dc, r.dispWidth, r.dispHeight, &bits);
-        HGDIOBJ old = SelectObject(dc, dib);
+        HGDIOBJ old = SelectObject(dc, CreateTopDownDib32(dc, r.dispWidth, r.dispHeight, &bits));
         SetStretchBltMode(dc, GetStretchBltMode(r.windowDC));
         StretchBlt(dc, 0, 0, r.width * r.zoom / 100, r.height * r.zoom / 100, r.memDC, 0, 0, r.width, r.height, SRCCOPY);
         GdiFlush();
         for (size_t i = 0; i < want.size(); i++) want[i] = ((DWORD *)bits)[i] & 0xFFFFFF;
-        SelectObject(dc, old);
-        DeleteObject(dib);
+        DeleteObject(SelectObject(dc, old));
         DeleteDC(dc);
     });
     std::vector<DWORD> shown = GrabClient(r.window);
@@ -173,13 +167,9 @@ TEST_CASE("typed resize re-creates in place with zoom, stretch mode and palette,
     REQUIRE(Create(18, 80, 60, 8, 200, 60, 70, "again") == 0);
     const ImageRecord &r = nbx_images[18];
     RECT place = WindowRect(r.window);
-    RGBQUAD red = { 0, 0, 255, 0 };
-    auto kept = [&] {
-        RGBQUAD got = {};
-        OnUser([&] { GetDIBColorTable(r.memDC, 9, 1, &got); });
-        return got.rgbRed == 255 && got.rgbGreen == 0;
-    };
-    OnUser([&] { SetDIBColorTable(r.memDC, 9, 1, &red); SetImageStretchMode(HALFTONE, 18); });
+    const DWORD red = 0xFF0000;   // as RGBQUAD
+    auto kept = [&] { return Get([&] { DWORD c = 0; GetDIBColorTable(r.memDC, 9, 1, (RGBQUAD *)&c); return c; }) == red; };
+    OnUser([&] { SetDIBColorTable(r.memDC, 9, 1, (const RGBQUAD *)&red); SetImageStretchMode(HALFTONE, 18); });
     nbx_pixels8[18][0] = 9;
     Command(r.window, 1047);
     REQUIRE(Answer("90\r50\r"));
@@ -194,15 +184,11 @@ TEST_CASE("typed resize re-creates in place with zoom, stretch mode and palette,
     struct { int w, h, result; } refused[] = { { 1, 50000, 2 }, { 30000, 30000, 3 } };
     for (auto &f : refused) {
         CAPTURE(f.w);
-        int result = -1;
-        OnUser([&] { result = RecreateImageWindow(18, f.w, f.h); });
-        CHECK((result == f.result && r.inUse == 1 && r.window == window && IsWindow(window) && r.width == 90));
+        CHECK((Get([&] { return RecreateImageWindow(18, f.w, f.h); }) == f.result && r.inUse == 1 && r.window == window && IsWindow(window) && r.width == 90));
         CHECK((nbx_pixels8[18][7] == 9 && Caption(18) == "again(200%)[8bit]*" && kept()));
     }
     Destroy(18);
-    int again = -1;
-    OnUser([&] { again = RecreateImageWindow(18, 10, 10); });
-    CHECK(again == 1);   // a free number refuses
+    CHECK(Get([] { return RecreateImageWindow(18, 10, 10); }) == 1);   // a free number refuses
 }
 
 TEST_CASE("requests 9001 to 9003 are carried out on the user thread")
