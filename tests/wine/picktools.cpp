@@ -18,9 +18,6 @@ std::string Status()
     std::string s = StatusOf(nbx_mainWindow);
     return s.erase(0, s.find_first_not_of(' '));
 }
-// Client coordinate of image pixel v at the window's zoom.
-int Client(int n, int v) { return (v * nbx_images[n].zoom + 99) / 100; }
-
 // User actions on image n, a token each: "m3,4" moves there, "M3,4" moves
 // over image 2 instead, "c3,4" clicks, "r" right-clicks, "s" presses Stop,
 // "x" closes the window, "tAg" answers a line prompt with "Ag". Checks:
@@ -28,22 +25,22 @@ int Client(int n, int v) { return (v * nbx_images[n].zoom + 99) / 100; }
 void Play(int n, const char *script, const std::vector<BYTE> &start)
 {
     static const char *prompts[] = { "", "Click a point", "Click the first point", "Click the second point" };
-    Canvas old = MakeCanvas((void *)start.data(), nbx_images[n].bits, nbx_images[n].width, nbx_images[n].height);
-    DWORD mask = nbx_images[n].bits == 8 ? 0xFF : 0xFFFFFF;
+    const ImageRecord &r = nbx_images[n];
+    Canvas old = MakeCanvas((void *)start.data(), r.bits, r.width, r.height);
     std::istringstream in(script);
     for (std::string t; in >> t;) {
         CAPTURE(t);
-        int x = 0, y = 0, m = t[0] == 'M' ? 2 : n;
+        int x = 0, y = 0, z = nbx_images[t[0] == 'M' ? 2 : n].zoom;
         sscanf(t.c_str() + 1, "%d,%d", &x, &y);
-        LPARAM at = MAKELPARAM(Client(m, x), Client(m, y));
+        LPARAM at = MAKELPARAM((x * z + 99) / 100, (y * z + 99) / 100);
         switch (t[0]) {
-        case 'm': case 'M': PostMessageW(Window(m), WM_MOUSEMOVE, 0, at); break;
+        case 'm': case 'M': PostMessageW(Window(t[0] == 'M' ? 2 : n), WM_MOUSEMOVE, 0, at); break;
         case 'c': PostMessageW(Window(n), WM_LBUTTONDOWN, MK_LBUTTON, at); break;
         case 'r': PostMessageW(Window(n), WM_RBUTTONDOWN, MK_RBUTTON, 0); break;
         case 'x': PostMessageW(Window(n), WM_CLOSE, 0, 0); break;
         case 's': Command(nbx_mainWindow, 1003); WaitFor([] { return nbx_stop != 0; }); break;
         case 't': AnswerInput(t.c_str() + 1); break;
-        case '!': CHECK(At(n, x, y) == (CanvasRead(old, x, y) ^ mask)); continue;
+        case '!': CHECK(At(n, x, y) == (CanvasRead(old, x, y) ^ (r.bits == 8 ? 0xFF : 0xFFFFFF))); continue;
         case '=': CHECK(At(n, x, y) == CanvasRead(old, x, y)); continue;
         case 'p': CHECK(Status() == prompts[x]); continue;
         }
@@ -77,7 +74,7 @@ int RunTool(char tool, int *o)
 TEST_CASE("pick tools: positions, prompts, inverted feedback, cancel, Stop")
 {
     REQUIRE((Create(1, 64, 48) == 0 && Create(2, 30, 30) == 0));
-    struct { char tool; const char *script; int result; std::vector<int> out; } cases[] = {
+    struct { char tool; const char *script; int result; std::vector<int> out; int stop; } cases[] = {
         { 'p', "p1 m5,5 =5,5 c5,6", 0, { 5, 6 } },
         { 'r', "p1 m3,10 !0,10 !63,10 =0,11 m3,12 =0,10 !63,12 M3,20 !0,12 =0,20 c7,30", 0, { 7, 30 } },
         { 'b', "m20,20 !16,10 !23,29 =17,11 =22,11 r", 1, {} },
@@ -86,6 +83,7 @@ TEST_CASE("pick tools: positions, prompts, inverted feedback, cancel, Stop")
         // A second-stage cancel goes back to the first point; a first-stage one ends the tool.
         { 'R', "c40,30 m10,5 r p2 =10,5 =40,30 c20,20 m25,25 !25,25 r r", 1, {} },
         { 'l', "c40,30 m10,5 s", 1, {} },
+        { 'p', "c9,8", 0, { 9, 8 }, 1 },   // Stop given before the tool began: not lost to the user program
         { 'R', "c9,8 x", 1, {} },
     };
     for (auto &k : cases) {
@@ -93,6 +91,7 @@ TEST_CASE("pick tools: positions, prompts, inverted feedback, cancel, Stop")
         Fill(1, 0x9E3779B1u + (DWORD)k.tool);
         std::vector<BYTE> before = Bytes(1);
         nbx_pick.moveX = nbx_pick.moveY = 0;
+        nbx_stop = k.stop;
         int out[4] = { -9, -9, -9, -9 }, result = -1;
         Pending *p = OnUserAsync([&] { result = RunTool(k.tool, out); });
         REQUIRE(WaitFor([] { return nbx_pickActive != 0; }));
@@ -102,57 +101,46 @@ TEST_CASE("pick tools: positions, prompts, inverted feedback, cancel, Stop")
         CHECK((result == k.result && nbx_pickActive == 0 && nbx_pick.image == -1));
         CHECK((!nbx_images[1].inUse || Bytes(1) == before));   // every piece of feedback erased
         if (result == 0) CHECK(std::vector<int>(out, out + k.out.size()) == k.out);
-        CHECK(Status() == std::to_string(nbx_colorDepth) + "-bit color");
+        CHECK((Status() == std::to_string(nbx_colorDepth) + "-bit color" && nbx_stop >= k.stop));
         nbx_stop = 0;
     }
     CHECK(nbx_images[1].inUse == 0);
 
     // No such image: result 2, nothing waits and the status line stays.
-    REQUIRE(Create(1, 64, 48) == 0);
     int out[4], result = -1;
     SetStatusText("elsewhere");
     OnUser([&] { result = PickRect(7, &out[0], &out[1], &out[2], &out[3]) * 10 + PickPoint(256, &out[0], &out[1]); });
     CHECK((result == 22 && Status() == "elsewhere" && nbx_pickActive == 0));
-
-    nbx_stop = 1;   // given before the tool began: not lost to the user program
-    Pending *p = OnUserAsync([&] { result = PickPoint(1, &out[0], &out[1]); });
-    REQUIRE(WaitFor([] { return nbx_pickActive != 0; }));
-    Play(1, "c9,8", Bytes(1));
-    REQUIRE(WaitDone(p, 3000));
-    CHECK((result == 0 && out[0] == 9 && out[1] == 8 && nbx_stop == 1));
-    nbx_stop = 0;
-    Destroy(1);
     Destroy(2);
 }
 
 TEST_CASE("drawing commands draw what the tools gathered; Pick takes the colour")
 {
     REQUIRE(Create(3, 40, 30) == 0);
-    nbx_drawColor = 0x12AB34;
-    struct { UINT id; const char *script; char shape; int a, b, c, d; } cases[] = {
-        { 1032, "c30,20 c2,3", 'l', 30, 20, 2, 3 }, { 1034, "c5,7", 'l', 0, 7, 39, 7 },
-        { 1035, "c5,7", 'l', 5, 0, 5, 29 }, { 1036, "c30,20 c2,3", 'b', 2, 3, 30, 20 },
-        { 1037, "c30,20 c2,3", 'f', 2, 3, 30, 20 }, { 1038, "c30,20 c2,3", 'x', 2, 3, 30, 20 },
-        { 1039, "c20,15 c23,19", 'o', 20, 15, 5 }, { 1040, "c20,15 c23,19", 'O', 20, 15, 5 },
-        { 1041, "c20,15 c23,19", 'X', 20, 15, 5 }, { 1043, "c1,1", 'f', 0, 0, 39, 29 },
-        { 1042, "c10,30 tAg", 't', 10, 30 }, { 1042, "r" }, { 1036, "c30,20 r r" }, { 1040, "c20,15 s" },
+    constexpr DWORD ink = 0x12AB34;
+    nbx_drawColor = ink;
+    struct { UINT id; const char *script; std::function<void(Canvas)> draw; } cases[] = {
+        { 1032, "c30,20 c2,3", [](Canvas c) { CanvasDrawLine(c, ink, 30, 20, 2, 3); } },
+        { 1034, "c5,7", [](Canvas c) { CanvasDrawLine(c, ink, 0, 7, 39, 7); } },
+        { 1035, "c5,7", [](Canvas c) { CanvasDrawLine(c, ink, 5, 0, 5, 29); } },
+        { 1036, "c30,20 c2,3", [](Canvas c) { CanvasDrawBox(c, ink, 2, 3, 30, 20); } },
+        { 1037, "c30,20 c2,3", [](Canvas c) { CanvasFillBox(c, ink, 2, 3, 30, 20); } },
+        { 1038, "c30,20 c2,3", [](Canvas c) { CanvasXorFillBox(c, 2, 3, 30, 20); } },
+        { 1039, "c20,15 c23,19", [](Canvas c) { CanvasDrawCircle(c, ink, 20, 15, 5); } },
+        { 1040, "c20,15 c23,19", [](Canvas c) { CanvasFillCircle(c, ink, 20, 15, 5); } },
+        { 1041, "c20,15 c23,19", [](Canvas c) { CanvasXorFillCircle(c, 20, 15, 5); } },
+        { 1043, "c1,1", [](Canvas c) { CanvasFillBox(c, ink, 0, 0, 39, 29); } },
+        { 1042, "c10,30 tAg", [](Canvas c) {
+             TextCursor at = { 10, 10, 30 };
+             CanvasPutString(c, at, ink, "Ag", [](unsigned char) { return false; });
+         } },
+        { 1042, "r", [](Canvas) {} }, { 1036, "c30,20 r r", [](Canvas) {} }, { 1040, "c20,15 s", [](Canvas) {} },
     };
     for (auto &k : cases) {
         CAPTURE(k.id);
         OnUser([] { ClearImage(3); });
         std::vector<BYTE> want = Bytes(3);
-        Canvas c = MakeCanvas(want.data(), 32, 40, 30);
-        TextCursor cur = { k.a, k.a, k.b };
-        switch (k.shape) {
-        case 'l': CanvasDrawLine(c, 0x12AB34, k.a, k.b, k.c, k.d); break;
-        case 'b': CanvasDrawBox(c, 0x12AB34, k.a, k.b, k.c, k.d); break;
-        case 'f': CanvasFillBox(c, 0x12AB34, k.a, k.b, k.c, k.d); break;
-        case 'x': CanvasXorFillBox(c, k.a, k.b, k.c, k.d); break;
-        case 'o': CanvasDrawCircle(c, 0x12AB34, k.a, k.b, k.c); break;
-        case 'O': CanvasFillCircle(c, 0x12AB34, k.a, k.b, k.c); break;
-        case 'X': CanvasXorFillCircle(c, k.a, k.b, k.c); break;
-        case 't': CanvasPutString(c, cur, 0x12AB34, "Ag", [](unsigned char) { return false; }); break;
-        }
+        k.draw(MakeCanvas(want.data(), 32, 40, 30));
         RunCommand(3, k.id, k.script);
         CHECK((nbx_inputActive == 0 && Bytes(3) == want));
         nbx_stop = 0;
@@ -232,15 +220,14 @@ TEST_CASE("clipboard: copy, cut and paste, placed paste, a bitmap request")
     std::vector<DWORD> palette(256);
     for (int i = 0; i < 256; i++) palette[i] = 0x00F00000u + (DWORD)i * 0x0101u;
     SetPalette(6, palette.data());
+    auto ctrl = [](int n, char key) { PressCtrlKey(Window(n), key); Settle(); };
     for (int n : { 5, 6 }) {
         CAPTURE(n);
         int target = n + 2;
         Fill(n, 0x51ED270Bu);
-        PressCtrlKey(Window(n), 'C');
-        Settle();
+        ctrl(n, 'C');
         OnUser([=] { ClearImage(target); });
-        PressCtrlKey(Window(target), 'V');
-        Settle();
+        ctrl(target, 'V');
         for (int y = 0; y < 64; y++)
             for (int x = 0; x < 64; x++) REQUIRE(At(target, x, y) == At(n, x, y));   // 0 beyond 5 x 2
         CHECK((n == 5 || Palette(8) == palette));
@@ -253,29 +240,21 @@ TEST_CASE("clipboard: copy, cut and paste, placed paste, a bitmap request")
         CHECK(Bytes(target) == placed);
     }
     std::vector<BYTE> picture = Bytes(5);
-    PressCtrlKey(Window(5), 'X');
-    Settle();
+    ctrl(5, 'X');
     CHECK(Bytes(5) == std::vector<BYTE>(40, 0));
-    PressCtrlKey(Window(5), 'V');
-    Settle();
+    ctrl(5, 'V');
     CHECK(Bytes(5) == picture);
 
     OpenClipboard(NULL);   // an empty clipboard pastes nothing
     EmptyClipboard();
     CloseClipboard();
     std::vector<BYTE> kept = Bytes(7);
-    PressCtrlKey(Window(7), 'V');
-    Settle();
+    ctrl(7, 'V');
     CHECK(Bytes(7) == kept);
 
-    // Request 9004's bitmap, filled by GDI as white, arrives as 0x00FFFFFF and is deleted.
-    HDC screen = GetDC(NULL), dc = CreateCompatibleDC(screen);
-    HBITMAP white = CreateCompatibleBitmap(screen, 3, 3);
-    HGDIOBJ old = SelectObject(dc, white);
-    PatBlt(dc, 0, 0, 3, 3, WHITENESS);
-    SelectObject(dc, old);
-    DeleteDC(dc);
-    ReleaseDC(NULL, screen);
+    // Request 9004's bitmap, all bytes set, arrives as 0x00FFFFFF and is deleted.
+    std::vector<DWORD> ones(9, 0xFFFFFFFF);
+    HBITMAP white = CreateBitmap(3, 3, 1, 32, ones.data());
     OnUser([] { SelectImage(7); ClearImage(7); });
     RequestPasteBitmap(white);
     BITMAP info;
