@@ -1,6 +1,5 @@
-// The video source's frame cache and its choices: budget eviction around the
-// position, hits, clearing, the route to a frame that is not kept and the
-// length of a back-step's fill.
+// The video source's frame cache and its choices: eviction around the
+// position, the route to a frame not kept, seeks, the resting decoder's fill.
 #include "doctest_wine.h"
 #include "viewer/frame_cache.h"
 #include <vector>
@@ -24,27 +23,16 @@ TEST_CASE("the cache keeps frames by index within its budget, dropping the farth
     FrameCache<Frame> cache(1000);   // ten frames of 100 bytes
     CHECK(cache.FramesThatFit(100) == 10);
     Fill(cache, 40, 49, 49);
-    CHECK(cache.Count() == 10);
-    CHECK(cache.Used() == 1000);
-    // Stepping back from 40: each new frame drops the highest, farthest one.
-    Fill(cache, 35, 39, 35);
-    CHECK(cache.Count() == 10);
-    CHECK(cache.Used() == 1000);
-    for (long long i = 35; i <= 44; i++) REQUIRE((cache.Find(i) && (*cache.Find(i))[0] == i));
-    for (long long i = 45; i <= 49; i++) CHECK(cache.Find(i) == nullptr);
-    CHECK(cache.KeptBelow(40) == 39);
-    CHECK(cache.KeptBelow(35) == -1);
-    // A frame over the whole budget is not kept; an index kept is not added twice.
-    CHECK(cache.Slot(99, 1001, 99) == nullptr);
-    CHECK(cache.Slot(36, 100, 36) == cache.Find(36));
-    CHECK(cache.Used() == 1000);
+    Fill(cache, 35, 39, 35);   // stepping back: each new frame drops the highest
+    CHECK((cache.Count() == 10 && cache.Used() == 1000));
+    for (long long i = 35; i <= 49; i++) CHECK((i < 45 ? cache.Find(i) && (*cache.Find(i))[0] == i : !cache.Find(i)));
+    CHECK((cache.KeptBelow(40) == 39 && cache.KeptBelow(35) == -1));
+    // A frame over the whole budget is not kept; one kept is not added twice.
+    CHECK((cache.Slot(99, 1001, 99) == nullptr && cache.Slot(36, 100, 36) == cache.Find(36) && cache.Used() == 1000));
     cache.Erase(36);
-    CHECK(cache.Find(36) == nullptr);
-    CHECK(cache.Used() == 900);
+    CHECK((cache.Find(36) == nullptr && cache.Used() == 900));
     cache.Clear();
-    CHECK(cache.Count() == 0);
-    CHECK(cache.Used() == 0);
-    CHECK(cache.Find(40) == nullptr);
+    CHECK((cache.Count() == 0 && cache.Used() == 0 && cache.Find(40) == nullptr));
 }
 
 TEST_CASE("a focus and pins decide what makes room; nothing nearer is dropped for a farther frame")
@@ -93,11 +81,9 @@ TEST_CASE("the focus, the keyframe index and the resting decoder's next stretch"
     KeyIndex keys;
     keys.keys = { 0, 250 };
     keys.scanned = 300;
-    CHECK(keys.Before(260) == 250);
-    CHECK(keys.Before(300) == -1);   // beyond the scan
+    CHECK((keys.Before(260) == 250 && keys.Before(300) == -1));   // not beyond the scan
     keys.complete = true;
-    CHECK(keys.Before(499) == 250);
-    CHECK(keys.Before(249) == 0);
+    CHECK((keys.Before(499) == 250 && keys.Before(249) == 0));
     // The library's seek decodes from the keyframe before target - 16.
     const long long landings[][2] = { { 0, 0 }, { 15, 0 }, { 16, 16 }, { 200, 16 }, { 265, 16 }, { 266, 266 }, { 499, 266 } };
     for (const auto &l : landings) CHECK(SeekLanding(l[0], keys) == l[1]);
@@ -116,8 +102,7 @@ TEST_CASE("the focus, the keyframe index and the resting decoder's next stretch"
     };
     for (const auto &f : focus) {
         Focus got = FocusAround(f.shown, f.count, f.fit, f.key, f.playing);
-        CHECK(got.lo == f.lo);
-        CHECK(got.hi == f.hi);
+        CHECK((got.lo == f.lo && got.hi == f.hi));
     }
 
     // Kept: 0, 1, 295..300, 303 and in some rows the last. The last frame
@@ -135,35 +120,22 @@ TEST_CASE("the focus, the keyframe index and the resting decoder's next stretch"
         keys.scanned = c.complete ? 500 : 0;
         auto kept = [&](long long i) { return i <= 1 || (i >= 295 && i <= 300) || i == 303 || (c.lastKept && i == 499); };
         FillRun run = NextFill(300, c.focus, keys, 500, kept);
-        CHECK(run.seekTo == c.seekTo);
-        CHECK(run.keepFrom == c.keepFrom);
-        CHECK(run.keepTo == c.keepTo);
+        CHECK((run.seekTo == c.seekTo && run.keepFrom == c.keepFrom && run.keepTo == c.keepTo));
     }
 }
 
-TEST_CASE("a back-step fills in as many frames as a seek costs, within budget, cap and frame 0")
+TEST_CASE("back-fill lengths, the budget and its default, a frame's footprint, play and read-ahead")
 {
-    CHECK(BackFillLength(0, 0.01, 80, 250) == 1);      // no seek seen yet: a plain seek
-    CHECK(BackFillLength(0.5, 0, 80, 250) == 1);       // no read seen yet
-    CHECK(BackFillLength(0.5, 0.01, 80, 250) == 50);
-    CHECK(BackFillLength(5.0, 0.01, 80, 250) == 80);   // the budget
-    CHECK(BackFillLength(5.0, 0.01, 900, 250) == 250); // the cap
-    CHECK(BackFillLength(0.005, 0.01, 80, 250) == 1);
-    CHECK(BackFillLength(0.5, 0.01, 0, 250) == 1);     // no cache: a plain seek
-    CHECK(BackFillStart(100, 50, -1) == 51);
-    CHECK(BackFillStart(100, 50, 70) == 71);           // not over frames kept
-    CHECK(BackFillStart(20, 50, -1) == 0);
-    CHECK(CacheBudgetBytes(NULL, 512) == (size_t)512 << 20);
-    CHECK(CacheBudgetBytes("64", 512) == (size_t)64 << 20);
-    CHECK(CacheBudgetBytes("0", 512) == 0);
-    CHECK(CacheBudgetBytes("lots", 512) == (size_t)512 << 20);
-    CHECK(DefaultBudgetMB(0) == 512);          // memory not known
-    CHECK(DefaultBudgetMB(4096) == 1024);      // a quarter
-    CHECK(DefaultBudgetMB(24105) == 2048);     // at most 2 GB
-    CHECK(FrameFootprint(1920 * 1080 * 3) == 6225920);   // whole pages and one more
-    CHECK(FrameFootprint(0) == 0);
-    CHECK(IsPlaying(2));
-    CHECK_FALSE(IsPlaying(1));
-    CHECK(ReadAheadPays(1280, 720));
-    CHECK_FALSE(ReadAheadPays(640, 480));
+    // seek s, read s, frames that fit, cap -> frames (1: a plain seek)
+    const double fills[][5] = { { 0, 0.01, 80, 250, 1 }, { 0.5, 0, 80, 250, 1 }, { 0.5, 0.01, 80, 250, 50 },
+                                { 5, 0.01, 80, 250, 80 }, { 5, 0.01, 900, 250, 250 }, { 0.005, 0.01, 80, 250, 1 },
+                                { 0.5, 0.01, 0, 250, 1 } };
+    for (auto &f : fills) CHECK(BackFillLength(f[0], f[1], (size_t)f[2], (long long)f[3]) == (long long)f[4]);
+    CHECK((BackFillStart(100, 50, -1) == 51 && BackFillStart(100, 50, 70) == 71 && BackFillStart(20, 50, -1) == 0));
+    CHECK((CacheBudgetBytes(NULL, 512) == (size_t)512 << 20 && CacheBudgetBytes("64", 512) == (size_t)64 << 20));
+    CHECK((CacheBudgetBytes("0", 512) == 0 && CacheBudgetBytes("lots", 512) == (size_t)512 << 20));
+    // memory not known, a quarter, at most 2 GB
+    CHECK((DefaultBudgetMB(0) == 512 && DefaultBudgetMB(4096) == 1024 && DefaultBudgetMB(24105) == 2048));
+    CHECK((FrameFootprint(1920 * 1080 * 3) == 6225920 && FrameFootprint(0) == 0));   // whole pages and one more
+    CHECK((IsPlaying(2) && !IsPlaying(1) && ReadAheadPays(1280, 720) && !ReadAheadPays(640, 480)));
 }
