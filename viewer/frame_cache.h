@@ -308,6 +308,9 @@ FillRun NextFill(long long shown, const Focus &focus, const KeyIndex &keys, long
         long long m0 = m;
         while (m0 > focus.lo && !kept(m0 - 1)) m0--;
         long long key = keys.Before(m);
+        // The frames just after the keyframe cost a seek that decodes the
+        // interval before it: they come last, in a stretch of their own.
+        if (key >= 0 && m0 < key + kSeekLookback && m >= key + kSeekLookback) m0 = key + kSeekLookback;
         run.seekTo = key >= 0 ? key : m0;
         run.keepFrom = std::max(m0, run.seekTo);
         run.keepTo = m;

@@ -372,7 +372,11 @@ static cv::Mat *DecodeUpTo(NbxCapture *c, const nbxv::Focus &focus, bool playing
 // Frame `next` by whichever way is cheapest; see PlanRoute.
 static cv::Mat *Reach(NbxCapture *c, bool playing)
 {
-    if (cv::Mat *kept = c->cache.Find(c->next)) return kept;
+    // Playing with the decoder in step reads on even through kept frames:
+    // served from memory it would fall behind, and the first frame not kept
+    // would then wait for it to decode its way there.
+    cv::Mat *kept = c->cache.Find(c->next);
+    if (kept && !(playing && c->decoderNext == c->next)) return kept;
     // Past the last frame there is nothing to decode: a seek would decode
     // the whole last keyframe interval only to fail at its end.
     if (c->count > 0 && c->next >= (long long)c->count && c->decoderNext != c->next) return nullptr;
@@ -659,7 +663,7 @@ extern "C" NbxFrame *NbxVideoQuery(NbxCapture *capture)
         return Hand(c, c->frame);
     }
     Aim(c, c->next, playing, -1);
-    if (!got && !c->cache.Find(c->next) && !(c->count > 0 && c->next >= (long long)c->count)) {
+    if (!got && !c->cache.Find(c->next) && c->decoderNext != c->next && !(c->count > 0 && c->next >= (long long)c->count)) {
         call.WaitForRest();
         TakeOverRest(c);
     }
@@ -667,7 +671,7 @@ extern "C" NbxFrame *NbxVideoQuery(NbxCapture *capture)
     if (!got) return nullptr;
     c->next++;
     NbxFrame *view = Hand(c, *got);
-    if (view && playing && c->readAhead && c->decoderNext == c->next && !c->cache.Find(c->next)) {
+    if (view && playing && c->readAhead && c->decoderNext == c->next) {
         // Decoded straight into the cache: the frame shown now stays there.
         Aim(c, c->next - 1, true, c->next);
         // Playing never waits for new storage: only spares or dropped frames.

@@ -112,6 +112,7 @@ TEST_CASE("the focus, the keyframe index and the resting decoder's next stretch"
         { { 280, 305 }, false, false, 499, 499, 499 },   // keyframes not known: a plain seek
         { { 280, 305 }, true, true, 250, 280, 294 },
         { { 280, 305 }, false, true, 280, 280, 294 },    // from the first missing
+        { { 250, 305 }, true, true, 250, 266, 294 },     // the 16 after the keyframe later
         { { 295, 305 }, true, true, 250, 301, 302 },
         { { 295, 300 }, true, true, -1, -1, -1 },         // all kept: nothing to do
     };
