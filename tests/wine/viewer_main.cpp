@@ -1,9 +1,7 @@
 // The movie viewer under Wine, driven through its file dialog and button
-// box as a user drives it; the frame on screen is read from the sample's
-// index strip.
+// box; the frame on screen is read from the sample's index strip.
 #include "viewer_drive.h"
 #include "viewer/viewer.h"
-#include "viewer/viewer_logic.h"
 #include <math.h>
 #include <stdio.h>
 #include <set>
@@ -33,15 +31,9 @@ bool CancelDialog()
 HWND Image0() { return nbx_images[0].inUse ? nbx_images[0].window : NULL; }
 bool Image0Opens() { return WaitFor([] { return Image0() != NULL; }, 10000); }
 
-int Shown(HWND w = Image0())   // the frame index shown, or -1
-{
-    SIZE size = nbxt::ClientSize(w);
-    if (!w || size.cx <= 0 || size.cy <= 0) return -1;
-    std::vector<DWORD> pixels = nbxt::GrabClient(w);
-    return nbxv::DecodeStrip((const uint32_t *)pixels.data(), size.cx, size.cy, size.cx);
-}
+int Shown() { return vt::Shown(Image0()); }
 
-// The frame on screen once it holds still: the same after the viewer scanned its buttons again.
+// The frame on screen once it holds still, the same after another button scan.
 int Steady()
 {
     int result = -1;
@@ -62,7 +54,7 @@ bool Plays(int count)
     return WaitFor([&] { seen.insert(Shown()); return (int)seen.size() - (int)seen.count(-1) >= count; }, 10000);
 }
 
-std::string Log()   // text window 0's, line ends as printed
+std::string Log()   // text window 0's, without CR
 {
     std::string out;
     for (char c : nbxt::LogText(0)) if (c != '\r') out.push_back(c);
@@ -95,7 +87,7 @@ void Steps(const std::vector<std::pair<int, int>> &steps)
 
 }  // namespace
 
-TEST_CASE("start-up: text window 0, the 2 x 6 box and the dialog without Start; files it cannot play")
+TEST_CASE("start-up; files it cannot play")
 {
     HWND dialog = nbxt::WaitFileDialog(NULL), text = TextWindowHandle(0);
     REQUIRE((text != NULL && GetDlgItem(ButtonBoxWindow(), 3011) != NULL && dialog != NULL));
@@ -119,7 +111,7 @@ TEST_CASE("start-up: text window 0, the 2 x 6 box and the dialog without Start; 
     }
 }
 
-TEST_CASE("the sample plays and loops; pause holds it; the step buttons move it with their clamps")
+TEST_CASE("play, loop, pause, steps")
 {
     REQUIRE((ChooseFile("sample.avi") && Image0Opens()));
     CHECK((nbxt::Geometry(Image0()) == "0,250 640x480" && nbxt::WindowTextA(Image0()) == "NUBRIX window(100%)"));
@@ -136,8 +128,7 @@ TEST_CASE("the sample plays and loops; pause holds it; the step buttons move it 
             // ">" past the end shows nothing and sets the position to the last frame
             { 9, n - 1 }, { 5, -n }, { 4, n - 3 } });
 
-    // "prop" prints the eight properties with %f; nothing moves. Frame 1
-    // shown: position 2, 40 ms at 25 frames/s; the codec is 'MJPG'.
+    // "prop" prints the properties; at frame 1 the position is 2, 40 ms at 25 frames/s.
     Steps({ { 8, 1 } });
     size_t at = Log().size();
     REQUIRE(PressLogged(2, "FRAME_COUNT:"));
@@ -150,7 +141,7 @@ TEST_CASE("the sample plays and loops; pause holds it; the step buttons move it 
     CHECK(Steady() == 1);
 }
 
-TEST_CASE("presses made while playing act in the next scan")
+TEST_CASE("presses while playing")
 {
     CHECK((PressLogged(0, "play\n") && Plays(5)));
     // ">>" while playing is held until the scan after "pause".
@@ -159,8 +150,7 @@ TEST_CASE("presses made while playing act in the next scan")
     CHECK(Plays(3));
     CHECK((PressLogged(1, "pause\n") && ShowsSoon(n - 1)));
     CHECK(Steady() == n - 1);
-    // "play" pressed while playing prints nothing until "pause", which
-    // prints "pause" and lets the held "play" resume at once.
+    // "play" while playing is held until "pause", and resumes at once after it.
     REQUIRE(PressLogged(0, "play\n"));
     nbxt::Settle();
     CHECK((PressLogged(0) && PressLogged(1, "pause\nplay\n")));
@@ -171,13 +161,13 @@ TEST_CASE("presses made while playing act in the next scan")
     CHECK((PressLogged(1) && Steady() == f));
 }
 
-TEST_CASE("\"break\": Cancel reopens the same movie from its start, another file opens that one")
+TEST_CASE("break reopens")
 {
     HWND first = Image0();
     Press(11);
     REQUIRE(WaitFor([first] { return Image0() == NULL && !IsWindow(first); }));
-    // "pause" pressed while the dialog is up acts right after the first frame
-    // the reopened movie shows: frame 1 (frame 0 is read and dropped on opening).
+    // "pause" pressed in the dialog acts after the first frame shown: 1
+    // (frame 0 is read and dropped on opening).
     REQUIRE(nbxt::WaitFileDialog(NULL) != NULL);
     Press(1);
     nbxt::Settle();
@@ -192,7 +182,7 @@ TEST_CASE("\"break\": Cancel reopens the same movie from its start, another file
     Steps({ { 9, kOtherFrames - 1 } });
 }
 
-TEST_CASE("Stop: frames no longer advance, the step buttons still work")
+TEST_CASE("Stop")
 {
     nbxt::Command(nbx_mainWindow, 1003);
     REQUIRE(WaitFor([] { return nbx_stop != 0; }));
