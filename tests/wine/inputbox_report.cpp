@@ -1,5 +1,5 @@
-// The input box, the command console and the window report under Wine; the
-// report's layout source is written out for layout_replay.
+// The input box, the command console, text in images and the window report
+// under Wine; the report's layout source is written out for layout_replay.
 // nbx-test: also-cp1252
 #include "harness.h"
 #include "textwin/textwin_internal.h"
@@ -134,6 +134,26 @@ TEST_CASE("command console")
     AnswerInput("help");
     CHECK(LogHas(0, "Cmd>help\r\nCommand list:"));
     OnUser([] { NBX_CloseLogs(); nbx_drawColor = 0xFFFFFF; nbx_tttc = 0xFFFFFF; nbx_tc = 0; });
+}
+
+TEST_CASE("text in images: 4095-byte cut, TrueType size and styles")
+{
+    int c[3] = {};
+    LOGFONTW font;
+    OnUser([&] {
+        NBX_CreateImage(2, "text", 700, 0, 80, 48, 100);
+        nbx_fontCursorX = nbx_fontLineX = 0;
+        nbx_fontBaseY = 20;
+        PutString("A\x82\xA0");
+        PrintText("%0*d", 4100, 0);   // 409 rows of ten and five more
+        c[0] = nbx_fontCursorX, c[1] = nbx_fontBaseY;
+        c[2] = SetTrueTypeSize(32, 24);
+        PutTrueTypeString("\x01\x03\x02H");
+        GetObjectW(nbx_ttFont, sizeof font, &font);
+        NBX_DestroyImage(2);
+    });
+    CHECK((c[0] == 6 * 8 && c[1] == 20 + 409 * 16 && c[2] == 0));
+    CHECK((font.lfWidth == 16 && font.lfHeight == 24 && font.lfItalic == 0 && font.lfWeight == 700));
 }
 
 TEST_CASE("window report")
