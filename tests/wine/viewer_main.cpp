@@ -6,10 +6,11 @@
 #include <stdio.h>
 #include <set>
 
-void UserInit(void) { ViewerInit(); nbxt::BeginDriver(false); }
+using namespace nbxt;
+
+void UserInit(void) { ViewerInit(); BeginDriver(false); }
 void UserMain(void) { ViewerMain(); }
 
-using nbxt::WaitFor;
 using namespace vt;
 
 namespace {
@@ -18,12 +19,12 @@ const int n = kSampleFrames, kOtherFrames = 40;   // sample.avi, testmovies/othe
 
 bool CopyMovie(const char *sub, const char *file)
 {
-    return CopyFileA((nbxt::BinPath(sub) + "\\" + file).c_str(), Here(file).c_str(), FALSE) != 0;
+    return CopyFileA((BinPath(sub) + "\\" + file).c_str(), Here(file).c_str(), FALSE) != 0;
 }
 
 bool CancelDialog()
 {
-    HWND dialog = nbxt::WaitFileDialog(NULL);
+    HWND dialog = WaitFileDialog(NULL);
     if (dialog) PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
     return dialog && WaitFor([dialog] { return !IsWindow(dialog); }, 10000);
 }
@@ -38,9 +39,9 @@ int Steady()
 {
     int result = -1;
     WaitFor([&] {
-        nbxt::Settle();
+        Settle();
         int now = Shown();
-        nbxt::Settle();
+        Settle();
         return (result = (now >= 0 && now == Shown()) ? now : -1) >= 0;
     });
     return result;
@@ -57,7 +58,7 @@ bool Plays(int count)
 std::string Log()   // text window 0's, without CR
 {
     std::string out;
-    for (char c : nbxt::LogText(0)) if (c != '\r') out.push_back(c);
+    for (char c : LogText(0)) if (c != '\r') out.push_back(c);
     return out;
 }
 
@@ -71,7 +72,7 @@ bool PressLogged(int k, const char *printed = nullptr)
 {
     size_t at = Log().size();
     Press(k);
-    return printed ? WaitLog(at, printed) : (nbxt::Settle(), Log().size() == at);
+    return printed ? WaitLog(at, printed) : (Settle(), Log().size() == at);
 }
 
 // Presses buttons in turn, each followed by the frame it must show.
@@ -89,18 +90,18 @@ void Steps(const std::vector<std::pair<int, int>> &steps)
 
 TEST_CASE("start-up; files it cannot play")
 {
-    HWND dialog = nbxt::WaitFileDialog(NULL), text = TextWindowHandle(0);
+    HWND dialog = WaitFileDialog(NULL), text = TextWindowHandle(0);
     REQUIRE((text != NULL && GetDlgItem(ButtonBoxWindow(), 3011) != NULL && dialog != NULL));
-    CHECK((nbx_running == 1 && nbxt::WindowTextA(nbxt::FileDialogNameEdit(dialog)) == "*.AVI"));
-    DeleteFileA(nbxt::LogPath(0).c_str());
-    nbxt::Command(text, 1024);
-    REQUIRE(WaitFor([] { return nbxt::FileExists(nbxt::LogPath(0).c_str()); }));
+    CHECK((nbx_running == 1 && WindowTextA(FileDialogNameEdit(dialog)) == "*.AVI"));
+    DeleteFileA(LogPath(0).c_str());
+    Command(text, 1024);
+    REQUIRE(WaitFor([] { return FileExists(LogPath(0).c_str()); }));
 
     REQUIRE((CopyMovie("movies", "sample.avi") && CopyMovie("testmovies", "other.avi") && CopyMovie("testmovies", "tall.avi")));
     size_t at = Log().size();
     REQUIRE(CancelDialog());
     CHECK(WaitLog(at, "[] : Can't load .\n"));
-    REQUIRE((nbxt::WriteWholeFile(Here("notmovie.avi"), "This is a text file, not a movie.\r\n") && nbxt::WriteWholeFile(Here("empty.avi"), "")));
+    REQUIRE((WriteWholeFile(Here("notmovie.avi"), "This is a text file, not a movie.\r\n") && WriteWholeFile(Here("empty.avi"), "")));
     struct { const char *name, *printed; } files[] = {
         { "notmovie.avi", "] : Can't load .\n" }, { "empty.avi", "] : Can't load .\n" }, { "tall.avi", "] : 16 x 16384 movie does not fit the screen.\n" } };
     for (auto &f : files) {
@@ -114,13 +115,13 @@ TEST_CASE("start-up; files it cannot play")
 TEST_CASE("play, loop, pause, steps")
 {
     REQUIRE((ChooseFile("sample.avi") && Image0Opens()));
-    CHECK((nbxt::Geometry(Image0()) == "0,250 640x480" && nbxt::WindowTextA(Image0()) == "NUBRIX window(100%)"));
+    CHECK((Geometry(Image0()) == "0,250 640x480" && WindowTextA(Image0()) == "NUBRIX window(100%)"));
     CHECK(Plays(20));
     CHECK(WaitFor([] { int f = Shown(); return f >= 0 && f < 20; }, 15000));   // looped
 
     CHECK(PressLogged(1, "pause\n"));
     int f = Steady();
-    nbxt::Settle();
+    Settle();
     CHECK((f >= 0 && Shown() == f));
     // button, frame shown (-k - 1: stays on k)
     Steps({ { 8, 1 }, { 4, 0 }, { 4, -1 }, { 5, 1 }, { 5, 2 }, { 6, 0 }, { 7, 10 }, { 7, 20 }, { 6, 10 }, { 4, 9 },
@@ -132,7 +133,7 @@ TEST_CASE("play, loop, pause, steps")
     Steps({ { 8, 1 } });
     size_t at = Log().size();
     REQUIRE(PressLogged(2, "FRAME_COUNT:"));
-    nbxt::Settle();
+    Settle();
     std::string log = Log().substr(at);
     double msec = 0;
     int matched = 0;   // set once all before the ratio matched
@@ -146,13 +147,13 @@ TEST_CASE("presses while playing")
     CHECK((PressLogged(0, "play\n") && Plays(5)));
     // ">>" while playing is held until the scan after "pause".
     Press(9);
-    nbxt::Settle();
+    Settle();
     CHECK(Plays(3));
     CHECK((PressLogged(1, "pause\n") && ShowsSoon(n - 1)));
     CHECK(Steady() == n - 1);
     // "play" while playing is held until "pause", and resumes at once after it.
     REQUIRE(PressLogged(0, "play\n"));
-    nbxt::Settle();
+    Settle();
     CHECK((PressLogged(0) && PressLogged(1, "pause\nplay\n")));
     CHECK(Plays(5));
     // "pause" while paused does nothing.
@@ -168,9 +169,9 @@ TEST_CASE("break reopens")
     REQUIRE(WaitFor([first] { return Image0() == NULL && !IsWindow(first); }));
     // "pause" pressed in the dialog acts after the first frame shown: 1
     // (frame 0 is read and dropped on opening).
-    REQUIRE(nbxt::WaitFileDialog(NULL) != NULL);
+    REQUIRE(WaitFileDialog(NULL) != NULL);
     Press(1);
-    nbxt::Settle();
+    Settle();
     size_t at = Log().size();
     REQUIRE((CancelDialog() && Image0Opens()));
     CHECK((WaitLog(at, "pause\n") && Steady() == 1));
@@ -178,16 +179,16 @@ TEST_CASE("break reopens")
     REQUIRE(WaitFor([] { return Image0() == NULL; }));
     Press(1);
     REQUIRE((ChooseFile("other.avi") && Image0Opens()));
-    CHECK((nbxt::Geometry(Image0()).find(" 320x240") != std::string::npos && Steady() == 1));
+    CHECK((Geometry(Image0()).find(" 320x240") != std::string::npos && Steady() == 1));
     Steps({ { 9, kOtherFrames - 1 } });
 }
 
 TEST_CASE("Stop")
 {
-    nbxt::Command(nbx_mainWindow, 1003);
+    Command(nbx_mainWindow, 1003);
     REQUIRE(WaitFor([] { return nbx_stop != 0; }));
     int f = Steady();
-    nbxt::Settle();
+    Settle();
     CHECK((f >= 0 && Shown() == f));
     CHECK(PressLogged(0, "play\n"));   // "play" only prints
     CHECK(Steady() == f);
