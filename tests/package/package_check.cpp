@@ -3,21 +3,23 @@
 // sample chosen in its file dialog, the frame shown read from the index strip.
 #include "viewer_drive.h"
 
-void UserInit(void) { nbxt::BeginDriver(false); }
-void UserMain(void) { nbxt::ServeUser(); }
+using namespace nbxt;
+
+void UserInit(void) { BeginDriver(false); }
+void UserMain(void) { ServeUser(); }
 
 TEST_CASE("the unpacked viewer plays the sample chosen in its file dialog")
 {
-    std::string dir = nbxt::HostDir("NBX_PACKAGE_DIR");
+    std::string dir = HostDir("NBX_PACKAGE_DIR");
     REQUIRE(!dir.empty());
-    HANDLE viewer = nbxt::StartProgram((dir + "\\nubrix_viewer.exe").c_str(), dir.c_str());
+    HANDLE viewer = StartProgram((dir + "\\nubrix_viewer.exe").c_str(), dir.c_str());
     REQUIRE(viewer != NULL);
-    REQUIRE(vt::ChooseFile("sample.avi", true));
+    REQUIRE(ChooseFile("sample.avi", true));
     HWND image = NULL;
-    REQUIRE(nbxt::WaitFor([&] { return (image = nbxt::FindTop(L"nbx_iw", NULL, true)) != NULL; }, 30000));
+    REQUIRE(WaitFor([&] { return (image = FindTop(L"nbx_iw", NULL, true)) != NULL; }, 30000));
     // A frame of the sample, then another one: it plays.
     int first = -1, later = -1;
-    CHECK(nbxt::WaitFor([&] { return (first = vt::Shown(image)) >= 0 && first < vt::kSampleFrames; }, 20000));
-    CHECK(nbxt::WaitFor([&] { return (later = vt::Shown(image)) >= 0 && later < vt::kSampleFrames && later != first; }, 20000));
+    CHECK(WaitFor([&] { return (first = vt::Shown(image)) >= 0 && first < vt::kSampleFrames; }, 20000));
+    CHECK(WaitFor([&] { return (later = vt::Shown(image)) >= 0 && later < vt::kSampleFrames && later != first; }, 20000));
     MESSAGE("frames shown: " << first << ", then " << later);
 }
