@@ -4,6 +4,7 @@
 #define NBX_LAYOUT_DESCRIBE_H
 
 #include "harness.h"
+#include <stdio.h>
 
 namespace nbxt_layout {
 
@@ -22,12 +23,13 @@ inline std::string DescribeBox(const char *name, HWND box)
 inline std::string DescribeLayout()
 {
     std::string s;
+    char line[400];
     for (int n = 0; n < 256; n++) {
         const ImageRecord &r = nbx_images[n];
-        if (r.inUse)
-            s += "image " + std::to_string(n) + " bits " + std::to_string(r.bits) + " limit " + std::to_string(r.limitMode) + " '" +
-                 r.title + "' " + std::to_string(r.width) + "x" + std::to_string(r.height) + " zoom " + std::to_string(r.zoom) +
-                 " window " + nbxt::Geometry(r.window) + "\n";
+        if (!r.inUse) continue;
+        snprintf(line, sizeof line, "image %d bits %d limit %d '%s' %dx%d zoom %d window ", n, r.bits, r.limitMode,
+                 r.title, r.width, r.height, r.zoom);
+        s += line + nbxt::Geometry(r.window) + "\n";
     }
     for (int n = 0; n < 256; n++)
         if (TextWindowHandle(n)) s += "text " + std::to_string(n) + " " + nbxt::Geometry(TextWindowHandle(n)) + "\n";

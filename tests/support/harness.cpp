@@ -6,7 +6,6 @@
 #include <stdlib.h>
 #include <string.h>
 #include <algorithm>
-#include <deque>
 
 namespace nbxt {
 
@@ -15,41 +14,27 @@ struct Pending {
     volatile LONG done = 0;
 };
 
-static CRITICAL_SECTION queueLock;
-static std::deque<Pending *> queue;
 static DWORD userThreadId;
 static HWND callWindow;
 // Ended with the test program: one left would hold the runner's output pipe open.
 static std::vector<DWORD> startedPrograms;
 
-static void RunQueued()
-{
-    for (Pending *p;; p->fn(), InterlockedExchange(&p->done, 1)) {
-        EnterCriticalSection(&queueLock);
-        p = queue.empty() ? NULL : queue.front();
-        if (p) queue.pop_front();
-        LeaveCriticalSection(&queueLock);
-        if (!p) return;
-    }
-}
-
-// Calls reach the user thread as a message to a hidden window: they run in any pump.
+// Calls reach the user thread as messages to a hidden window: they run in any pump.
 static LRESULT CALLBACK CallWindowProc(HWND w, UINT m, WPARAM wp, LPARAM lp)
 {
-    if (m == WM_APP + 77) return RunQueued(), 0;
-    return DefWindowProcW(w, m, wp, lp);
+    if (m != WM_APP + 77) return DefWindowProcW(w, m, wp, lp);
+    Pending *p = (Pending *)lp;
+    p->fn();
+    InterlockedExchange(&p->done, 1);
+    return 0;
 }
 
-void ServeUser() { for (;; Sleep(1)) NBX_PumpMessages(), RunQueued(); }
+void ServeUser() { for (;; Sleep(1)) NBX_PumpMessages(); }
 
 Pending *OnUserAsync(const std::function<void()> &fn)
 {
-    Pending *p = new Pending;
-    p->fn = fn;
-    EnterCriticalSection(&queueLock);
-    queue.push_back(p);
-    LeaveCriticalSection(&queueLock);
-    PostMessageW(callWindow, WM_APP + 77, 0, 0);
+    Pending *p = new Pending{ fn };
+    PostMessageW(callWindow, WM_APP + 77, 0, (LPARAM)p);
     return p;
 }
 
@@ -75,7 +60,7 @@ bool WaitFor(const std::function<bool()> &pred, int ms)
     return true;
 }
 
-// A marker posted last is taken once all before it was handled; a hook sees it taken.
+// A marker posted last is taken once all before it was handled.
 static volatile LONG markerTaken;
 
 static LRESULT CALLBACK MarkerHook(int code, WPARAM removed, LPARAM lp)
@@ -90,7 +75,7 @@ void Settle(HWND window)
     DWORD thread = window ? GetWindowThreadProcessId(window, NULL) : userThreadId;
     for (int pass = 0; pass < 2; pass++) {
         if (thread == userThreadId) {
-            OnUser([] {});   // no pump of its own: it may run inside a menu's loop
+            OnUser([] {});   // runs in any pump, a menu's loop too
             continue;
         }
         markerTaken = 0;
@@ -115,19 +100,16 @@ static DWORD WINAPI DriverMain(LPVOID)
         if (p) TerminateProcess(p, 9), CloseHandle(p);
     }
     fflush(stdout);
-    // Not ExitProcess: that kills the window and user threads wherever they
-    // are and then runs every library's detach code after them, which under
-    // Wine now and then crashed after a file dialog had been used.
+    // Not ExitProcess: its library detach code, run after the killed threads,
+    // now and then crashed under Wine once a file dialog had been used.
     TerminateProcess(GetCurrentProcess(), failed ? 1 : 0);
     return 1;
 }
 
 void BeginDriver(bool autoStart)
 {
-    InitializeCriticalSection(&queueLock);
     userThreadId = GetCurrentThreadId();
-    WNDCLASSW wc = {};
-    wc.lpfnWndProc = CallWindowProc;
+    WNDCLASSW wc = { 0, CallWindowProc };
     wc.lpszClassName = L"nbxt_calls";
     RegisterClassW(&wc);
     callWindow = CreateWindowExW(0, L"nbxt_calls", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, NULL, NULL, NULL);
@@ -264,9 +246,8 @@ static std::string Placed(long x, long y, long w, long h)
 
 std::string Geometry(HWND window)
 {
-    RECT r = WindowRect(window);
     SIZE s = ClientSize(window);
-    return Placed(r.left, r.top, s.cx, s.cy);
+    return Placed(WindowRect(window).left, WindowRect(window).top, s.cx, s.cy);
 }
 
 std::string Place(HWND child)
@@ -407,6 +388,13 @@ void AnswerInput(const char *line)
     OnUser([] {});
 }
 
+void Rename(HWND box, int x, int y, bool menu, const char *answer)
+{
+    PostMessageW(box, menu ? WM_RBUTTONDOWN : WM_LBUTTONDBLCLK, menu ? MK_RBUTTON : MK_LBUTTON, MAKELPARAM(x, y));
+    if (menu) CHECK(ChooseMenuItem() == "Rename");
+    AnswerInput(answer);
+}
+
 void DropFiles(HWND window, const std::u16string &files)
 {
     DROPFILES *drop = (DROPFILES *)GlobalAlloc(GPTR, sizeof(DROPFILES) + files.size() * 2 + 2);   // zeroed: the list's end
@@ -450,7 +438,7 @@ std::string RoomyDir()
     return dir;
 }
 
-// Explorer style: the edit in cmb13; old style: edt1.
+// Explorer style: the edit cmb13; old style: edt1.
 static BOOL CALLBACK FindNameEdit(HWND w, LPARAM lp)
 {
     WCHAR cls[32];
@@ -499,17 +487,19 @@ bool ChooseFile(const char *name, bool anyProcess, const WCHAR *caption)
     return WaitFor([dialog] { return !IsWindow(dialog); }, 10000);
 }
 
-std::string BinPath(const char *programFile)
+std::string HostDir(const char *variable)
 {
-    const char *bin = getenv("NBX_TEST_BIN");
-    std::string s = bin ? std::string("Z:") + bin : "";
+    const char *dir = getenv(variable);
+    std::string s = dir ? std::string("Z:") + dir : "";
     for (char &c : s) if (c == '/') c = '\\';
-    return s + "\\" + programFile;
+    return s;
 }
+
+std::string BinPath(const char *programFile) { return HostDir("NBX_TEST_BIN") + "\\" + programFile; }
 
 HANDLE StartProgram(const char *programFile, const char *workDir)
 {
-    std::string path = BinPath(programFile), cmd = "\"" + path + "\"";
+    std::string path = strchr(programFile, ':') ? programFile : BinPath(programFile), cmd = "\"" + path + "\"";
     STARTUPINFOA si = {};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi;

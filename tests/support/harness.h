@@ -36,8 +36,7 @@ void SetCtrlHeld(HWND window, bool held);
 void Command(HWND window, UINT id);
 void ClickClient(HWND window, int x, int y, bool right = false);
 
-// The popup menu a right click at (10, 10) opens: text ("-" for a
-// separator), id and MF_ state bits.
+// The popup menu a right click at (10, 10) opens ("-" for a separator).
 struct MenuEntry { std::string text; UINT id; UINT state; };
 std::vector<MenuEntry> ReadPopupMenu(HWND window);
 std::string ChooseMenuItem();   // picks the first item of the tracked popup; its text
@@ -65,15 +64,16 @@ bool LogHas(int n, const std::string &text);
 HWND FindTop(const WCHAR *className, const WCHAR *caption, bool anyProcess = false);
 HWND WaitTop(const WCHAR *className, const WCHAR *caption, int ms = 5000);
 bool AnswerDialog(const WCHAR *caption, int buttonId, int ms = 5000);
-// Types line and Enter into the waiting line input; returns once it ended.
-void AnswerInput(const char *line);
+void AnswerInput(const char *line);   // types it and Enter; returns once the input ended
+// Renames a box's item by a double click at (x, y), or a right click there and
+// "Rename" in its menu, answering the question with `answer`.
+void Rename(HWND box, int x, int y, bool menu, const char *answer);
 void DropFiles(HWND window, const std::u16string &files);   // each followed by u'\0'
 std::u16string Wide(const std::string &ansi);
 std::string Ansi(const WCHAR *wide);
 std::u16string LongPath(const std::u16string &path);   // "\\?\" first
 bool MakeFolders(const std::u16string &folder);
-// A folder ending in '\' with room for paths near 260 characters.
-std::string RoomyDir();
+std::string RoomyDir();   // ends in '\', with room for paths near 260 characters
 
 // The visible common file dialog with that caption (any when NULL).
 HWND WaitFileDialog(const WCHAR *caption, int ms = 15000, bool anyProcess = false);
@@ -83,8 +83,9 @@ void ChooseFileDialogFilter(HWND dialog, int index);   // 1-based, as a user's p
 // Types name and Enter into the file dialog's name box; true once it closed.
 bool ChooseFile(const char *name, bool anyProcess = false, const WCHAR *caption = NULL);
 
+std::string HostDir(const char *variable);   // a host folder from the environment, as Z:\...
 std::string BinPath(const char *programFile);   // in the build folder, NBX_TEST_BIN
-HANDLE StartProgram(const char *programFile, const char *workDir = nullptr);
+HANDLE StartProgram(const char *programFile, const char *workDir = nullptr);   // a full path or BinPath's
 DWORD WaitExit(HANDLE process, int ms);   // STILL_ACTIVE on timeout
 
 }  // namespace nbxt

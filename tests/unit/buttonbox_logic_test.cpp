@@ -3,7 +3,7 @@
 #include <windows.h>
 #include "boxes/buttonbox_logic.h"
 
-TEST_CASE("button box: valid grids, sizes, positions, hit points and digit keys")
+TEST_CASE("button grid")
 {
     const int grids[][3] = { { 2, 6, 1 }, { 16, 16, 1 }, { 1, 256, 1 }, { 256, 1, 1 }, { 3, 100, 0 },
                              { 257, 1, 0 }, { 0, 5, 0 }, { 5, 0, 0 }, { -2, -3, 0 }, { 65536, 65536, 0 } };

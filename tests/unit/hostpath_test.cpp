@@ -4,7 +4,7 @@
 #include "shell/nbx_internal.h"
 #include <string>
 
-TEST_CASE("host path of a file on the host's root drive")
+TEST_CASE("host path")
 {
 #ifdef __WINE__
     const char *expected = "/tmp/nbx_movie.avi";

@@ -6,7 +6,7 @@
 #include <string.h>
 #include <string>
 
-TEST_CASE("captions: a title cut or ending at a double-byte character keeps the zoom text whole")
+TEST_CASE("caption cut")
 {
     if (GetACP() != 932) return;   // the lead bytes below are Shift-JIS
     const std::string kanji = "\x88\x9f", lead = kanji.substr(0, 1);
@@ -24,7 +24,7 @@ TEST_CASE("captions: a title cut or ending at a double-byte character keeps the 
     }
 }
 
-TEST_CASE("pixel buffers up to 2 GB - 1 as 32-bit are drawable, beyond are not")
+TEST_CASE("drawable buffers")
 {
     struct Case { int w, h; bool ok; };
     const Case cases[] = { { 23170, 23170, true }, { 23171, 23171, false }, { 1, 536870911, true },
@@ -32,7 +32,7 @@ TEST_CASE("pixel buffers up to 2 GB - 1 as 32-bit are drawable, beyond are not")
     for (const Case &c : cases) CHECK_MESSAGE(BufferDrawable(c.w, c.h) == c.ok, c.w << " x " << c.h);
 }
 
-TEST_CASE("the cursor bar lies inside its cell, in its lower half, for any font size")
+TEST_CASE("cursor bar")
 {
     const int sizes[][2] = { { 6, 12 }, { 6, 11 }, { 1, 1 }, { 4, 2 }, { 10, 20 } };
     for (const auto &s : sizes) {

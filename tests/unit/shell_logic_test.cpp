@@ -12,7 +12,7 @@ static std::string Snapped(const EdgeTable &t, RECT current, RECT r)
     return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," + std::to_string(r.bottom);
 }
 
-TEST_CASE("snapping beside, aligned, stacked, to walls; the first entry wins; own entry skipped")
+TEST_CASE("snapping")
 {
     EdgeTable t;
     EdgeTableClear(&t);
@@ -46,7 +46,7 @@ TEST_CASE("snapping beside, aligned, stacked, to walls; the first entry wins; ow
     CHECK((t.count == 260 && t.left[259] == 259));
 }
 
-TEST_CASE("status text centring and cut on a character boundary; unsigned clock differences; the drop animation")
+TEST_CASE("status text, clock, drop animation")
 {
     const size_t dbcs = GetACP() == 932;   // the bytes 88 9F are one character there
     struct { std::string text; int blanks; size_t length; } cases[] = {
@@ -88,7 +88,7 @@ static DWORD WINAPI PostCreate(LPVOID result)
     return 0;
 }
 
-TEST_CASE("request channel: done flag order, a redraw does not wait, the next request waits, Exit ends a wait")
+TEST_CASE("request channel")
 {
     servicerRun = 1;
     HANDLE servicer = CreateThread(NULL, 0, Servicer, NULL, 0, NULL);
@@ -112,7 +112,7 @@ TEST_CASE("request channel: done flag order, a redraw does not wait, the next re
     nbx_done = 1;
 }
 
-TEST_CASE("window numbers: the lowest free one; one drop's files share the next number; Paste goes on after any failure")
+TEST_CASE("window numbers")
 {
     bool open[3] = { true, false, true };
     CHECK((LowestFreeNumber(open, 3) == 1 && LowestFreeNumber(open, 1) == -1));

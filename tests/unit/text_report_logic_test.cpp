@@ -43,7 +43,7 @@ std::string Generate(const WindowSet &set, SourceText *s, char *buffer, int byte
 
 }  // namespace
 
-TEST_CASE("the built-in font: glyph rows, cursor advance, wrap, new lines, double-byte characters")
+TEST_CASE("built-in font")
 {
     Bitmap b(16, 60);
     TextCursor cur = { 0, 0, 20 };
@@ -76,7 +76,7 @@ TEST_CASE("the built-in font: glyph rows, cursor advance, wrap, new lines, doubl
     CHECK((cur.x == 8 && d.Rows(0, 0, 8, 14, 7) == GlyphRows('A')));
 }
 
-TEST_CASE("TrueType strings: one code per double-byte character; style codes")
+TEST_CASE("TrueType codes and styles")
 {
     struct { const char *s; std::vector<int> codes; } cases[] = {
         { "a\x82\xA0z", { 'a', 0x82A0, 'z' } },
@@ -100,7 +100,7 @@ TEST_CASE("TrueType strings: one code per double-byte character; style codes")
     }
 }
 
-TEST_CASE("string literals of the layout source")
+TEST_CASE("layout source literals")
 {
     struct { const char *in; int room; const char *out; } cases[] = {
         { "say \"hi\"", 64, "say \\\"hi\\\"" },
@@ -116,7 +116,7 @@ TEST_CASE("string literals of the layout source")
     }
 }
 
-TEST_CASE("layout source of a described set of windows; an over-long one is cut at a whole line")
+TEST_CASE("layout source")
 {
     ImageEntry images[] = {
         { 3, 32, 1, "say \"hi\"", 10, 20, 320, 240, 100 },

@@ -28,7 +28,7 @@ std::string Layout(const char16_t *text, int x = 0, int y = 0, const TextGeom &g
 
 }  // namespace
 
-TEST_CASE("text layout: runs, line feeds, wrap at 19 cells, two-cell characters, scroll at 276")
+TEST_CASE("text layout")
 {
     struct { const char16_t *text; int x, y; const char *drawn; } cases[] = {
         { u"abc", 24, 0, "abc@24,0;=48,0" },
@@ -48,7 +48,7 @@ TEST_CASE("text layout: runs, line feeds, wrap at 19 cells, two-cell characters,
     CHECK((TextCells(0x7F) == 1 && TextCells(0x80) == 2));
 }
 
-TEST_CASE("colour stacks: nine pushes and pops, one push and two pops; colour order")
+TEST_CASE("colour stacks")
 {
     ColorStack s;
     ColorStackInit(&s, 0x000000, 0xFFFFFF);
@@ -61,7 +61,7 @@ TEST_CASE("colour stacks: nine pushes and pops, one push and two pops; colour or
     CHECK((s.text == 0xFFFFFF && s.background == 0x000000 && RgbToColorRef(0x123456) == 0x563412));
 }
 
-TEST_CASE("typed ring: order, a full ring drops, wrap, empty gives 0")
+TEST_CASE("typed ring")
 {
     TypedRing r;
     TypedRingClear(&r);
@@ -75,7 +75,7 @@ TEST_CASE("typed ring: order, a full ring drops, wrap, empty gives 0")
     }
 }
 
-TEST_CASE("line input cursor: breaks after the 19th cell and before a two-cell unit; Backspace undoes them")
+TEST_CASE("line input breaks")
 {
     InputCursor c = {};
     c.x = 144;   // 18 cells typed: no room left for the cursor cell
@@ -118,7 +118,7 @@ TEST_CASE("line input cursor: breaks after the 19th cell and before a two-cell u
     CHECK(c.breaks == 2 * NBX_INPUT_MAX);
 }
 
-TEST_CASE("ANSI cut keeps whole double-byte characters; CR LF line ends")
+TEST_CASE("ANSI cut, CR LF")
 {
     auto lead = [](unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); };
     const char text[] = "ab\x82\xA0\x82\xA2";

@@ -7,7 +7,7 @@
 
 using namespace nbxv;
 
-TEST_CASE("BGR triples become 0x00RRGGBB words at any length; frames convert top-down without overrun")
+TEST_CASE("frame conversion")
 {
     for (size_t n : { 0u, 1u, 7u, 16u, 17u, 63u, 100u }) {
         std::vector<uint8_t> src(3 * n);
@@ -33,7 +33,7 @@ TEST_CASE("BGR triples become 0x00RRGGBB words at any length; frames convert top
     CHECK(ConvertFrame(frame.data(), 4, 4, 12, nullptr, 6, 5) == 0);
 }
 
-TEST_CASE("step targets with their clamps")
+TEST_CASE("step targets")
 {
     // kind (0 "<", 1 "< 10", 2 "> 10"), p the next frame's position, target
     const double cases[][3] = {
@@ -56,7 +56,7 @@ static std::vector<uint32_t> PaintedFrame(int w, int h, int index)
     return rgb;
 }
 
-TEST_CASE("the index strip round-trips and refuses missing or torn strips")
+TEST_CASE("index strip")
 {
     for (int index : { 0, 1, 2, 9, 127, 249, 16383 }) CHECK(DecodeStrip(PaintedFrame(640, 480, index).data(), 640, 480, 640) == index);
     std::vector<uint32_t> f = PaintedFrame(320, 240, 77), wide(400 * 240, 0x123456);

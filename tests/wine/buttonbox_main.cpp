@@ -1,5 +1,4 @@
-// The button box under Wine: request 9007, opening, presses by click and
-// digit key, closing, captions, sizing and renaming.
+// The button box under Wine.
 // nbx-test: also-cp1252
 #include "harness.h"
 
@@ -30,7 +29,7 @@ static HWND OpenBox(int nx, int ny, int x = 30, int y = 40)
 static void CloseBox() { OnUser([] { NBX_CloseButtonBox(); }); }
 
 // Before Start: requests are served only while the user program idles.
-TEST_CASE("request 9007 replaces an open box with a fresh one at (0, 0)")
+TEST_CASE("request 9007")
 {
     RequestOpenButtonBox(3, 2);
     HWND first = Box();
@@ -41,14 +40,13 @@ TEST_CASE("request 9007 replaces an open box with a fresh one at (0, 0)")
     CHECK(Box() == NULL);
 }
 
-TEST_CASE("opening: window, buttons, geometry and refusals")
+TEST_CASE("opening")
 {
     const int refused[][2] = { { 3, 100 }, { 0, 4 }, { 4, -1 }, { -16, -16 } };
     for (auto &r : refused) CHECK(OpenBox(r[0], r[1]) == NULL);
     HWND box = OpenBox(2, 6);
     CHECK((Geometry(box) == "30,40 208x184" && CountButtons(box) == 12));   // 98 x 26 buttons, 4-pixel gaps
     for (int i = 0; i < 12; i++) CHECK(WindowTextA(ButtonOf(i)) == std::to_string(i));
-    CHECK(Place(ButtonOf(11)) == "106,154 98x26");   // the grid's arithmetic is a unit test's
     CHECK((OpenBox(4, 4, 300, 300) == box && CountButtons(box) == 12));   // a second opening does nothing
     CloseBox();
     CHECK_FALSE(IsWindow(box));
@@ -56,7 +54,7 @@ TEST_CASE("opening: window, buttons, geometry and refusals")
     CloseBox();
 }
 
-TEST_CASE("presses by click and digit key are counted per button and read once; keys pass on")
+TEST_CASE("presses")
 {
     HWND box = OpenBox(2, 6);
     for (int i = 0; i < 2; i++) SendMessageW(ButtonOf(4), BM_CLICK, 0, 0);
@@ -79,42 +77,33 @@ TEST_CASE("presses by click and digit key are counted per button and read once; 
     CHECK(Read(1) == 0);   // no box: nothing pressed
 }
 
-TEST_CASE("closing by Ctrl+Q, the close box and the caption menu")
+TEST_CASE("closing")
 {
     for (int how = 0; how < 3; how++) {
         HWND box = OpenBox(2, 6);
         if (how == 0) PressCtrlKey(box, 'Q');
         if (how == 1) PostMessageW(box, WM_CLOSE, 0, 0);
-        if (how == 2) PostMessageW(box, WM_NCRBUTTONDOWN, HTCAPTION, MAKELPARAM(60, 45));
-        if (how == 2) CHECK(ChooseMenuItem() == "&Destroy\tCtrl+Q");
+        if (how == 2) {
+            PostMessageW(box, WM_NCRBUTTONDOWN, HTCAPTION, MAKELPARAM(60, 45));
+            CHECK(ChooseMenuItem() == "&Destroy\tCtrl+Q");
+        }
         CHECK((WaitFor([box] { return !IsWindow(box); }) && Box() == NULL));
     }
 }
 
-static std::string InAnsi(const WCHAR *wide)
-{
-    char ansi[64];
-    NbxWideToAnsi(wide, ansi, 64);
-    return ansi;
-}
-
-TEST_CASE("captions in the ANSI code page, sizing")
+TEST_CASE("captions, sizing")
 {
     OpenBox(2, 6);
     const WCHAR *wide = GetACP() == 932 ? L"\u518D\u751F" : L"Pause \u00E9";
-    std::string ansi = InAnsi(wide), longText(300, 'x');
+    std::string ansi = Ansi(wide), longText(300, 'x');
     OnUser([&] { NBX_SetButtonBoxTitle(3, ansi.c_str()); NBX_SetButtonBoxTitle(0, "first\nline two"); NBX_SetButtonBoxTitle(5, longText.c_str()); });
     OnUser([] { NBX_SetButtonBoxTitle(12, "out of range"); NBX_SetButtonBoxTitle(-1, "out of range"); });
     CHECK((WindowTextW(ButtonOf(3)) == (const char16_t *)wide && WindowTextA(ButtonOf(0)) == "first\nline two"));
     CHECK((WindowTextA(ButtonOf(11)) == "11" && WindowTextA(ButtonOf(5)) == std::string(255, 'x')));
     // (408 - 12) / 2 wide, (244 - 28) / 6 high
     CHECK((Get([] { return NBX_ResizeButtonBox(408, 244); }) == 0 && ClientSize(Box()).cx == 408 && Place(ButtonOf(3)) == "206,44 198x36"));
-    // A drag of the frame ends in the same WM_SIZE; the next box keeps the size.
-    RECT outer = WindowRect(Box());
-    SetWindowPos(Box(), NULL, 0, 0, outer.right - outer.left + 20, outer.bottom - outer.top, SWP_NOMOVE | SWP_NOZORDER);
-    CHECK(Place(ButtonOf(1)) == "216,4 208x36");
     CloseBox();
-    CHECK(Geometry(OpenBox(1, 2)) == "30,40 216x84");
+    CHECK(Geometry(OpenBox(1, 2)) == "30,40 206x84");   // the next box keeps the size
     CloseBox();
     CHECK(Get([] { return NBX_ResizeButtonBox(300, 100); }) == 1);   // no box
     // Back to 98 x 26 through a 3 x 1 box (a narrower one could be widened by
@@ -123,7 +112,7 @@ TEST_CASE("captions in the ANSI code page, sizing")
     OnUser([] { NBX_ResizeButtonBox(3 * 102 + 4, 34); NBX_CloseButtonBox(); });
 }
 
-TEST_CASE("rename by double click and by the Rename menu, through line input")
+TEST_CASE("rename")
 {
     HWND box = OpenBox(2, 6);
     OnUser([] { NBX_OpenTextWindow(0, 400, 300, 400, 300); NBX_SelectTextWindow(0); NBX_StartLog(0); });
@@ -131,14 +120,11 @@ TEST_CASE("rename by double click and by the Rename menu, through line input")
     const WCHAR *answer = GetACP() == 932 ? L"\u518D\u751F" : L"Play";
     // point, answer, button, caption after, log line
     struct { int x, y; std::string answer; int button; std::string caption, logged; } steps[] = {
-        { 10, c.cy - 2, InAnsi(answer), 10, InAnsi(answer), "10 '10' ->" },   // below the last row
+        { 10, c.cy - 2, Ansi(answer), 10, Ansi(answer), "10 '10' ->" },   // below the last row
         { c.cx - 1, 0, "", 1, "1", "1 '1' ->" },                                // an empty answer keeps it
         { 2 * 102 + 1, 40, "Stop here", 3, "Stop here", "" } };                 // the gap right of 3, Rename
     for (auto &s : steps) {
-        bool menu = s.logged.empty();
-        PostMessageW(box, menu ? WM_RBUTTONDOWN : WM_LBUTTONDBLCLK, menu ? MK_RBUTTON : MK_LBUTTON, MAKELPARAM(s.x, s.y));
-        if (menu) CHECK(ChooseMenuItem() == "Rename");
-        AnswerInput(s.answer.c_str());
+        Rename(box, s.x, s.y, s.logged.empty(), s.answer.c_str());
         CHECK((WindowTextA(ButtonOf(s.button)) == s.caption && LogHas(0, s.logged)));
     }
     CHECK(WindowTextA(ButtonOf(2)) == "2");

@@ -1,5 +1,4 @@
-// The application shell under Wine: the main window, its menus and keys,
-// Ctrl-snapping, requests and other program instances. Start comes last.
+// The application shell under Wine; Start comes last.
 #include "harness.h"
 
 using namespace nbxt;
@@ -18,7 +17,7 @@ static std::string MenuGrey(const std::vector<MenuEntry> &items)
     return s;
 }
 
-TEST_CASE("main window: size, place, status and popup menu")
+TEST_CASE("main window")
 {
     HWND main = nbx_mainWindow;
     RECT expect = { 0, 0, 240, GetSystemMetrics(SM_CYMENU) + 32 };
@@ -30,10 +29,10 @@ TEST_CASE("main window: size, place, status and popup menu")
     CHECK((r.bottom - r.top == h && r.top == GetSystemMetrics(SM_CYFULLSCREEN) + GetSystemMetrics(SM_CYCAPTION) - h));
     SendMessageW(main, WM_SIZING, WMSZ_BOTTOMRIGHT, (LPARAM)&proposed);
     CHECK((EqualRect(&proposed, &r) && StatusHas((std::to_string(nbx_colorDepth) + "-bit color").c_str())));
-    CHECK(MenuGrey(ReadPopupMenu(main)) == "000000000");   // nothing greyed before Start
+    CHECK(MenuGrey(ReadPopupMenu(main)) == "000000000");
 }
 
-TEST_CASE("Ctrl-dragging snaps the main window to the screen edge; Ctrl+W opens text window 0 by request")
+TEST_CASE("Ctrl-snap; Ctrl+W")
 {
     RECT r = WindowRect(nbx_mainWindow);
     int w = r.right - r.left, h = r.bottom - r.top;
@@ -69,7 +68,7 @@ static DWORD EndProgram(HWND main, HANDLE p, UINT message, WPARAM wParam)
     return GetTickCount() - t0;
 }
 
-TEST_CASE("another instance: Ready while it drops into place; Exit idle at once, running after 2 s")
+TEST_CASE("another instance and its Exit")
 {
     HANDLE p = StartProgram("idle_app" NBX_PROGRAM_SUFFIX);
     HWND main = NULL;
@@ -97,7 +96,7 @@ TEST_CASE("another instance: Ready while it drops into place; Exit idle at once,
     }
 }
 
-TEST_CASE("Start enters UserMain once; Stop sets the flag; the popup then greys all but Stop and Exit")
+TEST_CASE("Start, Stop")
 {
     CHECK(userMainEntries == 0);
     Command(nbx_mainWindow, 1001);

@@ -1,17 +1,16 @@
 // The movie viewer under Wine, driven through its file dialog and button
-// box as a user drives it; the frame on screen is read from the sample's
-// index strip.
+// box; the frame on screen is read from the sample's index strip.
 #include "viewer_drive.h"
 #include "viewer/viewer.h"
-#include "viewer/viewer_logic.h"
 #include <math.h>
 #include <stdio.h>
 #include <set>
 
-void UserInit(void) { ViewerInit(); nbxt::BeginDriver(false); }
+using namespace nbxt;
+
+void UserInit(void) { ViewerInit(); BeginDriver(false); }
 void UserMain(void) { ViewerMain(); }
 
-using nbxt::WaitFor;
 using namespace vt;
 
 namespace {
@@ -20,12 +19,12 @@ const int n = kSampleFrames, kOtherFrames = 40;   // sample.avi, testmovies/othe
 
 bool CopyMovie(const char *sub, const char *file)
 {
-    return CopyFileA((nbxt::BinPath(sub) + "\\" + file).c_str(), Here(file).c_str(), FALSE) != 0;
+    return CopyFileA((BinPath(sub) + "\\" + file).c_str(), Here(file).c_str(), FALSE) != 0;
 }
 
 bool CancelDialog()
 {
-    HWND dialog = nbxt::WaitFileDialog(NULL);
+    HWND dialog = WaitFileDialog(NULL);
     if (dialog) PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
     return dialog && WaitFor([dialog] { return !IsWindow(dialog); }, 10000);
 }
@@ -33,22 +32,16 @@ bool CancelDialog()
 HWND Image0() { return nbx_images[0].inUse ? nbx_images[0].window : NULL; }
 bool Image0Opens() { return WaitFor([] { return Image0() != NULL; }, 10000); }
 
-int Shown(HWND w = Image0())   // the frame index shown, or -1
-{
-    SIZE size = nbxt::ClientSize(w);
-    if (!w || size.cx <= 0 || size.cy <= 0) return -1;
-    std::vector<DWORD> pixels = nbxt::GrabClient(w);
-    return nbxv::DecodeStrip((const uint32_t *)pixels.data(), size.cx, size.cy, size.cx);
-}
+int Shown() { return vt::Shown(Image0()); }
 
-// The frame on screen once it holds still: the same after the viewer scanned its buttons again.
+// The frame on screen once it holds still, the same after another button scan.
 int Steady()
 {
     int result = -1;
     WaitFor([&] {
-        nbxt::Settle();
+        Settle();
         int now = Shown();
-        nbxt::Settle();
+        Settle();
         return (result = (now >= 0 && now == Shown()) ? now : -1) >= 0;
     });
     return result;
@@ -62,10 +55,10 @@ bool Plays(int count)
     return WaitFor([&] { seen.insert(Shown()); return (int)seen.size() - (int)seen.count(-1) >= count; }, 10000);
 }
 
-std::string Log()   // text window 0's, line ends as printed
+std::string Log()   // text window 0's, without CR
 {
     std::string out;
-    for (char c : nbxt::LogText(0)) if (c != '\r') out.push_back(c);
+    for (char c : LogText(0)) if (c != '\r') out.push_back(c);
     return out;
 }
 
@@ -79,7 +72,7 @@ bool PressLogged(int k, const char *printed = nullptr)
 {
     size_t at = Log().size();
     Press(k);
-    return printed ? WaitLog(at, printed) : (nbxt::Settle(), Log().size() == at);
+    return printed ? WaitLog(at, printed) : (Settle(), Log().size() == at);
 }
 
 // Presses buttons in turn, each followed by the frame it must show.
@@ -95,20 +88,20 @@ void Steps(const std::vector<std::pair<int, int>> &steps)
 
 }  // namespace
 
-TEST_CASE("start-up: text window 0, the 2 x 6 box and the dialog without Start; files it cannot play")
+TEST_CASE("start-up; files it cannot play")
 {
-    HWND dialog = nbxt::WaitFileDialog(NULL), text = TextWindowHandle(0);
+    HWND dialog = WaitFileDialog(NULL), text = TextWindowHandle(0);
     REQUIRE((text != NULL && GetDlgItem(ButtonBoxWindow(), 3011) != NULL && dialog != NULL));
-    CHECK((nbx_running == 1 && nbxt::WindowTextA(nbxt::FileDialogNameEdit(dialog)) == "*.AVI"));
-    DeleteFileA(nbxt::LogPath(0).c_str());
-    nbxt::Command(text, 1024);
-    REQUIRE(WaitFor([] { return nbxt::FileExists(nbxt::LogPath(0).c_str()); }));
+    CHECK((nbx_running == 1 && WindowTextA(FileDialogNameEdit(dialog)) == "*.AVI"));
+    DeleteFileA(LogPath(0).c_str());
+    Command(text, 1024);
+    REQUIRE(WaitFor([] { return FileExists(LogPath(0).c_str()); }));
 
     REQUIRE((CopyMovie("movies", "sample.avi") && CopyMovie("testmovies", "other.avi") && CopyMovie("testmovies", "tall.avi")));
     size_t at = Log().size();
     REQUIRE(CancelDialog());
     CHECK(WaitLog(at, "[] : Can't load .\n"));
-    REQUIRE((nbxt::WriteWholeFile(Here("notmovie.avi"), "This is a text file, not a movie.\r\n") && nbxt::WriteWholeFile(Here("empty.avi"), "")));
+    REQUIRE((WriteWholeFile(Here("notmovie.avi"), "This is a text file, not a movie.\r\n") && WriteWholeFile(Here("empty.avi"), "")));
     struct { const char *name, *printed; } files[] = {
         { "notmovie.avi", "] : Can't load .\n" }, { "empty.avi", "] : Can't load .\n" }, { "tall.avi", "] : 16 x 16384 movie does not fit the screen.\n" } };
     for (auto &f : files) {
@@ -119,16 +112,16 @@ TEST_CASE("start-up: text window 0, the 2 x 6 box and the dialog without Start; 
     }
 }
 
-TEST_CASE("the sample plays and loops; pause holds it; the step buttons move it with their clamps")
+TEST_CASE("play, loop, pause, steps")
 {
     REQUIRE((ChooseFile("sample.avi") && Image0Opens()));
-    CHECK((nbxt::Geometry(Image0()) == "0,250 640x480" && nbxt::WindowTextA(Image0()) == "NUBRIX window(100%)"));
+    CHECK((Geometry(Image0()) == "0,250 640x480" && WindowTextA(Image0()) == "NUBRIX window(100%)"));
     CHECK(Plays(20));
     CHECK(WaitFor([] { int f = Shown(); return f >= 0 && f < 20; }, 15000));   // looped
 
     CHECK(PressLogged(1, "pause\n"));
     int f = Steady();
-    nbxt::Settle();
+    Settle();
     CHECK((f >= 0 && Shown() == f));
     // button, frame shown (-k - 1: stays on k)
     Steps({ { 8, 1 }, { 4, 0 }, { 4, -1 }, { 5, 1 }, { 5, 2 }, { 6, 0 }, { 7, 10 }, { 7, 20 }, { 6, 10 }, { 4, 9 },
@@ -136,12 +129,11 @@ TEST_CASE("the sample plays and loops; pause holds it; the step buttons move it 
             // ">" past the end shows nothing and sets the position to the last frame
             { 9, n - 1 }, { 5, -n }, { 4, n - 3 } });
 
-    // "prop" prints the eight properties with %f; nothing moves. Frame 1
-    // shown: position 2, 40 ms at 25 frames/s; the codec is 'MJPG'.
+    // "prop" prints the properties; at frame 1 the position is 2, 40 ms at 25 frames/s.
     Steps({ { 8, 1 } });
     size_t at = Log().size();
     REQUIRE(PressLogged(2, "FRAME_COUNT:"));
-    nbxt::Settle();
+    Settle();
     std::string log = Log().substr(at);
     double msec = 0;
     int matched = 0;   // set once all before the ratio matched
@@ -150,19 +142,18 @@ TEST_CASE("the sample plays and loops; pause holds it; the step buttons move it 
     CHECK(Steady() == 1);
 }
 
-TEST_CASE("presses made while playing act in the next scan")
+TEST_CASE("presses while playing")
 {
     CHECK((PressLogged(0, "play\n") && Plays(5)));
     // ">>" while playing is held until the scan after "pause".
     Press(9);
-    nbxt::Settle();
+    Settle();
     CHECK(Plays(3));
     CHECK((PressLogged(1, "pause\n") && ShowsSoon(n - 1)));
     CHECK(Steady() == n - 1);
-    // "play" pressed while playing prints nothing until "pause", which
-    // prints "pause" and lets the held "play" resume at once.
+    // "play" while playing is held until "pause", and resumes at once after it.
     REQUIRE(PressLogged(0, "play\n"));
-    nbxt::Settle();
+    Settle();
     CHECK((PressLogged(0) && PressLogged(1, "pause\nplay\n")));
     CHECK(Plays(5));
     // "pause" while paused does nothing.
@@ -171,16 +162,16 @@ TEST_CASE("presses made while playing act in the next scan")
     CHECK((PressLogged(1) && Steady() == f));
 }
 
-TEST_CASE("\"break\": Cancel reopens the same movie from its start, another file opens that one")
+TEST_CASE("break reopens")
 {
     HWND first = Image0();
     Press(11);
     REQUIRE(WaitFor([first] { return Image0() == NULL && !IsWindow(first); }));
-    // "pause" pressed while the dialog is up acts right after the first frame
-    // the reopened movie shows: frame 1 (frame 0 is read and dropped on opening).
-    REQUIRE(nbxt::WaitFileDialog(NULL) != NULL);
+    // "pause" pressed in the dialog acts after the first frame shown: 1
+    // (frame 0 is read and dropped on opening).
+    REQUIRE(WaitFileDialog(NULL) != NULL);
     Press(1);
-    nbxt::Settle();
+    Settle();
     size_t at = Log().size();
     REQUIRE((CancelDialog() && Image0Opens()));
     CHECK((WaitLog(at, "pause\n") && Steady() == 1));
@@ -188,16 +179,16 @@ TEST_CASE("\"break\": Cancel reopens the same movie from its start, another file
     REQUIRE(WaitFor([] { return Image0() == NULL; }));
     Press(1);
     REQUIRE((ChooseFile("other.avi") && Image0Opens()));
-    CHECK((nbxt::Geometry(Image0()).find(" 320x240") != std::string::npos && Steady() == 1));
+    CHECK((Geometry(Image0()).find(" 320x240") != std::string::npos && Steady() == 1));
     Steps({ { 9, kOtherFrames - 1 } });
 }
 
-TEST_CASE("Stop: frames no longer advance, the step buttons still work")
+TEST_CASE("Stop")
 {
-    nbxt::Command(nbx_mainWindow, 1003);
+    Command(nbx_mainWindow, 1003);
     REQUIRE(WaitFor([] { return nbx_stop != 0; }));
     int f = Steady();
-    nbxt::Settle();
+    Settle();
     CHECK((f >= 0 && Shown() == f));
     CHECK(PressLogged(0, "play\n"));   // "play" only prints
     CHECK(Steady() == f);
