@@ -14,13 +14,14 @@
 // image 0: opened and paused, after 2 s ">>" and "<<"; in the middle of a
 // keyframe interval after 1 s "< 10" and "> 10"; ">>", after 1 s "<"; played
 // 3 s (on until 60 steps back stay in the movie), paused, 60 "<" (first,
-// median, p95, max). Then resting: the time until
-// the processor use falls under 2 %, the use over 5 s after that (user +
-// system time of every thread, from the host kernel), resident memory beside
-// the cache budget. Finally resident memory over 10,000 frames of looped
-// MJPEG playback. NBX_BENCH_ROUNDS (3), NBX_BENCH_FRAMES_LARGE (400),
-// NBX_BENCH_FRAMES (1500), NBX_BENCH_MEMFRAMES (10000), NBX_BENCH_STEPPING
-// (1; 0 skips the presses), NBX_BENCH_MOVIES (both; "large" or "sample").
+// median, p95, max). Then resting: the time until the processor use falls
+// under 2 %, the use over 5 s after that (user + system time of every thread,
+// from the host kernel), resident memory beside the cache budget and beside
+// the viewer's with the cache off. Finally resident memory over 10,000 frames
+// of looped MJPEG playback. NBX_BENCH_ROUNDS (3), NBX_BENCH_FRAMES_LARGE
+// (400), NBX_BENCH_FRAMES (1500), NBX_BENCH_MEMFRAMES (10000),
+// NBX_BENCH_STEPPING (1; 0 skips the presses), NBX_BENCH_MOVIES (both;
+// "large" or "sample").
 // Run it under Xvfb from a folder holding both movies (see bench/viewer.cmake).
 #include "viewer_drive.h"
 #include "imagewin/imagewin_logic.h"
