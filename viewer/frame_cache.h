@@ -287,15 +287,26 @@ struct FillRun {
     long long seekTo = -1, keepFrom = -1, keepTo = -1;
 };
 
-// The next stretch to fill: first the last frame and the first two (">>",
-// "<<"; once kept they stay; the last is the dearest to reach), then the frames behind the shown one, nearest
+// The next stretch to fill: first the last frame with the `tail` before it
+// and the first two frames (">>", "<<", "<" after ">>"; once kept they stay;
+// the last are the dearest to reach), then the frames behind the shown one, nearest
 // first, then the frames ahead. `kept(i)` tells whether frame i is in the
 // cache.
 template <typename Kept>
-FillRun NextFill(long long shown, const Focus &focus, const KeyIndex &keys, long long count, Kept kept)
+FillRun NextFill(long long shown, const Focus &focus, const KeyIndex &keys, long long count, long long tail,
+                 Kept kept)
 {
     FillRun run;
-    const long long pins[3] = { count - 1, 0, 1 };
+    const long long lastFrom = std::max(count - 1 - tail, 0LL);
+    for (long long p = count - 1; p >= lastFrom; p--) {
+        if (kept(p)) continue;
+        long long key = keys.Before(lastFrom);
+        run.seekTo = key >= 0 ? key : lastFrom;
+        run.keepFrom = lastFrom;
+        run.keepTo = count - 1;
+        return run;
+    }
+    const long long pins[2] = { 0, 1 };
     for (long long p : pins) {
         if (p < 0 || p >= count || kept(p)) continue;
         long long key = keys.Before(p);
@@ -346,6 +357,15 @@ inline size_t DefaultBudgetMB(unsigned long long physicalMB)
     if (physicalMB == 0) return 512;
     unsigned long long quarter = physicalMB / 4;
     return (size_t)(quarter < 2048 ? quarter : 2048);
+}
+
+// Frames just before the last that stay kept with it, so that "<" after ">>"
+// is served from memory while the resting decoder fills behind: a sixteenth
+// of the frames that fit, at most 16.
+inline long long TailLength(size_t fit)
+{
+    long long n = (long long)(fit / 16);
+    return n < 16 ? n : 16;
 }
 
 // Queries in a row with no other call between them are playback: the viewer

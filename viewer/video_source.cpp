@@ -328,10 +328,13 @@ static void NoteSeek(NbxCapture *c, double seconds)
 
 static long long KeyBefore(NbxCapture *c, long long index) { return c->keys.Before(index); }
 
+static long long Tail(NbxCapture *c) { return nbxv::TailLength(c->cache.FramesThatFit(c->frameBytes)); }
+
 // Frames worth keeping with frame `shown` on screen.
 static nbxv::Focus FocusOn(NbxCapture *c, long long shown, bool playing)
 {
-    return nbxv::FocusAround(shown, (long long)c->count, c->cache.FramesThatFit(c->frameBytes),
+    size_t fit = c->cache.FramesThatFit(c->frameBytes);
+    return nbxv::FocusAround(shown, (long long)c->count, fit - (size_t)std::min((long long)fit, Tail(c)),
                              KeyBefore(c, shown - 1), playing);
 }
 
@@ -342,7 +345,9 @@ static void Aim(NbxCapture *c, long long shown, bool playing, long long extraPin
 {
     nbxv::Focus f = FocusOn(c, shown, playing);
     c->cache.SetFocus(f.lo, f.hi);
-    c->cache.SetPins({ 0, 1, (long long)c->count - 1, shown, extraPin });
+    std::vector<long long> pins = { 0, 1, shown, extraPin };
+    for (long long i = (long long)c->count - 1; i >= 0 && i >= (long long)c->count - 1 - Tail(c); i--) pins.push_back(i);
+    c->cache.SetPins(std::move(pins));
 }
 
 // Reads frames decoderNext .. next - 1, keeping those in the focus, then
@@ -571,7 +576,7 @@ static void Rest(NbxCapture *c)
         if (idle >= kRestSeconds && c->next > 0 && c->cache.FramesThatFit(c->frameBytes) > 3) {
             long long shown = c->next - 1;
             Aim(c, shown, false, c->worker.Pending() ? c->decoderNext : c->aheadIndex);
-            nbxv::FillRun run = nbxv::NextFill(shown, FocusOn(c, shown, false), c->keys, (long long)c->count,
+            nbxv::FillRun run = nbxv::NextFill(shown, FocusOn(c, shown, false), c->keys, (long long)c->count, Tail(c),
                                                [c](long long i) { return c->cache.Find(i) != nullptr; });
             if (run.keepTo >= 0) {
                 bool kept = false;

@@ -107,7 +107,7 @@ TEST_CASE("the focus, the keyframe index and the resting decoder's next stretch"
 
     // Kept: 0, 1, 295..300, 303 and in some rows the last. The last frame
     // first; then behind the shown 300, from its keyframe; then ahead.
-    struct { Focus focus; bool complete, lastKept; long long seekTo, keepFrom, keepTo; } fills[] = {
+    struct { Focus focus; bool complete, lastKept; long long seekTo, keepFrom, keepTo, tail; } fills[] = {
         { { 280, 305 }, true, false, 250, 499, 499 },
         { { 280, 305 }, false, false, 499, 499, 499 },   // keyframes not known: a plain seek
         { { 280, 305 }, true, true, 250, 280, 294 },
@@ -115,12 +115,13 @@ TEST_CASE("the focus, the keyframe index and the resting decoder's next stretch"
         { { 250, 305 }, true, true, 250, 266, 294 },     // the 16 after the keyframe later
         { { 295, 305 }, true, true, 250, 301, 302 },
         { { 295, 300 }, true, true, -1, -1, -1 },         // all kept: nothing to do
+        { { 295, 300 }, true, true, 250, 496, 499, 3 },   // the last with three before it
     };
     for (const auto &c : fills) {
         keys.complete = c.complete;
         keys.scanned = c.complete ? 500 : 0;
         auto kept = [&](long long i) { return i <= 1 || (i >= 295 && i <= 300) || i == 303 || (c.lastKept && i == 499); };
-        FillRun run = NextFill(300, c.focus, keys, 500, kept);
+        FillRun run = NextFill(300, c.focus, keys, 500, c.tail, kept);
         CHECK((run.seekTo == c.seekTo && run.keepFrom == c.keepFrom && run.keepTo == c.keepTo));
     }
 }
@@ -138,5 +139,6 @@ TEST_CASE("back-fill lengths, the budget and its default, a frame's footprint, p
     // memory not known, a quarter, at most 2 GB
     CHECK((DefaultBudgetMB(0) == 512 && DefaultBudgetMB(4096) == 1024 && DefaultBudgetMB(24105) == 2048));
     CHECK((FrameFootprint(1920 * 1080 * 3) == 6225920 && FrameFootprint(0) == 0));   // whole pages and one more
+    CHECK((TailLength(344) == 16 && TailLength(86) == 5 && TailLength(10) == 0));
     CHECK((IsPlaying(2) && !IsPlaying(1) && ReadAheadPays(1280, 720) && !ReadAheadPays(640, 480)));
 }
