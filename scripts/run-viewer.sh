@@ -22,6 +22,20 @@ fi
 
 SHOT="${NUBRIX_SCREENSHOT:-$BUILD/viewer-screenshot.png}"
 
+# Prints the id of the first visible window whose name matches $1, waiting up
+# to $2 seconds. xdotool's own --sync gives up with BadWindow when a window
+# goes away while it walks the tree (Wine makes and drops windows at start-up),
+# so each look is a fresh search.
+wait_window() {
+  local end=$((SECONDS + $2)) id
+  while [ $SECONDS -lt $end ]; do
+    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1) || true
+    if [ -n "$id" ]; then echo "$id"; return 0; fi
+    sleep 0.2
+  done
+  return 1
+}
+
 # Runs inside xvfb-run: drives the viewer as a user would.
 headless() {
   set -e
@@ -32,13 +46,14 @@ headless() {
   local viewer=$!
   # The open-file dialog comes up by itself; its file name box has the focus.
   local dialog
-  dialog=$(timeout 60 xdotool search --sync --onlyvisible --name '^Open$' | head -n 1) || {
+  # Wine names the dialog in the session's language (common.sh sets Japanese).
+  dialog=$(wait_window '^(Open|開く)$' 60) || {
     echo "the viewer's file dialog did not appear" >&2; kill "$viewer"; wineserver -k; return 1; }
   sleep 1
   xdotool key --window "$dialog" ctrl+a
   xdotool type --window "$dialog" --delay 30 sample.avi
   xdotool key --window "$dialog" Return
-  timeout 30 xdotool search --sync --onlyvisible --name '^NUBRIX window' >/dev/null || {
+  wait_window '^NUBRIX window' 30 >/dev/null || {
     echo "the movie did not open" >&2; kill "$viewer"; wineserver -k; return 1; }
   sleep 4
   xwd -root -silent | convert xwd:- png:"$SHOT"
