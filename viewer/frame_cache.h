@@ -52,6 +52,8 @@ public:
     // Indexes never dropped to make room (the frame handed out, one being
     // decoded into, the first and the last frame).
     void SetPins(std::vector<long long> pins) { pins_ = std::move(pins); }
+    // Every index from `from` on is pinned as well (the movie's last frames).
+    void PinFrom(long long from) { pinFrom_ = from; }
 
     // An entry for frame `index` of `bytes` bytes, to be filled by the caller;
     // frames farthest from `anchor` make room, never one that ranks as near
@@ -144,7 +146,7 @@ private:
         return Distance(i, anchor);
     }
 
-    bool Pinned(long long i) const { return std::find(pins_.begin(), pins_.end(), i) != pins_.end(); }
+    bool Pinned(long long i) const { return i >= pinFrom_ || std::find(pins_.begin(), pins_.end(), i) != pins_.end(); }
 
     // The rank grows away from the anchor both ways, so the victim is the
     // lowest or the highest entry that is not pinned.
@@ -165,6 +167,7 @@ private:
 
     std::map<long long, Entry> entries_;
     std::vector<long long> pins_;
+    long long pinFrom_ = 1LL << 62;
     std::vector<Frame> spares_;
     size_t spareBytes_ = 0;
     long long lo_ = -(1LL << 62), hi_ = 1LL << 62;

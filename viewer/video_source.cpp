@@ -339,15 +339,14 @@ static nbxv::Focus FocusOn(NbxCapture *c, long long shown, bool playing)
 }
 
 // Sets what the cache keeps while frame `shown` is served: its focus, and the
-// frames it must not drop (the first two, the last, the one handed out and
-// the one the read-ahead decodes into).
+// frames it must not drop (the first two, the last few, the one handed out
+// and the one the read-ahead decodes into).
 static void Aim(NbxCapture *c, long long shown, bool playing, long long extraPin)
 {
     nbxv::Focus f = FocusOn(c, shown, playing);
     c->cache.SetFocus(f.lo, f.hi);
-    std::vector<long long> pins = { 0, 1, shown, extraPin };
-    for (long long i = (long long)c->count - 1; i >= 0 && i >= (long long)c->count - 1 - Tail(c); i--) pins.push_back(i);
-    c->cache.SetPins(std::move(pins));
+    c->cache.SetPins({ 0, 1, shown, extraPin });
+    if (c->count > 0) c->cache.PinFrom(std::max((long long)c->count - 1 - Tail(c), 0LL));
 }
 
 // Reads frames decoderNext .. next - 1, keeping those in the focus, then
