@@ -348,10 +348,11 @@ static double BudgetMB()
     return (double)nbxv::DefaultBudgetMB(mb);
 }
 
-static int FramesInBudget(int w, int h)
+// Frames that fit `mb`, by default the whole budget.
+static int FramesInBudget(int w, int h, double mb = -1)
 {
     size_t bytes = nbxv::FrameFootprint((size_t)w * h * 3);
-    return bytes ? (int)(BudgetMB() * 1048576.0 / (double)bytes) : 0;
+    return bytes ? (int)((mb < 0 ? BudgetMB() : mb) * 1048576.0 / (double)bytes) : 0;
 }
 
 struct MovieFigures {
@@ -416,9 +417,11 @@ static MovieFigures Measure(const char *name, int frames, int rounds)
     printf("  budget %.0f MB holds %d frames of %d x %d\n", BudgetMB(), FramesInBudget(w, h), w, h);
     printf("  (f) resting: under 2 %% after %.0f s; then %.2f %% of one core over 10 s\n", s.settleSeconds,
            s.restingCpu);
-    printf("  (g) resident memory %.1f MB (peak %.1f MB); with the cache off %.1f MB: the cache holds %.1f MB"
-           " (peak %.1f MB) beside the budget of %.0f MB (target <= budget + 100)\n", s.residentMB, s.peakMB,
-           s.uncachedMB, s.residentMB - s.uncachedMB, s.peakMB - s.uncachedMB, BudgetMB());
+    printf("  (g) resident memory %.1f MB, peak %.1f MB, beside budget + 100 = %.0f MB; with the cache off"
+           " %.1f MB, so the cache holds %.1f MB\n", s.residentMB, s.peakMB, BudgetMB() + 100, s.uncachedMB,
+           s.residentMB - s.uncachedMB);
+    printf("  the cache held about %d frames of %d x %d (the budget alone holds %d)\n",
+           FramesInBudget(w, h, s.residentMB - s.uncachedMB), w, h, FramesInBudget(w, h));
     fflush(stdout);
     return m;
 }

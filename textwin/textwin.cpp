@@ -237,7 +237,9 @@ void NBX_Printf(const char *format, ...)
 
     BufferSink sink = { t };
     TextLayout(GeomOf(t), wide, units, &t->cursorX, &t->cursorY, sink);
-    InvalidateRect(t->window, NULL, FALSE);
+    // An empty text only pumps: a loop that prints "" to keep its windows
+    // answering must not repaint the window each time.
+    if (units > 0) InvalidateRect(t->window, NULL, FALSE);
     NBX_PumpMessages();
 }
 

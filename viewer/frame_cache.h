@@ -27,6 +27,8 @@ public:
 
     size_t Budget() const { return budget_; }
     size_t Used() const { return used_; }
+    // What the cache holds: kept frames and spare storage.
+    size_t Held() const { return used_ + spareBytes_; }
     size_t Count() const { return entries_.size(); }
     size_t FramesThatFit(size_t frameBytes) const { return frameBytes ? budget_ / frameBytes : 0; }
 
@@ -112,6 +114,19 @@ public:
         for (auto &e : entries_) AddSpare(std::move(e.second.frame), e.second.bytes);
         entries_.clear();
         used_ = 0;
+    }
+
+    // A new budget. Over it, spares go first, then the frames that rank
+    // farthest from `anchor`, pinned ones never.
+    void SetBudget(size_t budgetBytes, long long anchor)
+    {
+        budget_ = budgetBytes;
+        while (Held() > budget_ && !spares_.empty()) {
+            spareBytes_ -= spareBytes_ / spares_.size();
+            spares_.pop_back();
+        }
+        Frame dropped{};
+        while (used_ > budget_ && EvictFarthest(anchor, -1, dropped)) dropped = Frame{};
     }
 
     // Storage made ready ahead of need, of `bytes` each (the one frame size
@@ -360,6 +375,18 @@ inline size_t DefaultBudgetMB(unsigned long long physicalMB)
     if (physicalMB == 0) return 512;
     unsigned long long quarter = physicalMB / 4;
     return (size_t)(quarter < 2048 ? quarter : 2048);
+}
+
+// The budget that keeps the whole process within `budget` + `allowance`:
+// `budget` less what the rest of the process (its resident memory beside
+// what the cache holds) takes beyond the allowance. Never above `current`,
+// so the cache does not swing with the process's small ups and downs.
+inline size_t ProcessBoundBudget(size_t budget, size_t current, size_t resident, size_t held, size_t allowance)
+{
+    size_t others = resident > held ? resident - held : 0;
+    size_t over = others > allowance ? others - allowance : 0;
+    size_t bound = budget > over ? budget - over : 0;
+    return bound < current ? bound : current;
 }
 
 // Frames just before the last that stay kept with it, so that "<" after ">>"

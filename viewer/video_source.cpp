@@ -12,6 +12,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstdio>
 #include <cstdlib>
 #include <mutex>
 #include <new>
@@ -25,6 +26,16 @@
 #endif
 #if defined(__linux__)
 #include <sys/mman.h>
+#endif
+#if defined(_WIN32)
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+#include <psapi.h>
 #endif
 
 using nbxv::Route;
@@ -173,9 +184,31 @@ cv::Mat *Prepared(cv::Mat *slot)
 
 static unsigned long long PhysicalMB()
 {
-#if defined(__unix__) && defined(_SC_PHYS_PAGES)
+#if defined(_WIN32)
+    MEMORYSTATUSEX status;
+    status.dwLength = sizeof status;
+    if (GlobalMemoryStatusEx(&status)) return status.ullTotalPhys >> 20;
+#elif defined(__unix__) && defined(_SC_PHYS_PAGES)
     long pages = sysconf(_SC_PHYS_PAGES), size = sysconf(_SC_PAGE_SIZE);
     if (pages > 0 && size > 0) return (unsigned long long)pages * (unsigned long long)size >> 20;
+#endif
+    return 0;
+}
+
+// The process's resident memory in bytes; 0 when it cannot be read.
+static size_t ResidentBytes()
+{
+#if defined(_WIN32)
+    PROCESS_MEMORY_COUNTERS counters;
+    counters.cb = sizeof counters;
+    if (GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters)) return counters.WorkingSetSize;
+#elif defined(__linux__)
+    if (std::FILE *f = std::fopen("/proc/self/statm", "r")) {
+        unsigned long long total = 0, resident = 0;
+        int read = std::fscanf(f, "%llu %llu", &total, &resident);
+        std::fclose(f);
+        if (read == 2) return (size_t)(resident * (unsigned long long)sysconf(_SC_PAGE_SIZE));
+    }
 #endif
     return 0;
 }
@@ -198,7 +231,8 @@ static size_t BudgetBytes()
 // stops the resting decoder after the frame it is decoding.
 struct NbxCapture {
     cv::VideoCapture video;
-    nbxv::FrameCache<cv::Mat> cache{ BudgetBytes() };
+    size_t budget = BudgetBytes();   // the cache's own, before the process bounds it
+    nbxv::FrameCache<cv::Mat> cache{ budget };
     cv::Mat frame;       // the frame handed out when it is not kept
     cv::Mat ahead;       // the read-ahead's frame when it is not kept
     cv::Mat scratch;     // a frame read only to move the library
@@ -542,6 +576,22 @@ static void OpenSecond(NbxCapture *c)
     }
 }
 
+// The process stays within the budget and this much more: the viewer and the
+// library hold about 180 MB without any cache (Wine, two decoders, image
+// buffers), so the cache gives up what they take beyond it. A little is kept
+// back for the frame being decoded and storage being made.
+const size_t kProcessAllowance = (size_t)88 << 20;
+
+// Lowers the cache's budget as far as the rest of the process makes
+// necessary; frames farthest from `anchor` go.
+static void BoundBudgetByProcess(NbxCapture *c, long long anchor)
+{
+    size_t resident = ResidentBytes();
+    if (!resident) return;
+    size_t bound = nbxv::ProcessBoundBudget(c->budget, c->cache.Budget(), resident, c->cache.Held(), kProcessAllowance);
+    if (bound < c->cache.Budget()) c->cache.SetBudget(bound, anchor);
+}
+
 // Runs `work` on the second capture without the lock; meanwhile a call that
 // wants that capture waits for it (see TakeOverRest).
 template <typename Work>
@@ -572,6 +622,7 @@ static void Rest(NbxCapture *c)
         if (c->quit) return;
         double idle = Now() - c->lastCall;
         unsigned calls = c->calls.load();
+        if (idle >= kRestSeconds) BoundBudgetByProcess(c, c->next - 1);
         if (idle >= kRestSeconds && c->next > 0 && c->cache.FramesThatFit(c->frameBytes) > 3) {
             long long shown = c->next - 1;
             Aim(c, shown, false, c->worker.Pending() ? c->decoderNext : c->aheadIndex);

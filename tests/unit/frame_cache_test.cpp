@@ -62,6 +62,27 @@ TEST_CASE("a focus and pins decide what makes room; nothing nearer is dropped fo
     CHECK(roomy.Recycled(40, 100, 4) == nullptr);   // only nearer frames left
 }
 
+TEST_CASE("a lower budget drops spares, then the farthest frames, never pinned ones")
+{
+    FrameCache<Frame> cache(1000);
+    cache.SetPins({ 0 });
+    Fill(cache, 0, 0, 5);
+    Fill(cache, 4, 7, 5);
+    cache.AddSpare(Frame(1, -1), 100);
+    cache.AddSpare(Frame(1, -1), 100);
+    cache.SetBudget(500, 5);
+    CHECK((cache.Spares() == 0 && cache.Held() == 500 && cache.Find(0) && cache.Find(7)));
+    cache.SetBudget(300, 5);
+    CHECK((cache.Held() == 300 && cache.Find(0) && cache.Find(5) && !cache.Find(7)));
+    cache.SetBudget(0, 5);
+    CHECK((cache.Count() == 1 && cache.Find(0)));
+    // budget, current, resident, held, allowance -> the bound (MB)
+    const size_t bounds[][6] = { { 2048, 2048, 2230, 2050, 88, 1956 }, { 2048, 2048, 90, 10, 88, 2048 },
+                                 { 2048, 1900, 300, 100, 88, 1900 }, { 64, 64, 400, 0, 88, 0 },
+                                 { 2048, 2048, 100, 200, 88, 2048 } };
+    for (auto &b : bounds) CHECK(ProcessBoundBudget(b[0], b[1], b[2], b[3], b[4]) == b[5]);
+}
+
 TEST_CASE("a frame not kept is read, decoded forward, filled in from a keyframe or sought")
 {
     struct Case { long long next, decoderNext; double seekFrames; long long key; Route route; };
