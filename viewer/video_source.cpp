@@ -242,7 +242,7 @@ struct NbxCapture {
     size_t frameBytes = 0;        // what a kept frame counts against the budget
     int width = 0, height = 0;
     long long next = 0, decoderNext = 0, aheadIndex = -1;
-    int queriesInARow = 0;
+    int queriesInARow = 0, queriesSinceBound = 0;
     bool readAhead = false, aheadKept = false;
     double seekSeconds = 0, decodeSeconds = 0;   // last seek, running mean of a read
     ReadAhead worker;
@@ -515,6 +515,22 @@ static void ScanKeys(NbxCapture *c)
     }
 }
 
+// The process stays within the budget and this much more: the viewer and the
+// library hold about 180 MB without any cache (Wine, two decoders, image
+// buffers), so the cache gives up what they take beyond it. A little is kept
+// back for the frame being decoded and storage being made.
+const size_t kProcessAllowance = (size_t)88 << 20;
+
+// Lowers the cache's budget as far as the rest of the process makes
+// necessary; frames farthest from `anchor` go.
+static void BoundBudgetByProcess(NbxCapture *c, long long anchor)
+{
+    size_t resident = ResidentBytes();
+    if (!resident) return;
+    size_t bound = nbxv::ProcessBoundBudget(c->budget, c->cache.Budget(), resident, c->cache.Held(), kProcessAllowance);
+    if (bound < c->cache.Budget()) c->cache.SetBudget(bound, anchor);
+}
+
 // One stretch of filling on the resting decoder's capture. False when it
 // stopped without keeping anything new (pre-empted, a failed read, or only
 // pinned frames left to drop).
@@ -543,6 +559,9 @@ static bool Fill(NbxCapture *c, const nbxv::FillRun &run, long long anchor, unsi
         std::lock_guard<std::mutex> lock(c->mutex);
         if (c->calls.load() != calls) return keptAny;
         if (c->cache.Find(index)) continue;
+        // The decoders' own memory grows as they work: the cache yields to it
+        // before it takes new storage.
+        BoundBudgetByProcess(c, anchor);
         cv::Mat *slot = c->cache.Slot(index, c->frameBytes, anchor);
         if (!slot) return keptAny;
         std::swap(*slot, mine);
@@ -574,22 +593,6 @@ static void OpenSecond(NbxCapture *c)
         c->restVideo.open(c->path, cv::CAP_FFMPEG);
     } catch (...) {
     }
-}
-
-// The process stays within the budget and this much more: the viewer and the
-// library hold about 180 MB without any cache (Wine, two decoders, image
-// buffers), so the cache gives up what they take beyond it. A little is kept
-// back for the frame being decoded and storage being made.
-const size_t kProcessAllowance = (size_t)88 << 20;
-
-// Lowers the cache's budget as far as the rest of the process makes
-// necessary; frames farthest from `anchor` go.
-static void BoundBudgetByProcess(NbxCapture *c, long long anchor)
-{
-    size_t resident = ResidentBytes();
-    if (!resident) return;
-    size_t bound = nbxv::ProcessBoundBudget(c->budget, c->cache.Budget(), resident, c->cache.Held(), kProcessAllowance);
-    if (bound < c->cache.Budget()) c->cache.SetBudget(bound, anchor);
 }
 
 // Runs `work` on the second capture without the lock; meanwhile a call that
@@ -703,6 +706,10 @@ extern "C" NbxFrame *NbxVideoQuery(NbxCapture *capture)
     bool playing = nbxv::IsPlaying(++c->queriesInARow);
     cv::Mat *got = nullptr;
     if (!SettleReadAhead(c)) return nullptr;
+    if (++c->queriesSinceBound >= 32) {
+        c->queriesSinceBound = 0;
+        BoundBudgetByProcess(c, c->next);
+    }
     if (c->aheadIndex >= 0 && c->aheadIndex == c->next) {
         if (!c->aheadKept) {
             std::swap(c->frame, c->ahead);
