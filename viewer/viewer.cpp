@@ -70,18 +70,14 @@ void PumpWhileScanning()
 }
 
 // Paused or stopped, after a scan without a press: sleeps until a message
-// arrives (a press is one; Stop and Exit post one too), looking at the flags
-// every few hundredths of a second all the same, and scans again at least
-// every quarter of a second.
-const DWORD kFlagCheckMs = 50;
-const DWORD kScanEveryMs = 250;
+// arrives (a press is one; Stop and Exit post one too) and scans again after
+// a second at the latest. Each wake costs the window system a few requests,
+// so the rest does not wake to poll.
+const DWORD kScanEveryMs = 1000;
 
 void RestUntilInput()
 {
-    DWORD start = GetTickCount();
-    while (!nbx_quit && GetTickCount() - start < kScanEveryMs)
-        if (MsgWaitForMultipleObjectsEx(0, NULL, kFlagCheckMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE) == WAIT_OBJECT_0)
-            return;
+    if (!nbx_quit) MsgWaitForMultipleObjectsEx(0, NULL, kScanEveryMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
 }
 
 void PrintProperties(const Movie &movie)
