@@ -540,7 +540,7 @@ TEST_CASE("window report")
     // The unit tests pin the source's text; layout_replay replays it.
     string source = ClipboardText();
     HWND bb = BBox(), image = nbx_images[1].window;
-    SIZE bbSize = ClientSize(bb);
+    SIZE size = ClientSize(bb);
     auto x = [](HWND w) { return to_string(WindowRect(w).left); };
     CHECK(source.find("\tNBX_CreateImage(1,\"say \\\"hi\\\" \\\\ back\"," + x(image) + "," + to_string(WindowRect(image).top)) != string::npos);
     const string printed[] = {
@@ -548,7 +548,7 @@ TEST_CASE("window report")
         "[Text Window]\r\n 0 X:" + x(TextWindowHandle(0)),
         " 4 8 0  'eight' X:",
         " ITEM:3 ISIZE:90 ESIZE:75\r\n[Button Box]\r\n X:" + x(bb),
-        "NX:2 NY:2 SIZE:" + to_string(bbSize.cx) + "x" + to_string(bbSize.cy) + "\r\n**********************************\r\n" + saved };
+        "NX:2 NY:2 SIZE:" + to_string(size.cx) + "x" + to_string(size.cy) + "\r\n**********************************\r\n" + saved };
     for (auto &p : printed) CHECK_MESSAGE(LogHas(3, p), p);
     CHECK(UNTIL(nbx_textWindows[3].colors.text == colors && CurrentTextWindow() == 3));
     // The main window's command reports into the current text window.

@@ -40,9 +40,7 @@ TEST_CASE("instances; Exit ends busy loops and input")
     REQUIRE(WaitFor([&] {
         int matched = 0;
         for (int k = 1; k <= 9; k++) {
-            WCHAR cls[16];
-            wsprintfW(cls, L"nubrix_mw%d", k);
-            HWND w = FindWindowW(cls, NULL);
+            HWND w = FindTop((LPCWSTR)Wide("nubrix_mw" + to_string(k)).c_str(), NULL, true);
             DWORD pid = 0;
             GetWindowThreadProcessId(w, &pid);
             for (App &a : apps) if (w && a.pid == pid) a.main = w, a.n = k, matched++;
