@@ -1,5 +1,5 @@
-// A fresh user program whose initialisation is the layout source the window
-// report of inputbox_report made: it must bring back the same windows.
+// A user program whose UserInit is the layout source inputbox_report's window
+// report made: it must bring back the same windows.
 #include "layout_describe.h"
 
 void UserInit(void)
@@ -10,7 +10,7 @@ void UserInit(void)
 
 void UserMain(void) { nbxt::ServeUser(); }
 
-TEST_CASE("the generated layout source recreates the windows it was made from")
+TEST_CASE("the layout source recreates its windows")
 {
     std::string expected = nbxt::ReadWholeFile(nbxt::BinPath("layout_expected.txt").c_str());
     REQUIRE(!expected.empty());

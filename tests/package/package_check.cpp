@@ -1,6 +1,6 @@
-// The Windows package as its user meets it: the viewer unpacked from the zip
-// into a folder of its own (NBX_PACKAGE_DIR, a host path), started there, the
-// sample chosen in its file dialog, the frame shown read from the index strip.
+// The viewer unpacked from the Windows zip into a folder of its own
+// (NBX_PACKAGE_DIR, a host path), started there; it plays the sample chosen in
+// its file dialog (frames read from the index strip).
 #include "viewer_drive.h"
 
 using namespace nbxt;
@@ -8,16 +8,15 @@ using namespace nbxt;
 void UserInit(void) { BeginDriver(false); }
 void UserMain(void) { ServeUser(); }
 
-TEST_CASE("the unpacked viewer plays the sample chosen in its file dialog")
+TEST_CASE("the unpacked viewer plays the sample")
 {
-    std::string dir = HostDir("NBX_PACKAGE_DIR");
+    string dir = HostDir("NBX_PACKAGE_DIR");
     REQUIRE(!dir.empty());
     HANDLE viewer = StartProgram((dir + "\\nubrix_viewer.exe").c_str(), dir.c_str());
     REQUIRE(viewer != NULL);
     REQUIRE(ChooseFile("sample.avi", true));
     HWND image = NULL;
     REQUIRE(WaitFor([&] { return (image = FindTop(L"nbx_iw", NULL, true)) != NULL; }, 30000));
-    // A frame of the sample, then another one: it plays.
     int first = -1, later = -1;
     CHECK(WaitFor([&] { return (first = vt::Shown(image)) >= 0 && first < vt::kSampleFrames; }, 20000));
     CHECK(WaitFor([&] { return (later = vt::Shown(image)) >= 0 && later < vt::kSampleFrames && later != first; }, 20000));

@@ -9,15 +9,12 @@
 
 namespace nbxt {
 
-struct Pending {
-    std::function<void()> fn;
-    volatile LONG done = 0;
-};
+struct Pending { std::function<void()> fn; volatile LONG done; };
 
 static DWORD userThreadId;
 static HWND callWindow;
-// Ended with the test program: one left would hold the runner's output pipe open.
-static std::vector<DWORD> startedPrograms;
+// Ended with the test program: one left would hold the runner's pipe open.
+static vector<DWORD> started;
 
 // Calls reach the user thread as messages to a hidden window: they run in any pump.
 static LRESULT CALLBACK CallWindowProc(HWND w, UINT m, WPARAM wp, LPARAM lp)
@@ -33,7 +30,7 @@ void ServeUser() { for (;; Sleep(1)) NBX_PumpMessages(); }
 
 Pending *OnUserAsync(const std::function<void()> &fn)
 {
-    Pending *p = new Pending{ fn };
+    Pending *p = new Pending{ fn, 0 };
     PostMessageW(callWindow, WM_APP + 77, 0, (LPARAM)p);
     return p;
 }
@@ -50,7 +47,7 @@ bool WaitDone(Pending *p, int ms)
 void OnUser(const std::function<void()> &fn)
 {
     if (GetCurrentThreadId() == userThreadId) return fn();
-    if (!WaitDone(OnUserAsync(fn), 30000)) FAIL("user thread did not run the call within 30 s");
+    if (!WaitDone(OnUserAsync(fn), 30000)) FAIL("the user thread took no call in 30 s");
 }
 
 bool WaitFor(const std::function<bool()> &pred, int ms)
@@ -83,7 +80,7 @@ void Settle(HWND window)
         PostMessageW(window, WM_NULL, 0x5E77, 0);
         bool taken = WaitFor([] { return markerTaken != 0; }, 10000);
         UnhookWindowsHookEx(hook);
-        if (!taken) FAIL("the window's thread did not take a posted message within 10 s");
+        if (!taken) FAIL("the window's thread took no message in 10 s");
     }
 }
 
@@ -91,17 +88,17 @@ static DWORD WINAPI DriverMain(LPVOID)
 {
     WaitFor([] { return nbx_statusWindow && StatusHas("bit color"); }, 20000);
     doctest::Context context;
-    const char *filter = getenv("NBX_TEST_CASE");
-    if (filter && *filter) context.setOption("test-case", filter);
+    const char *only = getenv("NBX_TEST_CASE");
+    if (only && *only) context.setOption("test-case", only);
     if (getenv("NBX_TEST_SUCCESS")) context.setOption("success", true);
     int failed = context.run();
-    for (DWORD pid : startedPrograms) {
+    for (DWORD pid : started) {
         HANDLE p = OpenProcess(PROCESS_TERMINATE, FALSE, pid);
         if (p) TerminateProcess(p, 9), CloseHandle(p);
     }
     fflush(stdout);
-    // Not ExitProcess: its library detach code, run after the killed threads,
-    // now and then crashed under Wine once a file dialog had been used.
+    // Not ExitProcess: its detach code now and then crashed under Wine once
+    // a file dialog had been used.
     TerminateProcess(GetCurrentProcess(), failed ? 1 : 0);
     return 1;
 }
@@ -118,10 +115,7 @@ void BeginDriver(bool autoStart)
     if (autoStart) nbx_start = 1;
 }
 
-void TypeText(HWND window, const char *ansi)
-{
-    for (char16_t c : Wide(ansi)) PostMessageW(window, WM_CHAR, c, 1);
-}
+void TypeText(HWND window, const char *ansi) { for (char16_t c : Wide(ansi)) PostMessageW(window, WM_CHAR, c, 1); }
 
 void PressKey(HWND window, UINT vk)
 {
@@ -129,7 +123,7 @@ void PressKey(HWND window, UINT vk)
     PostMessageW(window, WM_KEYUP, vk, 0xC0000001);
 }
 
-static void SetCtrlInOwnState(bool held)
+static void SetOwnCtrl(bool held)
 {
     BYTE keys[256];
     GetKeyboardState(keys);
@@ -140,15 +134,15 @@ static void SetCtrlInOwnState(bool held)
 // Another thread's key state is set through a brief attach, which can fail.
 static void SetCtrlOnThread(DWORD target, bool held)
 {
-    if (target == userThreadId) return OnUser([held] { SetCtrlInOwnState(held); });
-    for (int tries = 0; tries < 50; tries++, Sleep(10)) {
+    if (target == userThreadId) return OnUser([held] { SetOwnCtrl(held); });
+    for (int i = 0; i < 50; i++, Sleep(10)) {
         if (!AttachThreadInput(GetCurrentThreadId(), target, TRUE)) continue;
-        SetCtrlInOwnState(held);
+        SetOwnCtrl(held);
         bool took = (GetKeyState(VK_CONTROL) < 0) == held;
         AttachThreadInput(GetCurrentThreadId(), target, FALSE);
         if (took) return;
     }
-    FAIL("could not set the Ctrl key state of the window's thread");
+    FAIL("could not set the thread's Ctrl key");
 }
 
 void SetCtrlHeld(HWND window, bool held) { SetCtrlOnThread(GetWindowThreadProcessId(window, NULL), held); }
@@ -173,14 +167,14 @@ void ClickClient(HWND window, int x, int y, bool right)
 static HWND TrackedPopup()
 {
     HWND popup = NULL;
-    WaitFor([&] { return (popup = FindTop(L"#32768", NULL)) != NULL && IsWindowVisible(popup); });
+    UNTIL((popup = FindTop(L"#32768", NULL)) != NULL && IsWindowVisible(popup));
     REQUIRE(popup != NULL);
     return popup;
 }
 
-std::vector<MenuEntry> ReadPopupMenu(HWND window)
+vector<MenuEntry> ReadPopupMenu(HWND window)
 {
-    std::vector<MenuEntry> items;
+    vector<MenuEntry> items;
     ClickClient(window, 10, 10, true);
     HWND popup = TrackedPopup();
     HMENU menu = (HMENU)SendMessageW(popup, MN_GETHMENU, 0, 0);
@@ -188,37 +182,37 @@ std::vector<MenuEntry> ReadPopupMenu(HWND window)
         char text[128] = "";
         GetMenuStringA(menu, i, text, sizeof text, MF_BYPOSITION);
         UINT state = GetMenuState(menu, i, MF_BYPOSITION);
-        items.push_back({ (state & MF_SEPARATOR) ? "-" : text, GetMenuItemID(menu, i), state });
+        items.push_back({ (state & MF_SEPARATOR) ? "-" : text, state });
     }
     PostMessageW(popup, WM_KEYDOWN, VK_ESCAPE, 0);
     PostMessageW(window, WM_CANCELMODE, 0, 0);
-    REQUIRE(WaitFor([popup] { return !IsWindowVisible(popup); }));
+    REQUIRE(UNTIL(!IsWindowVisible(popup)));
     return items;
 }
 
-std::string ChooseMenuItem()
+string ChooseMenuItem()
 {
     HWND popup = TrackedPopup();
     char text[64] = "";
     GetMenuStringA((HMENU)SendMessageW(popup, MN_GETHMENU, 0, 0), 0, text, 64, MF_BYPOSITION);
     PostMessageW(popup, WM_KEYDOWN, VK_DOWN, 1);
     PostMessageW(popup, WM_KEYDOWN, VK_RETURN, 1);
-    WaitFor([popup] { return !IsWindowVisible(popup); });
+    UNTIL(!IsWindowVisible(popup));
     return text;
 }
 
-std::u16string WindowTextW(HWND window)
+u16string WindowTextW(HWND window)
 {
     WCHAR text[4096] = { 0 };
     SendMessageTimeoutW(window, WM_GETTEXT, 4096, (LPARAM)text, SMTO_ABORTIFHUNG, 5000, NULL);
     return (const char16_t *)text;
 }
 
-std::string WindowTextA(HWND window) { return Ansi((const WCHAR *)WindowTextW(window).c_str()); }
+string WindowTextA(HWND window) { return Ansi((const WCHAR *)WindowTextW(window).c_str()); }
 
-bool StatusHas(const char *text) { return WindowTextA(nbx_statusWindow).find(text) != std::string::npos; }
+bool StatusHas(const char *text) { return WindowTextA(nbx_statusWindow).find(text) != string::npos; }
 
-std::string StatusOf(HWND mainWindow)
+string StatusOf(HWND mainWindow)
 {
     WCHAR text[128] = { 0 };
     InternalGetWindowText(FindWindowExW(mainWindow, NULL, L"STATIC", NULL), text, 128);
@@ -239,30 +233,30 @@ SIZE ClientSize(HWND window)
     return { r.right, r.bottom };
 }
 
-static std::string Placed(long x, long y, long w, long h)
+static string Placed(long x, long y, long w, long h)
 {
-    return std::to_string(x) + "," + std::to_string(y) + " " + std::to_string(w) + "x" + std::to_string(h);
+    return to_string(x) + "," + to_string(y) + " " + to_string(w) + "x" + to_string(h);
 }
 
-std::string Geometry(HWND window)
+string Geometry(HWND window)
 {
     SIZE s = ClientSize(window);
     return Placed(WindowRect(window).left, WindowRect(window).top, s.cx, s.cy);
 }
 
-std::string Place(HWND child)
+string Place(HWND child)
 {
     RECT r = WindowRect(child);
     MapWindowPoints(NULL, GetParent(child), (POINT *)&r, 2);
     return Placed(r.left, r.top, r.right - r.left, r.bottom - r.top);
 }
 
-std::vector<DWORD> GrabClient(HWND window)
+vector<DWORD> GrabClient(HWND window)
 {
     POINT at = { 0, 0 };
     ClientToScreen(window, &at);
     SIZE s = ClientSize(window);
-    std::vector<DWORD> pixels((size_t)s.cx * s.cy);
+    vector<DWORD> pixels((size_t)s.cx * s.cy);
     HDC screen = GetDC(NULL), mem = CreateCompatibleDC(screen);
     void *bits;
     HBITMAP dib = CreateTopDownDib32(screen, s.cx, s.cy, &bits);
@@ -280,18 +274,18 @@ std::vector<DWORD> GrabClient(HWND window)
 
 static void OpenClipboardPatiently() { for (int tries = 0; tries < 50 && !OpenClipboard(NULL); tries++) Sleep(20); }
 
-std::string ClipboardText()
+string ClipboardText()
 {
     OpenClipboardPatiently();
     HANDLE data = GetClipboardData(CF_TEXT);
     const char *text = data ? (const char *)GlobalLock(data) : NULL;
-    std::string out = text ? text : "";
+    string out = text ? text : "";
     if (data) GlobalUnlock(data);
     CloseClipboard();
     return out;
 }
 
-bool SetClipboardUnicode(const std::u16string &text)
+bool SetClipboardUnicode(const u16string &text)
 {
     OpenClipboardPatiently();
     EmptyClipboard();
@@ -303,9 +297,9 @@ bool SetClipboardUnicode(const std::u16string &text)
     return ok;
 }
 
-std::string ReadWholeFile(const char *windowsPath)
+string ReadWholeFile(const char *windowsPath)
 {
-    std::string out;
+    string out;
     HANDLE f = CreateFileA(windowsPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL, OPEN_EXISTING, 0, NULL);
     if (f == INVALID_HANDLE_VALUE) return out;
     char buf[65536];
@@ -317,9 +311,9 @@ std::string ReadWholeFile(const char *windowsPath)
 
 bool FileExists(const char *windowsPath) { return GetFileAttributesA(windowsPath) != INVALID_FILE_ATTRIBUTES; }
 
-std::string Here(const std::string &file) { return nbx_logDir + file; }
+string Here(const string &file) { return nbx_logDir + file; }
 
-bool WriteWholeFile(const std::string &path, const std::string &bytes)
+bool WriteWholeFile(const string &path, const string &bytes)
 {
     HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
     DWORD written = 0;
@@ -328,15 +322,15 @@ bool WriteWholeFile(const std::string &path, const std::string &bytes)
     return ok && written == bytes.size();
 }
 
-std::string LogPath(int n) { return Here("NUBRIX" + std::to_string(nbx_instance) + std::to_string(n) + ".LOG"); }
-std::string LogText(int n) { return ReadWholeFile(LogPath(n).c_str()); }
-bool LogHas(int n, const std::string &text) { return LogText(n).find(text) != std::string::npos; }
+string LogPath(int n) { return Here("NUBRIX" + to_string(nbx_instance) + to_string(n) + ".LOG"); }
+string LogText(int n) { return ReadWholeFile(LogPath(n).c_str()); }
+bool LogHas(int n, const string &text) { return LogText(n).find(text) != string::npos; }
 
-std::string CurrentDir()
+string CurrentDir()
 {
     char dir[MAX_PATH] = "";
     GetCurrentDirectoryA(MAX_PATH, dir);
-    std::string s = dir;
+    string s = dir;
     return s.empty() || s.back() != '\\' ? s : s.substr(0, s.size() - 1);
 }
 
@@ -382,9 +376,9 @@ bool AnswerDialog(const WCHAR *caption, int buttonId, int ms)
 
 void AnswerInput(const char *line)
 {
-    REQUIRE(WaitFor([] { return nbx_inputActive != 0; }));
-    TypeText(TextWindowHandle(CurrentTextWindow()), (std::string(line) + "\r").c_str());
-    REQUIRE(WaitFor([] { return nbx_inputActive == 0; }));
+    REQUIRE(UNTIL(nbx_inputActive != 0));
+    TypeText(TextWindowHandle(CurrentTextWindow()), (string(line) + "\r").c_str());
+    REQUIRE(UNTIL(nbx_inputActive == 0));
     OnUser([] {});
 }
 
@@ -395,7 +389,7 @@ void Rename(HWND box, int x, int y, bool menu, const char *answer)
     AnswerInput(answer);
 }
 
-void DropFiles(HWND window, const std::u16string &files)
+void DropFiles(HWND window, const u16string &files)
 {
     DROPFILES *drop = (DROPFILES *)GlobalAlloc(GPTR, sizeof(DROPFILES) + files.size() * 2 + 2);   // zeroed: the list's end
     *drop = { sizeof(DROPFILES), { 0, 0 }, FALSE, TRUE };
@@ -403,37 +397,37 @@ void DropFiles(HWND window, const std::u16string &files)
     PostMessageW(window, WM_DROPFILES, (WPARAM)drop, 0);
 }
 
-std::u16string Wide(const std::string &ansi)
+u16string Wide(const string &ansi)
 {
-    std::vector<WCHAR> wide(ansi.size() + 1);
+    vector<WCHAR> wide(ansi.size() + 1);
     NbxAnsiToWide(ansi.c_str(), wide.data(), (int)wide.size());
     return (const char16_t *)wide.data();
 }
 
-std::string Ansi(const WCHAR *wide)
+string Ansi(const WCHAR *wide)
 {
-    std::vector<char> ansi(lstrlenW(wide) * 2 + 1);
+    vector<char> ansi(lstrlenW(wide) * 2 + 1);
     NbxWideToAnsi(wide, ansi.data(), (int)ansi.size());
     return ansi.data();
 }
 
-std::u16string LongPath(const std::u16string &path) { return u"\\\\?\\" + path; }
+u16string LongPath(const u16string &path) { return u"\\\\?\\" + path; }
 
-bool MakeFolders(const std::u16string &folder)
+bool MakeFolders(const u16string &folder)
 {
     for (size_t at = folder.find(u'\\', 3);; at = folder.find(u'\\', at + 1)) {
-        std::u16string part = LongPath(folder.substr(0, at));
+        u16string part = LongPath(folder.substr(0, at));
         if (!CreateDirectoryW((LPCWSTR)part.c_str(), NULL) && GetLastError() != ERROR_ALREADY_EXISTS) return false;
-        if (at == std::u16string::npos) return true;
+        if (at == u16string::npos) return true;
     }
 }
 
-std::string RoomyDir()
+string RoomyDir()
 {
     WCHAR temp[MAX_PATH];
     DWORD n = GetTempPathW(MAX_PATH, temp);
     if (strlen(nbx_logDir) <= 100 || n == 0 || n >= MAX_PATH) return nbx_logDir;
-    std::string dir = Ansi(temp) + "nubrix-tests\\";
+    string dir = Ansi(temp) + "nubrix-tests\\";
     CreateDirectoryA(dir.c_str(), NULL);
     return dir;
 }
@@ -487,25 +481,25 @@ bool ChooseFile(const char *name, bool anyProcess, const WCHAR *caption)
     return WaitFor([dialog] { return !IsWindow(dialog); }, 10000);
 }
 
-std::string HostDir(const char *variable)
+string HostDir(const char *variable)
 {
     const char *dir = getenv(variable);
-    std::string s = dir ? std::string("Z:") + dir : "";
+    string s = dir ? string("Z:") + dir : "";
     for (char &c : s) if (c == '/') c = '\\';
     return s;
 }
 
-std::string BinPath(const char *programFile) { return HostDir("NBX_TEST_BIN") + "\\" + programFile; }
+string BinPath(const char *programFile) { return HostDir("NBX_TEST_BIN") + "\\" + programFile; }
 
 HANDLE StartProgram(const char *programFile, const char *workDir)
 {
-    std::string path = strchr(programFile, ':') ? programFile : BinPath(programFile), cmd = "\"" + path + "\"";
+    string path = strchr(programFile, ':') ? programFile : BinPath(programFile), cmd = "\"" + path + "\"";
     STARTUPINFOA si = {};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi;
     if (!CreateProcessA(path.c_str(), &cmd[0], NULL, NULL, FALSE, 0, NULL, workDir, &si, &pi)) return NULL;
     CloseHandle(pi.hThread);
-    startedPrograms.push_back(pi.dwProcessId);
+    started.push_back(pi.dwProcessId);
     return pi.hProcess;
 }
 

@@ -11,39 +11,39 @@ using namespace nbxt;
 void UserInit(void) { BeginDriver(true); }
 void UserMain(void) { ServeUser(); }
 
-static std::string Read(const std::string &file) { return ReadWholeFile(Here(file).c_str()); }
+static string Read(const string &file) { return ReadWholeFile(Here(file).c_str()); }
 
-struct App { HANDLE process; DWORD pid; HWND main; int instance; };
+struct App { HANDLE process; DWORD pid; HWND main; int n; };
+
+static string Log(const App &a) { return Read("NUBRIX" + to_string(a.n) + "0.LOG"); }
 
 // How many "line N" a busy app logged after "pid <pid>"; -1 if anything else.
-static int CompleteLines(const App &a)
+static int Lines(const App &a)
 {
-    std::string log = Read("NUBRIX" + std::to_string(a.instance) + "0.LOG"), expect = "pid " + std::to_string(a.pid) + "\r\n";
+    string log = Log(a), expect = "pid " + to_string(a.pid) + "\r\n";
     int n = 0;
-    for (; expect.size() < log.size(); n++) expect += "line " + std::to_string(n) + "\r\n";
+    for (; expect.size() < log.size(); n++) expect += "line " + to_string(n) + "\r\n";
     return log == expect ? n : -1;
 }
 
 TEST_CASE("instances; Exit ends busy loops and input")
 {
-    std::vector<App> apps;   // this program is instance 0
+    vector<App> apps;   // this program is instance 0
     for (const char *mode : { "image", "print", "text", "image", "print", "text", "image", "print", "input" }) {
         SetEnvironmentVariableA("NBX_APP_MODE", mode);
-        HANDLE process = StartProgram("reliability_app" NBX_PROGRAM_SUFFIX, nbx_logDir);
-        REQUIRE(process != NULL);
-        apps.push_back({ process, GetProcessId(process), NULL, -1 });
+        HANDLE p = StartProgram("reliability_app" NBX_PROGRAM_SUFFIX, nbx_logDir);
+        REQUIRE(p != NULL);
+        apps.push_back({ p, GetProcessId(p), NULL, -1 });
     }
     SetEnvironmentVariableA("NBX_APP_MODE", NULL);
     // Two apps that took the same number leave one of them unmatched.
     REQUIRE(WaitFor([&] {
         int matched = 0;
         for (int k = 1; k <= 9; k++) {
-            WCHAR cls[16];
-            wsprintfW(cls, L"nubrix_mw%d", k);
-            HWND w = FindWindowW(cls, NULL);
+            HWND w = FindTop((LPCWSTR)Wide("nubrix_mw" + to_string(k)).c_str(), NULL, true);
             DWORD pid = 0;
             GetWindowThreadProcessId(w, &pid);
-            for (App &a : apps) if (w && a.pid == pid) a.main = w, a.instance = k, matched++;
+            for (App &a : apps) if (w && a.pid == pid) a.main = w, a.n = k, matched++;
         }
         return matched == 9;
     }, 30000));
@@ -57,19 +57,19 @@ TEST_CASE("instances; Exit ends busy loops and input")
     // The busy loops end first: the input's grace time must not compete with them.
     const App input = apps.back();
     apps.pop_back();
-    for (App &a : apps) CHECK(WaitFor([&] { return CompleteLines(a) >= 3; }, 20000));
+    for (App &a : apps) CHECK(WaitFor([&] { return Lines(a) >= 3; }, 20000));
     for (App &a : apps) PostMessageW(a.main, WM_COMMAND, 1002, 0);
-    for (App &a : apps) CHECK((WaitExit(a.process, 15000) == 0 && CompleteLines(a) >= 3));
-    REQUIRE(WaitFor([&] { return StatusOf(input.main).find("Input text") != std::string::npos; }, 20000));
+    for (App &a : apps) CHECK((WaitExit(a.process, 15000) == 0 && Lines(a) >= 3));
+    REQUIRE(WaitFor([&] { return StatusOf(input.main).find("Input text") != string::npos; }, 20000));
     PostMessageW(input.main, WM_COMMAND, 1002, 0);
     CHECK(WaitExit(input.process, 15000) == 0);
     // The input returned an empty line and the program went on to its end.
-    CHECK(Read("NUBRIX" + std::to_string(input.instance) + "0.LOG") == "pid " + std::to_string(input.pid) + "\r\nname? after []\r\n");
+    CHECK(Log(input) == "pid " + to_string(input.pid) + "\r\nname? after []\r\n");
 }
 
 static const int kImage = 3, kPixels = 120 * 100;
 
-static int SaveBmp(const std::string &file) { return Get([&] { SelectImage(kImage); return SaveImageFile(100, 120, 0, Here(file).c_str()); }); }
+static int SaveBmp(const string &file) { return Get([&] { SelectImage(kImage); return SaveImageFile(100, 120, 0, Here(file).c_str()); }); }
 
 TEST_CASE("image files and buffers")
 {
@@ -81,13 +81,14 @@ TEST_CASE("image files and buffers")
     });
     CHECK(huge == 3);
     HWND window = nbx_images[kImage].window;
-    for (int i = 0; i < kPixels; i++) nbx_pixels[kImage][i] = (DWORD)(i + 1) * 2654435761u & 0xFFFFFF;
+    DWORD *px = nbx_pixels[kImage];
+    for (int i = 0; i < kPixels; i++) px[i] = (DWORD)(i + 1) * 2654435761u & 0xFFFFFF;
     REQUIRE(SaveBmp("old.bmp") == 0);
-    const std::string old = Read("old.bmp");
-    for (int i = 0; i < kPixels; i++) nbx_pixels[kImage][i] ^= 0x808080;
+    const string old = Read("old.bmp");
+    for (int i = 0; i < kPixels; i++) px[i] ^= 0x808080;
 #if defined(__linux__)
     SUBCASE("a save without room keeps the old file") {
-        auto temporaries = [] {
+        auto temps = [] {
             WIN32_FIND_DATAA found;
             HANDLE h = FindFirstFileA(Here("~*").c_str(), &found);
             int n = h != INVALID_HANDLE_VALUE;
@@ -95,7 +96,7 @@ TEST_CASE("image files and buffers")
             if (n) FindClose(h);
             return n;
         };
-        int before = temporaries();
+        int before = temps();
         struct rlimit kept, tight;
         getrlimit(RLIMIT_FSIZE, &kept);
         tight = { 16 * 1024, kept.rlim_max };   // 16 KB left for this process's files
@@ -103,12 +104,12 @@ TEST_CASE("image files and buffers")
         setrlimit(RLIMIT_FSIZE, &tight);
         int result = SaveBmp("old.bmp");
         setrlimit(RLIMIT_FSIZE, &kept);
-        CHECK((result == 1 && Read("old.bmp") == old && temporaries() == before));
+        CHECK((result == 1 && Read("old.bmp") == old && temps() == before));
     }
 #endif
     SUBCASE("appended .png asks; read-only refused") {
         DeleteFileA(Here("keep").c_str());
-        const std::string keep = Here("keep.png");
+        const string keep = Here("keep.png");
         for (int answer : { IDNO, IDYES, IDIGNORE }) {   // Ignore: Yes over the file made read-only
             if (answer != IDYES) {
                 SetFileAttributesA(keep.c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -135,17 +136,17 @@ TEST_CASE("image files and buffers")
     }
     SUBCASE("dropped paths") {
         // <folder>\f.bmp.alt is 259 characters; cut to 255 it is <folder>\f.bmp.
-        const std::string base = RoomyDir(), folder = base + std::string(259 - 10 - base.size(), 'd'), alt = folder + "\\f.bmp.alt";
+        const string base = RoomyDir(), folder = base + string(259 - 10 - base.size(), 'd'), alt = folder + "\\f.bmp.alt";
         CreateDirectoryA(folder.c_str(), NULL);
         REQUIRE(CopyFileA(Here("old.bmp").c_str(), (folder + "\\f.bmp").c_str(), FALSE));
         REQUIRE(SaveBmp("new.bmp") == 0);
         REQUIRE(CopyFileA(Here("new.bmp").c_str(), alt.c_str(), FALSE));
-        const DWORD fromAlt = nbx_pixels[kImage][0];
-        for (const std::string &path : { alt, alt + "x" }) {
-            memset(nbx_pixels[kImage], 0, kPixels * sizeof(DWORD));
+        const DWORD fromAlt = px[0];
+        for (const string &path : { alt, alt + "x" }) {
+            memset(px, 0, kPixels * sizeof(DWORD));
             DropFiles(window, Wide(path) + u'\0');
-            if (path == alt) CHECK(WaitFor([&] { return nbx_pixels[kImage][0] == fromAlt; }));
-            else CHECK((Settle(window), nbx_pixels[kImage][0] == 0));
+            if (path == alt) CHECK(UNTIL(px[0] == fromAlt));
+            else CHECK((Settle(window), px[0] == 0));
         }
     }
     OnUser([] { NBX_DestroyImage(kImage); });
@@ -154,7 +155,7 @@ TEST_CASE("image files and buffers")
 TEST_CASE("one-frame movie")
 {
     if (!FileExists(BinPath("nubrix_viewer" NBX_PROGRAM_SUFFIX).c_str())) return;   // viewer not built
-    std::string dir = Here("onemovie");
+    string dir = Here("onemovie");
     CreateDirectoryA(dir.c_str(), NULL);
     REQUIRE(CopyFileA(BinPath("testmovies\\one.avi").c_str(), (dir + "\\one.avi").c_str(), FALSE));
     HANDLE viewer = StartProgram("nubrix_viewer" NBX_PROGRAM_SUFFIX, dir.c_str());
@@ -163,7 +164,7 @@ TEST_CASE("one-frame movie")
     REQUIRE(WaitFor([&] { return (image = FindTop(L"nbx_iw", NULL, true)) != NULL; }, 30000));
     // The movie's background is never black; the loop has had time to reach the end and rewind.
     CHECK(WaitFor([&] {
-        std::vector<DWORD> pixels = GrabClient(image);
+        vector<DWORD> pixels = GrabClient(image);
         size_t lit = 0;
         for (DWORD p : pixels) lit += p != 0;
         return !pixels.empty() && lit > pixels.size() / 2;

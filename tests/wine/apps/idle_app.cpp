@@ -1,5 +1,5 @@
-// Waits for Start, then spins in UserMain without polling nbx_stop or
-// nbx_quit: only Exit's termination ends it.
+// Spins in UserMain after Start without polling nbx_stop or nbx_quit: only
+// Exit's termination ends it.
 #include "nubrix.h"
 #include <windows.h>
 
@@ -7,8 +7,7 @@ void UserInit(void) {}
 
 void UserMain(void)
 {
-    // Tells a test that UserMain runs.
-    CreateEventW(NULL, TRUE, TRUE, L"nbx_idle_app_main");
+    CreateEventW(NULL, TRUE, TRUE, L"nbx_idle_app_main");   // tells a test UserMain runs
     volatile unsigned spin = 0;
     for (;;) spin++;
 }

@@ -1,6 +1,6 @@
-// Started by the pick-tool benchmark: image 1 waiting in a pick tool, PickPoint
-// from the user program (NBX_APP_MODE "point") or the menu's "Draw Box" after
-// one click ("box"). Logs "pid <pid>", "waiting" and PickPoint's result.
+// For the pick-tool benchmark: image 1 in PickPoint (NBX_APP_MODE "point") or
+// in the menu's "Draw Box" after one click ("box"). Logs "pid <pid>",
+// "waiting" and PickPoint's result.
 #include "nubrix.h"
 #include <stdio.h>
 #include <string.h>

@@ -1,7 +1,7 @@
-// Started by the reliability test and the Exit benchmark. NBX_APP_MODE
-// "image", "text" or "print" loops without polling nbx_quit, so only Exit's
-// termination ends it; "input" logs what a line input returned. The log:
-// "pid <pid>", then one line per round.
+// For the reliability test and the Exit benchmark. NBX_APP_MODE "image",
+// "text" or "print" loops without polling nbx_quit (only Exit's termination
+// ends it), logging "pid <pid>" and a line per round; "input" logs what a line
+// input returned.
 #include "nubrix.h"
 #include <stdio.h>
 #include <string.h>
