@@ -4,7 +4,7 @@
 #include <limits.h>
 #include <vector>
 
-TEST_CASE("profile rows: first channel bit wins, hue on 359, the rest on 255")
+TEST_CASE("profile rows: first channel bit wins, hue on 359, others 255")
 {
     struct { DWORD element; int mode, row; } cases[] = {
         { 0xFF0000, 0x81, 0 }, { 0xFF0000, 0x82, 127 }, { 0xFF0000, 0x84, 127 }, { 0x808080, 0x88, 127 },
@@ -17,7 +17,7 @@ TEST_CASE("profile rows: first channel bit wins, hue on 359, the rest on 255")
     }
 }
 
-TEST_CASE("charts: the chroma path alternates white and magenta; labels leave their colour")
+TEST_CASE("chroma path alternates white and magenta; labels leave their colour")
 {
     const DWORD row[] = { 0xFF0000, 0x808080, 0x0000FF };
     POINT p[3] = { ChromaPoint(row[0]), ChromaPoint(row[1]), ChromaPoint(row[2]) };
@@ -41,7 +41,7 @@ TEST_CASE("charts: the chroma path alternates white and magenta; labels leave th
     CHECK((CanvasRead(c, 12, 0) == 0xFF0000 && CanvasRead(c, 19, 127) == 0x0000FF));
 }
 
-TEST_CASE("block sizes: sides within int, bytes within size_t")
+TEST_CASE("block sizes within int and size_t")
 {
     size_t bytes = 0;
     CHECK((BlockBytes(3, 2, &bytes) && bytes == 24 && !BlockBytes(0, 5, &bytes) && !BlockBytes(1LL << 31, 1, &bytes)));

@@ -1,5 +1,4 @@
-// The movie viewer's arithmetic: frame conversion, the step targets and the
-// frame index strip of the sample movies.
+// The viewer's frame conversion, step targets and the samples' index strip.
 #include "doctest_wine.h"
 #include "viewer/viewer_logic.h"
 #include <math.h>
@@ -42,7 +41,7 @@ TEST_CASE("step targets")
         { 2, 20, 29 }, { 2, 240, 249 }, { 2, 241, 249 }, { 2, 250, 249 }, { 2, NAN, 249 } };
     for (auto &c : cases) {
         double t = c[0] == 0 ? TargetBack(c[1]) : c[0] == 1 ? TargetBack10(c[1]) : TargetForward10(c[1], 250);
-        CHECK_MESSAGE(t == doctest::Approx(c[2]), c[0] << " at " << c[1]);
+        CHECK_MESSAGE(t == doctest::Approx(c[2]), c[0] << "@" << c[1]);
     }
     CHECK((TargetFirst() == 1 && TargetLast(250) == 249 && PositionAfterForwardAtEnd(250) == 249));
 }
