@@ -1,6 +1,7 @@
 // Image file arithmetic: extensions, filters, palettes, top bytes, 256 colours.
 #include "doctest_wine.h"
 #include "imagewin/imagefile_logic.h"
+#include <climits>
 #include <string>
 #include <vector>
 
@@ -41,6 +42,8 @@ TEST_CASE("filter indexes, palette entries, top bytes")
     ClearTopBytes(px.data(), 5, 4, 7, 0, 3, 3);
     ClearTopBytes(px.data(), 5, 4, 0x7FFFFFF0, 0x7FFFFFF0, 0x7FFFFFF0, 0x7FFFFFF0);
     CHECK(px == std::vector<DWORD>(5 * 4, 0xFF000000));
+    ClearTopBytes(px.data(), 5, 4, 3, 2, INT_MAX, INT_MAX);
+    for (int i = 0; i < 5 * 4; i++) CHECK(px[i] == (i % 5 >= 3 && i / 5 >= 2 ? 0u : 0xFF000000u));
 }
 
 TEST_CASE("colours for a 256-colour file")

@@ -1,5 +1,5 @@
-// Image window arithmetic: limits, zoom fitting, stretch picks, strides, the
-// current-image history, area reads, captions.
+// Image window arithmetic: limits, zoom fitting, stretch picks, strides and
+// sizes, the current-image history, area reads, captions.
 #include "doctest_wine.h"
 #include "imagewin/imagewin_logic.h"
 #include <string.h>
@@ -63,6 +63,12 @@ TEST_CASE("zoom steps, strides, history, area reads")
     CHECK((ZoomStepIn(100) == 111 && ZoomStepIn(111) == 123 && ZoomStepOut(100) == 90 && ZoomStepOut(90) == 81));
     const int strides[][3] = { { 8, 5, 8 }, { 8, 4, 4 }, { 8, 1, 4 }, { 8, 641, 644 }, { 32, 5, 20 } };
     for (auto &s : strides) CHECK(ImageStride(s[0], s[1]) == s[2]);
+    // Past 4 GB: `long` is 64-bit in the Winelib build, 32-bit on Windows.
+    const struct { int bits, w, h; unsigned long long bytes; } sizes[] = {
+        { 32, 40000, 40000, 6400000000ULL }, { 8, 65537, 65537, 65540ULL * 65537ULL }, { 32, 32768, 32768, 4294967296ULL } };
+    for (auto &s : sizes) CHECK((unsigned long long)ImageBytes(s.bits, s.w, s.h) == s.bytes);
+    const int drawable[][3] = { { 23170, 23170, 1 }, { 23171, 23171, 0 }, { 1, 536870911, 1 }, { 1, 536870912, 0 }, { 0x7FFFFFFF, 0x7FFFFFFF, 0 } };
+    for (auto &d : drawable) CHECK(BufferDrawable(d[0], d[1]) == (d[2] != 0));
     int history[8] = { 0 }, current = 0;
     for (int n = 1; n <= 9; n++) HistoryPush(history, &current, n);
     CHECK((current == 9 && V(history, history + 8) == V{ 8, 7, 6, 5, 4, 3, 2, 1 }));
@@ -86,4 +92,17 @@ TEST_CASE("captions: a long title is cut, never inside a character")
     CHECK((FormatImageCaption(out, 6, 100, "title", 32, false) == 5 && std::string(out) == "(100%"));
     // Room for 5 title bytes: two double-byte characters under code page 932.
     CHECK(FormatImageCaption(out, 12, 100, "\x82\xA0\x82\xA0\x82\xA0", 32, false) == (GetACP() == 932 ? 10 : 11));
+    if (GetACP() != 932) return;   // Shift-JIS below
+    // 255 bytes in all: 249 of title before "(100%)", 243 before "(100%)[8bit]".
+    const std::string kanji = "\x88\x9f";
+    struct { std::string title; int bits; size_t kept; } cases[] = {
+        { std::string(246, 'a') + kanji, 32, 248 },          // fits whole
+        { std::string(242, 'a') + kanji + kanji, 8, 242 },   // the character across the limit goes
+        { std::string(241, 'a') + kanji + kanji, 8, 243 },   // one that ends at the limit stays
+        { std::string(20, 'a') + kanji[0], 32, 20 } };       // a lone lead byte at the end
+    for (auto &c : cases) {
+        CAPTURE(c.title.size());
+        int len = FormatImageCaption(out, 256, 100, c.title.c_str(), c.bits, false);
+        CHECK((len == (int)strlen(out) && out == c.title.substr(0, c.kept) + (c.bits == 8 ? "(100%)[8bit]" : "(100%)")));
+    }
 }

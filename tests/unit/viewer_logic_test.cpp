@@ -1,7 +1,10 @@
-// The viewer's frame conversion, step targets and the samples' index strip.
+// The viewer's frame conversion, step targets, the samples' index strip and
+// the path OpenCV opens.
 #include "doctest_wine.h"
+#include "shell/nbx_internal.h"
 #include "viewer/viewer_logic.h"
 #include <math.h>
+#include <string>
 #include <vector>
 
 using namespace nbxv;
@@ -77,4 +80,16 @@ TEST_CASE("index strip")
     }
     std::vector<uint8_t> tiny(8 * 8 * 3);
     CHECK_FALSE(PaintStrip(tiny.data(), 8, 8, 24, 1));
+}
+
+TEST_CASE("host path: a Winelib program's C library takes Unix paths, a Windows program's Windows paths")
+{
+#ifdef __WINE__
+    const char *want = "/tmp/nbx_movie.avi";
+#else
+    const char *want = "Z:\\tmp\\nbx_movie.avi";
+#endif
+    char host[NBX_PATH];
+    REQUIRE(NbxHostPath("Z:\\tmp\\nbx_movie.avi", host, sizeof host));
+    CHECK((std::string(host) == want && !NbxHostPath("Z:\\tmp\\nbx_movie.avi", host, 8)));   // 8: no room
 }

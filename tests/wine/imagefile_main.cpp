@@ -24,17 +24,13 @@ int Save(int n, int type, const std::string &path)
     return On(n, [&] { return SaveImageFile(nbx_images[n].height, nbx_images[n].width, type, path.c_str()); });
 }
 int Load(int n, const std::string &path) { return On(n, [&] { return LoadImageFile(path.c_str(), 0, 0); }); }
-// Pixels of image n with a byte off want(x, y) by more than tol.
+// Bytes of image n off want(x, y) by more than tol.
 int Bad(int n, const std::function<DWORD(int, int)> &want, int tol = 0)
 {
     int bad = 0;
     for (int y = 0; y < nbx_images[n].height; y++)
         for (int x = 0; x < nbx_images[n].width; x++)
-            for (int shift = 0; shift < 32; shift += 8)
-                if (abs((int)(At(n, x, y) >> shift & 0xFF) - (int)(want(x, y) >> shift & 0xFF)) > tol) {
-                    bad++;
-                    break;
-                }
+            for (int b = 0; b < 32; b += 8) bad += abs((int)(At(n, x, y) >> b & 0xFF) - (int)(want(x, y) >> b & 0xFF)) > tol;
     return bad;
 }
 

@@ -64,10 +64,11 @@ bool DrawnAnew(int n)
     return WaitFor([=] { return Shows(n); }, 3000);
 }
 
-// Types each "line\r" once its prompt waits (typed ahead it may be dropped).
-// Under load the first prompt has taken over five seconds.
-bool Answer(const char *lines)
+// Gives window w command id and types each "line\r" once its prompt waits
+// (typed ahead it may be dropped). Under load a prompt has taken over 5 s.
+bool Answer(HWND w, UINT id, const char *lines)
 {
+    Command(w, id);
     for (const char *line = lines; *line;) {
         const char *end = strchr(line, '\r');
         if (!WaitFor([] { return nbx_inputActive == 1 && TextWindowHandle(0) != NULL; }, 20000)) return false;
@@ -141,10 +142,7 @@ TEST_CASE("zoom and stretch mode by keys, wheel, menu, typed value; Ctrl+Q")
             SendMessageW(w, WM_MOUSEWHEEL, MAKEWPARAM(s.how == kWheel ? MK_CONTROL : 0, s.what), 0);
         if (s.how == kMenu) Command(w, s.what);
         if (s.how == kSet) OnUser([&] { CHECK(SetImageZoom(s.what, 14) == 0); });
-        if (s.how == kTyped) {
-            Command(w, 1046);
-            REQUIRE(Answer(s.line));
-        }
+        if (s.how == kTyped) REQUIRE(Answer(w, 1046, s.line));
         if (s.how == kScreen) CHECK(DrawnAnew(14));
         Settle();
         CHECK((nbx_images[14].zoom == s.zoom && Sized(14, 140 * s.zoom / 100, 120 * s.zoom / 100)));
@@ -158,8 +156,7 @@ TEST_CASE("zoom and stretch mode by keys, wheel, menu, typed value; Ctrl+Q")
     });
     CHECK(WaitFor([] { return Shows(14); }, 3000));
     PressCtrlKey(w, 'Q');
-    Settle();
-    CHECK((nbx_images[14].inUse == 0 && !IsWindow(w)));
+    CHECK((WaitFor([&] { return !IsWindow(w); }) && nbx_images[14].inUse == 0));
 }
 
 TEST_CASE("typed resize: in place, zoom, mode and palette kept, cleared")
@@ -171,8 +168,7 @@ TEST_CASE("typed resize: in place, zoom, mode and palette kept, cleared")
     auto kept = [&] { return Get([&] { DWORD c = 0; GetDIBColorTable(r.memDC, 9, 1, (RGBQUAD *)&c); return c; }) == red; };
     OnUser([&] { SetDIBColorTable(r.memDC, 9, 1, (const RGBQUAD *)&red); SetImageStretchMode(HALFTONE, 18); });
     nbx_pixels8[18][0] = 9;
-    Command(r.window, 1047);
-    REQUIRE(Answer("90\r50\r"));
+    REQUIRE(Answer(r.window, 1047, "90\r50\r"));
     REQUIRE(WaitFor([&] { return r.inUse && r.width == 90; }, 3000));
     RECT now = WindowRect(r.window);
     CHECK((r.height == 50 && r.zoom == 200 && r.bits == 8 && Sized(18, 180, 100) && Caption(18) == "again(200%)[8bit]*"));
@@ -210,6 +206,5 @@ TEST_CASE("requests 9001 to 9003, on the user thread")
     REQUIRE(On(30, [&] { return SaveImageFile(150, 200, 0, file.c_str()) + ClearImage(30); }) == 0);
     CHECK((RequestLoadImageFile(30, file.c_str()) == 0 && nbx_curImage == 31 && nbx_imageHistory[0] == 30 && nbx_pixels[31][0] == 0));
     CHECK((Bytes(30) == picture && RequestLoadImageFile(30, "Z:\\nonexistent\\none.bmp") == 1));
-    Destroy(30);
-    Destroy(31);
+    for (int n : { 30, 31 }) Destroy(n);
 }

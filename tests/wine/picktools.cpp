@@ -58,15 +58,10 @@ void Cmd(int n, UINT id, const char *script)
     Settle();
 }
 
-int RunTool(char tool, int *o)
+int Tool(char t, int *o)
 {
-    switch (tool) {
-    case 'p': return PickPoint(1, &o[0], &o[1]);
-    case 'r': return PickRow(1, &o[0], &o[1]);
-    case 'b': return PickBlock(1, &o[0], &o[1], 8, 20);
-    case 'R': return PickRect(1, &o[0], &o[1], &o[2], &o[3]);
-    }
-    return PickLine(1, &o[0], &o[1], &o[2], &o[3]);
+    return t == 'p' ? PickPoint(1, o, o + 1) : t == 'r' ? PickRow(1, o, o + 1) : t == 'b' ? PickBlock(1, o, o + 1, 8, 20)
+         : t == 'R' ? PickRect(1, o, o + 1, o + 2, o + 3) : PickLine(1, o, o + 1, o + 2, o + 3);
 }
 
 }  // namespace
@@ -93,7 +88,7 @@ TEST_CASE("pick tools")
         nbx_pick.moveX = nbx_pick.moveY = 0;
         nbx_stop = k.stop;
         int out[4] = { -9, -9, -9, -9 }, result = -1;
-        Pending *p = OnUserAsync([&] { result = RunTool(k.tool, out); });
+        Pending *p = OnUserAsync([&] { result = Tool(k.tool, out); });
         REQUIRE(WaitFor([] { return nbx_pickActive && nbx_curImage == 1; }));
         Play(1, k.script, before);
         REQUIRE(WaitDone(p, 3000));
@@ -130,7 +125,7 @@ TEST_CASE("drawing commands; Pick")
         { 1043, "c1,1", [](Canvas c) { CanvasFillBox(c, ink, 0, 0, 39, 29); } },
         { 1042, "c10,30 tAg", [](Canvas c) {
              TextCursor at = { 10, 10, 30 };
-             CanvasPutString(c, at, ink, "Ag", [](unsigned char) { return false; });
+             CanvasPutString(c, at, ink, "Ag", IsShiftJisLead);
          } },
         { 1042, "r", [](Canvas) {} }, { 1036, "c30,20 r r", [](Canvas) {} }, { 1040, "c20,15 s", [](Canvas) {} },
     };
@@ -163,8 +158,7 @@ TEST_CASE("drawing commands; Pick")
     CHECK((nbx_drawColor == 0x345678 && nbx_tttc == 0x345678));
     Cmd(4, 1052, "c3,2");
     CHECK((nbx_drawColor == 200 && nbx_tttc == 0xC8C8C8 && nbx_tc == 0x111111));
-    Destroy(3);
-    Destroy(4);
+    for (int n : { 3, 4 }) Destroy(n);
 }
 
 TEST_CASE("Pixel; Clipping")
@@ -206,8 +200,7 @@ TEST_CASE("Pixel; Clipping")
             for (int x = 0; x < k.w; x++) REQUIRE(At(2, x, y) == (k.l + x < 50 ? At(k.n, k.l + x, k.t + y) : 0));
         Destroy(2);
     }
-    Destroy(0);
-    Destroy(1);
+    for (int n : { 0, 1 }) Destroy(n);
 }
 
 TEST_CASE("clipboard")
@@ -241,9 +234,7 @@ TEST_CASE("clipboard")
     ctrl(5, 'V');
     CHECK(Bytes(5) == picture);
 
-    OpenClipboard(NULL);   // an empty clipboard pastes nothing
-    EmptyClipboard();
-    CloseClipboard();
+    CHECK((OpenClipboard(NULL) && EmptyClipboard() && CloseClipboard()));   // an empty one pastes nothing
     auto kept = Bytes(7);
     ctrl(7, 'V');
     CHECK(Bytes(7) == kept);
@@ -254,8 +245,7 @@ TEST_CASE("clipboard")
     OnUser([] { SelectImage(7); ClearImage(7); });
     RequestPasteBitmap(white);
     BITMAP info;
-    CHECK((nbx_pixels[7][0] == 0xFFFFFF && nbx_pixels[7][2 * 64 + 2] == 0xFFFFFF && nbx_pixels[7][3] == 0));
-    CHECK(GetObjectW(white, sizeof info, &info) == 0);
+    CHECK((nbx_pixels[7][0] == 0xFFFFFF && nbx_pixels[7][2 * 64 + 2] == 0xFFFFFF && nbx_pixels[7][3] == 0 && !GetObjectW(white, sizeof info, &info)));
     for (int n : { 5, 6, 7, 8 }) Destroy(n);
 }
 
@@ -286,6 +276,5 @@ TEST_CASE("charts, as the first free image")
         for (size_t i = 0; i < k.px.size(); i += 3) CHECK(At(1, k.px[i], k.px[i + 1]) == k.px[i + 2]);
         Destroy(1);
     }
-    Destroy(0);
-    Destroy(2);
+    for (int n : { 0, 2 }) Destroy(n);
 }
