@@ -107,7 +107,7 @@ TEST_CASE("start-up; files it cannot play")
     for (const char *f : { "text.avi] : Can't load .", "empty.avi] : Can't load .", "tall.avi] : 16 x 16384 movie does not fit the screen." }) {
         CAPTURE(f);
         at = Log().size();
-        REQUIRE(ChooseFile(std::string(f, strchr(f, ']')).c_str()));
+        REQUIRE(ChooseFile(std::string(f, strcspn(f, "]")).c_str()));
         CHECK((WaitLog(at, f + std::string("\n")) && !Image0()));
     }
 }
