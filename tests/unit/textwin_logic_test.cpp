@@ -118,7 +118,7 @@ TEST_CASE("line input breaks")
     CHECK(c.breaks == 2 * NBX_INPUT_MAX);
 }
 
-TEST_CASE("cursor bar: full width, along the bottom like an underscore, never empty")
+TEST_CASE("cursor bar: full width, at the bottom, never empty")
 {
     const int sizes[][2] = { { 6, 12 }, { 6, 11 }, { 1, 1 }, { 4, 2 }, { 10, 20 } };
     for (auto &s : sizes) {

@@ -82,7 +82,7 @@ TEST_CASE("index strip")
     CHECK_FALSE(PaintStrip(tiny.data(), 8, 8, 24, 1));
 }
 
-TEST_CASE("host path: a Winelib program's C library takes Unix paths, a Windows program's Windows paths")
+TEST_CASE("host path: Unix in a Winelib build, Windows in a PE one")
 {
 #ifdef __WINE__
     const char *want = "/tmp/nbx_movie.avi";
