@@ -1,4 +1,4 @@
-// imagekit.h - image windows as the behaviour tests make, drive and read them.
+// imagekit.h - image windows as the behaviour tests make, drive and read.
 #ifndef NBX_IMAGEKIT_H
 #define NBX_IMAGEKIT_H
 
@@ -13,9 +13,7 @@ namespace ik {
 
 inline int Create(int n, int w, int h, int bits = 32, int zoom = 100, int x = 20, int y = 20, const char *title = "i")
 {
-    int result = -1;
-    nbxt::OnUser([&] { result = (bits == 8 ? NBX_CreateImage8 : NBX_CreateImage)(n, title, x, y, w, h, zoom); });
-    return result;
+    return nbxt::Get([&] { return (bits == 8 ? NBX_CreateImage8 : NBX_CreateImage)(n, title, x, y, w, h, zoom); });
 }
 inline void Destroy(int n) { nbxt::OnUser([=] { NBX_DestroyImage(n); }); }
 inline HWND Window(int n) { return nbx_images[n].window; }

@@ -1,13 +1,13 @@
-// Image files on plain values: extensions, the save filter's type, palette
-// entries, top-byte clearing and the colours of a 256-colour file.
+// Image file arithmetic: extensions, filters, palettes, top bytes, 256 colours.
 #include "doctest_wine.h"
 #include "imagewin/imagefile_logic.h"
+#include <climits>
 #include <string>
 #include <vector>
 
 static std::u16string U(const WCHAR *w) { return std::u16string((const char16_t *)w); }
 
-TEST_CASE("image files: AppendExtension, within its buffer")
+TEST_CASE("AppendExtension, within its buffer")
 {
     std::u16string x258(258, u'x'), y255(255, u'y');
     struct { std::u16string start; const char16_t *ext; int capacity; std::u16string want; bool fitted; } cases[] = {
@@ -26,7 +26,7 @@ TEST_CASE("image files: AppendExtension, within its buffer")
     }
 }
 
-TEST_CASE("image files: filter indexes, palette entries, top bytes")
+TEST_CASE("filter indexes, palette entries, top bytes")
 {
     const int types[9] = { -1, 0, 0, 1, 2, 3, 4, -1, -1 };   // "All Files" saves a BMP
     for (int i = 0; i < 9; i++) CHECK(SaveTypeForFilter(i == 8 ? -3 : i) == types[i]);
@@ -42,11 +42,13 @@ TEST_CASE("image files: filter indexes, palette entries, top bytes")
     ClearTopBytes(px.data(), 5, 4, 7, 0, 3, 3);
     ClearTopBytes(px.data(), 5, 4, 0x7FFFFFF0, 0x7FFFFFF0, 0x7FFFFFF0, 0x7FFFFFF0);
     CHECK(px == std::vector<DWORD>(5 * 4, 0xFF000000));
+    ClearTopBytes(px.data(), 5, 4, 3, 2, INT_MAX, INT_MAX);
+    for (int i = 0; i < 5 * 4; i++) CHECK(px[i] == (i % 5 >= 3 && i / 5 >= 2 ? 0u : 0xFF000000u));
 }
 
-TEST_CASE("image files: colours for a 256-colour file")
+TEST_CASE("colours for a 256-colour file")
 {
-    std::vector<DWORD> many(256);   // 256 colours are kept exactly, top bytes ignored
+    std::vector<DWORD> many(256);   // 256 colours kept exactly, top bytes ignored
     for (int i = 0; i < 256; i++) many[i] = (DWORD)((i * 7) & 0xFF) << 16 | (DWORD)i << 8 | (DWORD)(255 - i);
     many[1] |= 0xAB000000;
     DWORD palette[256];

@@ -1,7 +1,9 @@
-// Image tools on plain buffers: lines, boxes, circles, the flood fill,
-// colour arithmetic, test patterns and quarter turns.
+// Drawing, flood fill, colour arithmetic, test patterns, quarter turns and
+// charts.
 #include "doctest_wine.h"
+#include "imageproc/charts_logic.h"
 #include "imageproc/imageproc_logic.h"
+#include <limits.h>
 #include <algorithm>
 #include <set>
 #include <vector>
@@ -9,6 +11,7 @@
 namespace {
 
 typedef std::set<std::pair<int, int>> Points;
+typedef std::vector<int> V;
 
 struct Image {
     std::vector<BYTE> bytes;
@@ -30,7 +33,7 @@ struct Image {
 
 }  // namespace
 
-TEST_CASE("lines both ways and the pen; boxes; inverting twice restores; circles")
+TEST_CASE("lines, boxes, circles")
 {
     struct { int x1, y1, x2, y2; Points pixels; } lines[] = {
         { 0, 0, 5, 2, { { 0, 0 }, { 1, 0 }, { 2, 1 }, { 3, 1 }, { 4, 2 }, { 5, 2 } } },
@@ -38,10 +41,10 @@ TEST_CASE("lines both ways and the pen; boxes; inverting twice restores; circles
         { -3, 1, 9, 1, { { 0, 1 }, { 1, 1 }, { 2, 1 }, { 3, 1 }, { 4, 1 }, { 5, 1 }, { 6, 1 }, { 7, 1 } } },
     };
     for (auto &t : lines)
-        for (int r : { 0, 1 }) {
-            Image img(32, 8, 8);
-            CanvasDrawLine(img.c, 1, r ? t.x2 : t.x1, r ? t.y2 : t.y1, r ? t.x1 : t.x2, r ? t.y1 : t.y2);
-            CHECK((img.Lit() == t.pixels && img.c.penX == (r ? t.x1 : t.x2) && img.c.penY == (r ? t.y1 : t.y2)));
+        for (int r : { 0, 1 }) {   // both ways; the pen ends at the far end
+            Image i(32, 8, 8);
+            CanvasDrawLine(i.c, 1, r ? t.x2 : t.x1, r ? t.y2 : t.y1, r ? t.x1 : t.x2, r ? t.y1 : t.y2);
+            CHECK((i.Lit() == t.pixels && i.c.penX == (r ? t.x1 : t.x2) && i.c.penY == (r ? t.y1 : t.y2)));
         }
     Image ring(32, 12, 12), box(8, 8, 8), two(32, 9, 9);
     CanvasXorBox(ring.c, 9, 8, 2, 1);
@@ -49,36 +52,36 @@ TEST_CASE("lines both ways and the pen; boxes; inverting twice restores; circles
     CanvasDrawCircle(two.c, 1, 4, 4, 2);
     CHECK((ring.Lit().size() == 2 * 8 + 2 * 6 && box.Lit().size() == 12 && box.Lit().count({ 2, 3 }) && CanvasRead(box.c, 5, 5) == 0xFF));
     CHECK(two.Lit() == Points{ { 2, 3 }, { 2, 4 }, { 2, 5 }, { 3, 2 }, { 4, 2 }, { 5, 2 }, { 6, 3 }, { 6, 4 }, { 6, 5 }, { 3, 6 }, { 4, 6 }, { 5, 6 } });
-    for (int bits : { 32, 8 }) {
-        Image img(bits, 37, 23, 7);
-        const std::vector<BYTE> before = img.bytes;
+    for (int bits : { 32, 8 }) {   // inverting twice restores
+        Image i(bits, 37, 23, 7);
+        const auto before = i.bytes;
         for (int k = 0; k < 2; k++) {
-            CanvasXorLine(img.c, k ? 30 : 2, k ? 3 : 20, k ? 2 : 30, k ? 20 : 3);   // reversed: the same pixels
-            CanvasXorBox(img.c, 30 - 27 * k, 15, 3 + 27 * k, 2);
-            CanvasXorFillBox(img.c, 1, 1, 20, 12);
-            CanvasXorCircle(img.c, 18, 11, 9);
-            CanvasXorFillCircle(img.c, 18, 11, 14);
-            CHECK((img.bytes == before) == (k == 1));
+            CanvasXorLine(i.c, k ? 30 : 2, k ? 3 : 20, k ? 2 : 30, k ? 20 : 3);   // reversed: the same pixels
+            CanvasXorBox(i.c, 30 - 27 * k, 15, 3 + 27 * k, 2);
+            CanvasXorFillBox(i.c, 1, 1, 20, 12);
+            CanvasXorCircle(i.c, 18, 11, 9);
+            CanvasXorFillCircle(i.c, 18, 11, 14);
+            CHECK((i.bytes == before) == (k == 1));
         }
     }
     for (int r = 1; r <= 40; r++) {   // a disc inverted once, its rim on it
         CAPTURE(r);
-        Image solid(32, 90, 90), inverted(32, 90, 90), rim(32, 90, 90);
+        Image solid(32, 90, 90), xored(32, 90, 90), rim(32, 90, 90);
         CanvasFillCircle(solid.c, 1, 45, 45, r);
-        CanvasXorFillCircle(inverted.c, 45, 45, r);
+        CanvasXorFillCircle(xored.c, 45, 45, r);
         CanvasDrawCircle(rim.c, 1, 45, 45, r);
         Points disc = solid.Lit(), both = disc, edge = rim.Lit();
         both.insert(edge.begin(), edge.end());
-        CHECK((inverted.Lit() == disc && both == disc && disc.count({ 45 - r, 45 }) && !disc.count({ 44 - r, 45 })));
+        CHECK((xored.Lit() == disc && both == disc && disc.count({ 45 - r, 45 }) && !disc.count({ 44 - r, 45 })));
     }
 }
 
 TEST_CASE("flood fill: inside a ring, round hooks, past the seed stack")
 {
-    Image img(32, 12, 12), hook(32, 7, 2), index(8, 6, 6, 0x34);
-    CanvasDrawCircle(img.c, 0x00FF00, 6, 6, 4);
-    CanvasFloodFill(img.c, 0xFF0000, 6, 6);
-    CHECK((CanvasRead(img.c, 6, 6) == 0xFF0000 && CanvasRead(img.c, 0, 0) == 0));
+    Image ring(32, 12, 12), hook(32, 7, 2), index(8, 6, 6, 0x34);
+    CanvasDrawCircle(ring.c, 0x00FF00, 6, 6, 4);
+    CanvasFloodFill(ring.c, 0xFF0000, 6, 6);
+    CHECK((CanvasRead(ring.c, 6, 6) == 0xFF0000 && CanvasRead(ring.c, 0, 0) == 0));
     for (int x : { 2, 4 }) CanvasStore(hook.c, x, 0, 7);   // row 0 reached past either end of row 1's run
     for (int x : { 0, 6 }) CanvasStore(hook.c, x, 1, 7);
     CanvasFloodFill(hook.c, 9, 3, 0);
@@ -96,17 +99,17 @@ TEST_CASE("flood fill: inside a ring, round hooks, past the seed stack")
         CanvasStore(maze.c, 2, 1, 9);
         for (int k = 1; bits == 8 && k < 256; k++) CanvasStore(maze.c, k, N - 1, k);   // no spare index to mark with
         CHECK(CanvasFloodFill(maze.c, 9, N - 2, N / 2) > 0);
-        long unfilled = 0;
+        long left = 0;
         for (int y = 0; y < N; y++)
-            for (int x = 0; x < N; x++) unfilled += CanvasRead(maze.c, x, y) == 0;
-        CHECK((unfilled == 1 && CanvasRead(maze.c, 2, 1) == 9));
+            for (int x = 0; x < N; x++) left += CanvasRead(maze.c, x, y) == 0;
+        CHECK((left == 1 && CanvasRead(maze.c, 2, 1) == 9));
     }
 }
 
-TEST_CASE("colour arithmetic; test patterns against their formulas")
+TEST_CASE("colour arithmetic; test patterns")
 {
     // H S V, then Y Cr Cb, Y u v, Y I Q where given.
-    struct { DWORD rgb; std::vector<int> hsv, more; } cases[] = {
+    struct { DWORD rgb; V hsv, more; } cases[] = {
         { 0x808080, { 0, 0, 128 } }, { 0xFFFF00, { 60, 255, 255 } }, { 0x00FFFF, { 180, 255, 255 } },
         { 0xFF00FF, { 300, 255, 255 } }, { 0xFF0000, { 0, 255, 255 }, { 76, 128, -42, -36, 157, 152, 53 } },
         { 0x0000FF, { 240, 255, 255 }, { 29, -20, 128, 111, -25, -81, 74 } }, { 0x10A040, { 140, 144, 160 } },
@@ -116,9 +119,9 @@ TEST_CASE("colour arithmetic; test patterns against their formulas")
         DWORD c = t.rgb;
         int h, s, v;
         RgbToHsv(c, &h, &s, &v);
-        CHECK(std::vector<int>{ h, s, v, RgbToHue(c), RgbToSaturation(c), RgbToValue(c) } == std::vector<int>{ t.hsv[0], t.hsv[1], t.hsv[2], h, s, v });
+        CHECK(V{ h, s, v, RgbToHue(c), RgbToSaturation(c), RgbToValue(c) } == V{ t.hsv[0], t.hsv[1], t.hsv[2], h, s, v });
         CHECK((HsvToRgb(v, s, h) == c || c == 0x10A040));   // that one does not come back exactly
-        if (!t.more.empty()) CHECK(std::vector<int>{ RgbToY(c), RgbToCr(c), RgbToCb(c), RgbToU(c), RgbToV(c), RgbToI(c), RgbToQ(c) } == t.more);
+        if (!t.more.empty()) CHECK(V{ RgbToY(c), RgbToCr(c), RgbToCb(c), RgbToU(c), RgbToV(c), RgbToI(c), RgbToQ(c) } == t.more);
     }
     CHECK((HsvToRgb(255, 255, 30) == 0xFF7F00 && RadialPatternValue(kPatternYuv, -40, 60) == 0xE58E50));
     for (int bits : { 32, 8 })
@@ -141,7 +144,7 @@ TEST_CASE("colour arithmetic; test patterns against their formulas")
             }
 }
 
-TEST_CASE("quarter turns and rescaled sizes")
+TEST_CASE("quarter turns, rescaled sizes, chart block sizes")
 {
     // 5 x 3 bytes become 3 x 5 in rows of 4 bytes; padding is not written.
     const BYTE five[15] = { 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15 };
@@ -153,4 +156,42 @@ TEST_CASE("quarter turns and rescaled sizes")
     CHECK((CanvasRead(left.c, 0, 0) == 5 && CanvasRead(left.c, 2, 0) == 15 && CanvasRead(left.c, 0, 4) == 1));
     const int sizes[][3] = { { 640, 707, 452 }, { 480, 707, 339 }, { 640, 1414, 905 }, { 480, 1414, 679 }, { 1, 500, 1 }, { 3, 2000, 6 } };
     for (auto &s : sizes) CHECK(RescaledSide(s[0], s[1]) == s[2]);
+    // Chart blocks: sides within int, bytes within size_t.
+    size_t bytes = 0;
+    CHECK((BlockBytes(3, 2, &bytes) && bytes == 24 && !BlockBytes(0, 5, &bytes) && !BlockBytes(1LL << 31, 1, &bytes)));
+    CHECK(BlockBytes(INT_MAX, INT_MAX, &bytes) == (sizeof(size_t) == 8));
+}
+
+TEST_CASE("profile rows: first channel bit wins, hue on 359, others 255")
+{
+    struct { DWORD element; int mode, row; } cases[] = {
+        { 0xFF0000, 0x81, 0 }, { 0xFF0000, 0x82, 127 }, { 0xFF0000, 0x84, 127 }, { 0x808080, 0x88, 127 },
+        { 0x808080, 0x90, 127 }, { 0x808080, 0xA0, 64 }, { 0xFFFFFF, 0x180, 0 }, { 0xFFFFFF, 0x280, 64 },
+        { 0xFFFFFF, 0x480, 64 }, { 0x00FF00, 0x88, 85 }, { 200, 0x1080, 28 }, { 0x00FF00, 0x03, 127 }, { 0x00FF00, 0x80, -1 },
+    };
+    for (auto &k : cases) CHECK_MESSAGE(ProfileRow(k.element, k.mode) == k.row, k.mode);
+}
+
+TEST_CASE("chroma path alternates white and magenta; labels leave their colour")
+{
+    const DWORD row[] = { 0xFF0000, 0x808080, 0x0000FF };
+    POINT p[3] = { ChromaPoint(row[0]), ChromaPoint(row[1]), ChromaPoint(row[2]) };
+    CHECK((p[0].x == 86 && p[0].y == 0 && p[1].x == 128 && p[1].y == 128));
+    for (bool alternate : { true, false }) {
+        std::vector<DWORD> got(256 * 256), want(256 * 256);
+        Canvas g = MakeCanvas(got.data(), 32, 256, 256), w = MakeCanvas(want.data(), 32, 256, 256);
+        CanvasChromaPath(g, row, 3, alternate);
+        CanvasPutPixel(w, p[0].x, p[0].y, 0xFFFFFF);
+        CanvasDrawLine(w, alternate ? 0xFF00FF : 0xFFFFFF, p[0].x, p[0].y, p[1].x, p[1].y);
+        CanvasDrawLine(w, 0xFFFFFF, p[1].x, p[1].y, p[2].x, p[2].y);
+        CHECK(got == want);
+    }
+    // "Line(RGB)" over a red row ends with the blue label's colour in force.
+    std::vector<DWORD> chart(20 * 128), red(8, 0xFF0000);
+    Canvas c = MakeCanvas(chart.data(), 32, 20, 128);
+    TextCursor cur = { 0, 0, 0 };
+    DWORD tc = 0;
+    CanvasProfileChart(c, cur, &tc, *RowChartFor(1016), red.data(), 8);
+    CHECK((tc == 0x0000FF && cur.lineX == 2 && cur.baseY == 104));
+    CHECK((CanvasRead(c, 12, 0) == 0xFF0000 && CanvasRead(c, 19, 127) == 0x0000FF));
 }

@@ -1,10 +1,12 @@
-// Image windows on plain values: limits, zoom fitting, stretch picks, strides,
-// the current-image history, area reads and captions.
+// Image window arithmetic: limits, zoom fitting, stretch picks, strides and
+// sizes, the current-image history, area reads, captions.
 #include "doctest_wine.h"
 #include "imagewin/imagewin_logic.h"
 #include <string.h>
 #include <string>
 #include <vector>
+
+typedef std::vector<int> V;
 
 TEST_CASE("image limits and zoom fitting")
 {
@@ -13,10 +15,10 @@ TEST_CASE("image limits and zoom fitting")
     LimitsForMode(1, xvfb, &one);
     LimitsForMode(0, xvfb, &zero);
     LimitsForMode(2, xvfb, &other);
-    CHECK(std::vector<int>{ one.minWidth, one.minHeight, one.maxWidth, one.maxHeight } == std::vector<int>{ 108, 0, 1280, 1005 });
-    CHECK(std::vector<int>{ zero.minWidth, zero.minHeight, zero.maxWidth, zero.maxHeight } == std::vector<int>{ 1, 1, 2560, 2048 });
+    CHECK(V{ one.minWidth, one.minHeight, one.maxWidth, one.maxHeight } == V{ 108, 0, 1280, 1005 });
+    CHECK(V{ zero.minWidth, zero.minHeight, zero.maxWidth, zero.maxHeight } == V{ 1, 1, 2560, 2048 });
     CHECK((other.minWidth == -7 && other.maxHeight == -7));
-    struct { const ImageLimits &limits; int zoom, w, h, z, dw, dh; } cases[] = {   // z 0: no zoom fits
+    struct { const ImageLimits &l; int zoom, w, h, z, dw, dh; } cases[] = {   // z 0: no zoom fits
         { one, 150, 640, 480, 150, 960, 720 },
         { one, 111, 160, 120, 111, 177, 133 },          // 177.6 wide: still 111
         { one, 100, 10, 10, 1080, 108, 108 },           // raised to the minimum width
@@ -30,7 +32,7 @@ TEST_CASE("image limits and zoom fitting")
     int z, w, h, changed = 0;
     for (auto &c : cases) {
         CAPTURE(c.w); CAPTURE(c.h); CAPTURE(c.zoom);
-        REQUIRE(FitZoom(c.zoom, c.w, c.h, c.limits, &z, &w, &h) == (c.z != 0));
+        REQUIRE(FitZoom(c.zoom, c.w, c.h, c.l, &z, &w, &h) == (c.z != 0));
         if (c.z) CHECK((z == c.z && w == c.dw && h == c.dh));
     }
     for (int zoom = 10; zoom <= 250; zoom++)   // no zoom that fits is changed by rounding
@@ -40,30 +42,36 @@ TEST_CASE("image limits and zoom fitting")
 
 TEST_CASE("zoomed pictures pick the source pixels StretchBlt picks under Wine")
 {
-    struct { int src, dst; bool columns; std::vector<int> picks; } cases[] = {
+    struct { int src, dst; bool columns; V picks; } cases[] = {
         { 10, 4, true, { 2, 4, 7, 9 } }, { 10, 4, false, { 0, 3, 5, 8 } }, { 10, 1, true, { 8 } }, { 10, 1, false, { 0 } },
         { 4, 5, true, { 0, 1, 1, 2, 3 } }, { 3, 5, false, { 0, 0, 1, 2, 2 } }, { 2, 5, true, { 0, 0, 0, 1, 1 } },
         { 3, 3, false, { 0, 1, 2 } },
     };
     for (auto &c : cases) {
         CAPTURE(c.src); CAPTURE(c.dst); CAPTURE(c.columns);
-        std::vector<int> picks(c.dst);
+        V picks(c.dst);
         StretchPicks(c.src, c.dst, c.columns, picks.data());
         CHECK(picks == c.picks);
     }
-    std::vector<int> half(128);
+    V half(128);
     StretchPicks(256, 128, true, half.data());
     CHECK((half[0] == 1 && half[127] == 255));   // centred: not column 0
 }
 
-TEST_CASE("zoom steps, strides, the current-image history and area reads")
+TEST_CASE("zoom steps, strides, history, area reads")
 {
     CHECK((ZoomStepIn(100) == 111 && ZoomStepIn(111) == 123 && ZoomStepOut(100) == 90 && ZoomStepOut(90) == 81));
     const int strides[][3] = { { 8, 5, 8 }, { 8, 4, 4 }, { 8, 1, 4 }, { 8, 641, 644 }, { 32, 5, 20 } };
     for (auto &s : strides) CHECK(ImageStride(s[0], s[1]) == s[2]);
+    // Past 4 GB: `long` is 64-bit in the Winelib build, 32-bit on Windows.
+    const struct { int bits, w, h; unsigned long long bytes; } sizes[] = {
+        { 32, 40000, 40000, 6400000000ULL }, { 8, 65537, 65537, 65540ULL * 65537ULL }, { 32, 32768, 32768, 4294967296ULL } };
+    for (auto &s : sizes) CHECK((unsigned long long)ImageBytes(s.bits, s.w, s.h) == s.bytes);
+    const int drawable[][3] = { { 23170, 23170, 1 }, { 23171, 23171, 0 }, { 1, 536870911, 1 }, { 1, 536870912, 0 }, { 0x7FFFFFFF, 0x7FFFFFFF, 0 } };
+    for (auto &d : drawable) CHECK(BufferDrawable(d[0], d[1]) == (d[2] != 0));
     int history[8] = { 0 }, current = 0;
     for (int n = 1; n <= 9; n++) HistoryPush(history, &current, n);
-    CHECK((current == 9 && std::vector<int>(history, history + 8) == std::vector<int>{ 8, 7, 6, 5, 4, 3, 2, 1 }));
+    CHECK((current == 9 && V(history, history + 8) == V{ 8, 7, 6, 5, 4, 3, 2, 1 }));
     HistoryPop(history, &current);
     CHECK((current == 8 && history[0] == 7 && history[6] == 1 && history[7] == 1));   // oldest slot held twice
     DWORD pixels[4 * 3], out[6];
@@ -74,7 +82,7 @@ TEST_CASE("zoom steps, strides, the current-image history and area reads")
     CHECK((out[0] == 0x10B && out[1] == 0));
 }
 
-TEST_CASE("captions: a long title is cut, never inside a character; the zoom and marks stay")
+TEST_CASE("captions: a long title is cut, never inside a character")
 {
     std::string title(400, 'T');
     char out[256 + 16];
@@ -84,4 +92,17 @@ TEST_CASE("captions: a long title is cut, never inside a character; the zoom and
     CHECK((FormatImageCaption(out, 6, 100, "title", 32, false) == 5 && std::string(out) == "(100%"));
     // Room for 5 title bytes: two double-byte characters under code page 932.
     CHECK(FormatImageCaption(out, 12, 100, "\x82\xA0\x82\xA0\x82\xA0", 32, false) == (GetACP() == 932 ? 10 : 11));
+    if (GetACP() != 932) return;   // Shift-JIS below
+    // 255 bytes in all: 249 of title before "(100%)", 243 before "(100%)[8bit]".
+    const std::string kanji = "\x88\x9f";
+    struct { std::string title; int bits; size_t kept; } cases[] = {
+        { std::string(246, 'a') + kanji, 32, 248 },          // fits whole
+        { std::string(242, 'a') + kanji + kanji, 8, 242 },   // the character across the limit goes
+        { std::string(241, 'a') + kanji + kanji, 8, 243 },   // one that ends at the limit stays
+        { std::string(20, 'a') + kanji[0], 32, 20 } };       // a lone lead byte at the end
+    for (auto &c : cases) {
+        CAPTURE(c.title.size());
+        int len = FormatImageCaption(out, 256, 100, c.title.c_str(), c.bits, false);
+        CHECK((len == (int)strlen(out) && out == c.title.substr(0, c.kept) + (c.bits == 8 ? "(100%)[8bit]" : "(100%)")));
+    }
 }

@@ -1,5 +1,5 @@
-// The pick tools' geometry and the clipboard's CF_DIB blocks on plain
-// buffers; every block is read with a guard page right behind it.
+// The pick tools' geometry and the clipboard's CF_DIB blocks; every block is
+// read with a guard page right behind it.
 #include "doctest_wine.h"
 #include "dib32.h"
 #include "imageproc/picktools_logic.h"
@@ -8,29 +8,20 @@
 
 namespace {
 
-// Copies a block so that its last byte is the last before a page that faults on any access.
+typedef std::vector<int> V;
+
+// Copies a block to end right before a page that faults on any access (pages are 4 KB on x86-64).
 struct Guarded {
-    BYTE *pages;
-    DWORD page;
-    Guarded()
-    {
-        SYSTEM_INFO si;
-        GetSystemInfo(&si);
-        page = si.dwPageSize;
-        pages = (BYTE *)VirtualAlloc(NULL, 2 * page, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
-        DWORD old;
-        VirtualProtect(pages + page, page, PAGE_NOACCESS, &old);
-    }
+    BYTE *pages = (BYTE *)VirtualAlloc(NULL, 8192, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+    DWORD old;
+    Guarded() { VirtualProtect(pages + 4096, 4096, PAGE_NOACCESS, &old); }
     ~Guarded() { VirtualFree(pages, 0, MEM_RELEASE); }
-    const BYTE *Place(const std::vector<BYTE> &block)
-    {
-        return (const BYTE *)memcpy(pages + page - block.size(), block.data(), block.size());
-    }
+    const BYTE *Place(const std::vector<BYTE> &b) { return (const BYTE *)memcpy(pages + 4096 - b.size(), b.data(), b.size()); }
 };
 
 }  // namespace
 
-TEST_CASE("block frame, its diagonals and the rubber-band radius")
+TEST_CASE("block frame and diagonals; rubber-band radius")
 {
     struct { int mx, my, bw, bh, left, top, right, bottom, diag, inverted; } frames[] = {
         { 20, 20, 8, 20, 16, 10, 23, 29, 0, 52 },
@@ -41,7 +32,7 @@ TEST_CASE("block frame, its diagonals and the rubber-band radius")
     for (auto &f : frames) {
         CAPTURE(f.bw); CAPTURE(f.bh);
         PickFrame r = BlockFrame(f.mx, f.my, f.bw, f.bh);
-        CHECK(std::vector<int>{ r.left, r.top, r.right, r.bottom, r.diagonals } == std::vector<int>{ f.left, f.top, f.right, f.bottom, f.diag });
+        CHECK(V{ r.left, r.top, r.right, r.bottom, r.diagonals } == V{ f.left, f.top, f.right, f.bottom, f.diag });
         std::vector<DWORD> pixels(48 * 40, 0);
         Canvas c = MakeCanvas(pixels.data(), 32, 48, 40);
         PickFeedback fb = { kShapeBlock, 0, 0, f.mx, f.my, f.bw, f.bh };
@@ -55,7 +46,7 @@ TEST_CASE("block frame, its diagonals and the rubber-band radius")
     for (auto &k : radii) CHECK(CircleRadius(k.dx, k.dy) == k.r);
 }
 
-TEST_CASE("copy blocks: 5 x 2 layouts, rows bottom-up, read back exactly")
+TEST_CASE("copy blocks: 5 x 2, rows bottom-up, read back exactly")
 {
     Guarded guard;
     DWORD pixels[10], palette[256];
@@ -76,46 +67,41 @@ TEST_CASE("copy blocks: 5 x 2 layouts, rows bottom-up, read back exactly")
         DibView v;
         REQUIRE(ReadDibBlock(guard.Place(block), block.size(), &v));
         const BITMAPINFOHEADER &h = v.info.header;
-        CHECK(std::vector<int>{ (int)h.biSize, h.biWidth, h.biHeight, h.biBitCount, (int)h.biCompression, v.colorCount, (int)v.rowBytes } ==
-              std::vector<int>{ 40, 5, 2, k.bits == 8 ? 8 : 24, 0, k.bits == 8 ? 256 : 0, 2 * k.rowBytes });
+        CHECK(V{ (int)h.biSize, h.biWidth, h.biHeight, h.biBitCount, (int)h.biCompression, v.colorCount, (int)v.rowBytes } ==
+              V{ 40, 5, 2, k.bits == 8 ? 8 : 24, 0, k.bits == 8 ? 256 : 0, 2 * k.rowBytes });
         CHECK(std::equal(k.bottom.begin(), k.bottom.end(), v.rows));
         CHECK(std::equal(k.top.begin(), k.top.end(), v.rows + k.rowBytes + k.topAt));
         CHECK((k.bits == 32 || memcmp(v.info.colors, palette, 1024) == 0));
     }
 }
 
-TEST_CASE("foreign blocks: refused or read exactly, never beyond their end")
+TEST_CASE("foreign blocks: refused or read, never beyond their end")
 {
     Guarded guard;
     const std::vector<DWORD> rgb = { 0xFF0000, 0xFF00, 0xFF };
-    // Header size, width, height, bits, compression, colours used, bytes, masks:
-    // read or not, colours, where the rows start.
-    struct { DWORD size; LONG w, h; WORD bits; DWORD compression, clrUsed; size_t total; std::vector<DWORD> masks; bool read; int colors; size_t rowsAt; } cases[] = {
-        { 40, 3, 2, 24, BI_RGB, 0, 64, {}, true, 0, 40 }, { 40, 3, 2, 24, BI_RGB, 0, 63, {}, false },
-        { 40, 3, 2, 24, BI_RGB, 0, 39, {}, false }, { 40, 3, -2, 24, BI_RGB, 0, 64, {}, true, 0, 40 },
-        { 40, 3, (LONG)0x80000000, 24, BI_RGB, 0, 4096, {}, false }, { 40, 0, 2, 24, BI_RGB, 0, 64, {}, false },
-        { 40, 0x10000, 0x10001, 32, BI_RGB, 0, 64, {}, false },
-        { 40, 0x7FFFFFFF, 1, 32, BI_RGB, 0, 64, {}, false },
+    // Header size, width, height, bits, bytes: read or not, colours, where
+    // the rows start; compression, colours used, masks.
+    struct { DWORD size; LONG w, h; WORD bits; size_t total; bool read; int colors; size_t rowsAt; DWORD comp = BI_RGB, used = 0; std::vector<DWORD> masks; } cases[] = {
+        { 40, 3, 2, 24, 64, true, 0, 40 }, { 40, 3, 2, 24, 63 }, { 40, 3, 2, 24, 39 }, { 40, 3, -2, 24, 64, true, 0, 40 },
+        { 40, 3, (LONG)0x80000000, 24, 4096 }, { 40, 0, 2, 24, 64 }, { 40, 0x10000, 0x10001, 32, 64 }, { 40, 0x7FFFFFFF, 1, 32, 64 },
         // 8-bit with the whole table, one cut short, 3 colours used, 257; 1 bit; 24 with 2 colours.
-        { 40, 4, 1, 8, BI_RGB, 0, 1068, {}, true, 256, 1064 }, { 40, 4, 1, 8, BI_RGB, 0, 1064, {}, false },
-        { 40, 4, 1, 8, BI_RGB, 3, 56, {}, true, 3, 52 }, { 40, 4, 1, 8, BI_RGB, 257, 1072, {}, false },
-        { 40, 9, 2, 1, BI_RGB, 0, 56, {}, true, 2, 48 }, { 40, 1, 1, 24, BI_RGB, 2, 52, {}, true, 0, 48 },
+        { 40, 4, 1, 8, 1068, true, 256, 1064 }, { 40, 4, 1, 8, 1064 }, { 40, 4, 1, 8, 56, true, 3, 52, BI_RGB, 3 },
+        { 40, 4, 1, 8, 1072, false, 0, 0, BI_RGB, 257 }, { 40, 9, 2, 1, 56, true, 2, 48 }, { 40, 1, 1, 24, 52, true, 0, 48, BI_RGB, 2 },
         // Bit count 2, RLE8, header sizes 12, 124 (with and without room), 108.
-        { 40, 4, 1, 2, BI_RGB, 0, 200, {}, false }, { 40, 4, 1, 8, BI_RLE8, 0, 2000, {}, false },
-        { 12, 4, 1, 24, BI_RGB, 0, 200, {}, false }, { 124, 2, 1, 32, BI_RGB, 0, 132, {}, true, 0, 124 },
-        { 124, 1, 1, 32, BI_RGB, 0, 100, {}, false }, { 108, 1, 1, 24, BI_RGB, 0, 112, {}, true, 0, 108 },
+        { 40, 4, 1, 2, 200 }, { 40, 4, 1, 8, 2000, false, 0, 0, BI_RLE8 }, { 12, 4, 1, 24, 200 }, { 124, 2, 1, 32, 132, true, 0, 124 },
+        { 124, 1, 1, 32, 100 }, { 108, 1, 1, 24, 112, true, 0, 108 },
         // Bit fields after a 40-byte header (whole, rows cut, masks cut), in a 124-byte one, on 24 bits;
         // masks overlapping, above 16 bits.
-        { 40, 2, 1, 32, BI_BITFIELDS, 0, 60, rgb, true, 0, 52 }, { 40, 2, 1, 32, BI_BITFIELDS, 0, 59, rgb, false },
-        { 40, 1, 1, 32, BI_BITFIELDS, 0, 48, {}, false }, { 124, 2, 1, 16, BI_BITFIELDS, 0, 128, { 0xF800, 0x07E0, 0x001F }, true, 0, 124 },
-        { 40, 1, 1, 24, BI_BITFIELDS, 0, 64, rgb, false }, { 40, 1, 1, 32, BI_BITFIELDS, 0, 64, { 0xFF0000, 0xFFFF00, 0xFF }, false },
-        { 40, 2, 1, 16, BI_BITFIELDS, 0, 64, { 0x1F0000, 0x07E0, 0x001F }, false },
+        { 40, 2, 1, 32, 60, true, 0, 52, BI_BITFIELDS, 0, rgb }, { 40, 2, 1, 32, 59, false, 0, 0, BI_BITFIELDS, 0, rgb },
+        { 40, 1, 1, 32, 48, false, 0, 0, BI_BITFIELDS }, { 124, 2, 1, 16, 128, true, 0, 124, BI_BITFIELDS, 0, { 0xF800, 0x07E0, 0x001F } },
+        { 40, 1, 1, 24, 64, false, 0, 0, BI_BITFIELDS, 0, rgb }, { 40, 1, 1, 32, 64, false, 0, 0, BI_BITFIELDS, 0, { 0xFF0000, 0xFFFF00, 0xFF } },
+        { 40, 2, 1, 16, 64, false, 0, 0, BI_BITFIELDS, 0, { 0x1F0000, 0x07E0, 0x001F } },
     };
     for (size_t i = 0; i <= sizeof cases / sizeof *cases; i++) {
         CAPTURE(i);
         bool planes = i == sizeof cases / sizeof *cases;   // last: two planes
         const auto &k = cases[planes ? 0 : i];
-        std::vector<BYTE> block = DibBlock(k.size, k.w, k.h, k.bits, k.compression, k.clrUsed, k.total, k.masks);
+        std::vector<BYTE> block = DibBlock(k.size, k.w, k.h, k.bits, k.comp, k.used, k.total, k.masks);
         block[12] = planes ? 2 : 1;
         const BYTE *at = guard.Place(block);
         DibView v;

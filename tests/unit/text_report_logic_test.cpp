@@ -1,4 +1,4 @@
-// Text in images on plain buffers and the layout source generator.
+// Text in images and the layout source generator.
 #include "doctest_wine.h"
 #include "imageproc/text_logic.h"
 #include "textwin/report_logic.h"
@@ -32,8 +32,6 @@ std::string GlyphRows(unsigned char ch)
     return s;
 }
 
-bool NeverLead(unsigned char) { return false; }
-
 std::string Generate(const WindowSet &set, SourceText *s, char *buffer, int bytes)
 {
     SourceInit(s, buffer, bytes);
@@ -47,7 +45,7 @@ TEST_CASE("built-in font")
 {
     Bitmap b(16, 60);
     TextCursor cur = { 0, 0, 20 };
-    CanvasPutString(b.c, cur, 0x123456, "AB", NeverLead);
+    CanvasPutString(b.c, cur, 0x123456, "AB", IsShiftJisLead);
     std::string blank;
     for (int r = 0; r < 6; r++) blank += "........|";
     CHECK(b.Rows(0, 0, 8, 20, 0x123456) == blank + GlyphRows('A'));
@@ -66,8 +64,7 @@ TEST_CASE("built-in font")
         Bitmap fresh(16, 60);
         TextCursor c = t.from;
         CanvasPutChar(fresh.c, c, 1, (unsigned char)t.ch);
-        int lit = 0;
-        for (DWORD w : fresh.words) lit += w != 0;
+        int lit = (int)(fresh.words.size() - std::count(fresh.words.begin(), fresh.words.end(), 0u));
         CHECK((c.x == t.to.x && c.lineX == t.to.lineX && c.baseY == t.to.baseY && lit == t.lit));
     }
     Bitmap d(64, 20);
@@ -88,7 +85,7 @@ TEST_CASE("TrueType codes and styles")
         while ((code = NextTrueTypeCode(t.s, &pos, IsShiftJisLead)) >= 0) got.push_back(code);
         CHECK((got == t.codes && pos == (int)strlen(t.s)));
     }
-    // code -> italic, underline, weight, applies (italic and underline set before 2 and 6)
+    // code -> italic, underline, weight, applies (italic set before 2, underline before 6)
     const int styles[][5] = { { 1, 1, 0, 0, 1 }, { 2, 0, 0, 0, 1 }, { 3, 0, 0, 700, 1 }, { 4, 0, 0, 400, 1 },
                               { 5, 0, 1, 0, 1 }, { 6, 0, 0, 0, 1 }, { 7, 0, 0, 0, 0 } };
     for (auto &t : styles) {

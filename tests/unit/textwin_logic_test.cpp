@@ -118,6 +118,15 @@ TEST_CASE("line input breaks")
     CHECK(c.breaks == 2 * NBX_INPUT_MAX);
 }
 
+TEST_CASE("cursor bar: full width, at the bottom, never empty")
+{
+    const int sizes[][2] = { { 6, 12 }, { 6, 11 }, { 1, 1 }, { 4, 2 }, { 10, 20 } };
+    for (auto &s : sizes) {
+        RECT r = CursorBarRect(30, 40, s[0], s[1]);
+        CHECK((r.left == 30 && r.right == 30 + s[0] && r.top >= 40 + s[1] / 2 && r.bottom > r.top && r.bottom <= 40 + s[1]));
+    }
+}
+
 TEST_CASE("ANSI cut, CR LF")
 {
     auto lead = [](unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); };

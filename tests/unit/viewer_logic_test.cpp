@@ -1,8 +1,10 @@
-// The movie viewer's arithmetic: frame conversion, the step targets and the
-// frame index strip of the sample movies.
+// The viewer's frame conversion, step targets, the samples' index strip and
+// the path OpenCV opens.
 #include "doctest_wine.h"
+#include "shell/nbx_internal.h"
 #include "viewer/viewer_logic.h"
 #include <math.h>
+#include <string>
 #include <vector>
 
 using namespace nbxv;
@@ -42,7 +44,7 @@ TEST_CASE("step targets")
         { 2, 20, 29 }, { 2, 240, 249 }, { 2, 241, 249 }, { 2, 250, 249 }, { 2, NAN, 249 } };
     for (auto &c : cases) {
         double t = c[0] == 0 ? TargetBack(c[1]) : c[0] == 1 ? TargetBack10(c[1]) : TargetForward10(c[1], 250);
-        CHECK_MESSAGE(t == doctest::Approx(c[2]), c[0] << " at " << c[1]);
+        CHECK_MESSAGE(t == doctest::Approx(c[2]), c[0] << "@" << c[1]);
     }
     CHECK((TargetFirst() == 1 && TargetLast(250) == 249 && PositionAfterForwardAtEnd(250) == 249));
 }
@@ -78,4 +80,16 @@ TEST_CASE("index strip")
     }
     std::vector<uint8_t> tiny(8 * 8 * 3);
     CHECK_FALSE(PaintStrip(tiny.data(), 8, 8, 24, 1));
+}
+
+TEST_CASE("host path: Unix in a Winelib build, Windows in a PE one")
+{
+#ifdef __WINE__
+    const char *want = "/tmp/nbx_movie.avi";
+#else
+    const char *want = "Z:\\tmp\\nbx_movie.avi";
+#endif
+    char host[NBX_PATH];
+    REQUIRE(NbxHostPath("Z:\\tmp\\nbx_movie.avi", host, sizeof host));
+    CHECK((std::string(host) == want && !NbxHostPath("Z:\\tmp\\nbx_movie.avi", host, 8)));   // 8: no room
 }

@@ -1,5 +1,5 @@
-// Image files under Wine: GDI+ round trips with palettes, refused files and
-// saves, and the file dialogs' remembered folder and filter.
+// Image files: GDI+ round trips with palettes, refused files and saves, the
+// dialogs' remembered folder and filter.
 // nbx-test: also-cp1252
 #include "imagekit.h"
 #include <stdlib.h>
@@ -14,7 +14,7 @@ void UserMain(void) { ServeUser(); }
 namespace {
 
 std::string StartDir() { return Here("").substr(0, Here("").size() - 1); }
-int Fresh(int n, int w, int h, int bits)   // black, or index 0 of the grey ramp
+int Fresh(int n, int w, int h, int bits)
 {
     Destroy(n);
     return Create(n, w, h, bits, 100, 10 + n * 5, 10);
@@ -24,23 +24,19 @@ int Save(int n, int type, const std::string &path)
     return On(n, [&] { return SaveImageFile(nbx_images[n].height, nbx_images[n].width, type, path.c_str()); });
 }
 int Load(int n, const std::string &path) { return On(n, [&] { return LoadImageFile(path.c_str(), 0, 0); }); }
-// Pixels of image n with a byte off want(x, y) by more than tolerance.
-int Mismatches(int n, const std::function<DWORD(int, int)> &want, int tolerance = 0)
+// Bytes of image n off want(x, y) by more than tol.
+int Bad(int n, const std::function<DWORD(int, int)> &want, int tol = 0)
 {
     int bad = 0;
     for (int y = 0; y < nbx_images[n].height; y++)
         for (int x = 0; x < nbx_images[n].width; x++)
-            for (int shift = 0; shift < 32; shift += 8)
-                if (abs((int)(At(n, x, y) >> shift & 0xFF) - (int)(want(x, y) >> shift & 0xFF)) > tolerance) {
-                    bad++;
-                    break;
-                }
+            for (int b = 0; b < 32; b += 8) bad += abs((int)(At(n, x, y) >> b & 0xFF) - (int)(want(x, y) >> b & 0xFF)) > tol;
     return bad;
 }
 
 }  // namespace
 
-TEST_CASE("round trips: five file types; 8-bit images with their palette")
+TEST_CASE("round trips: five types; 8-bit with its palette")
 {
     const int W = 5, H = 17;   // 8-bit rows of 8 bytes
     REQUIRE((Fresh(1, W, H, 32) == 0 && Fresh(2, W, H, 32) == 0 && Fresh(4, W, H, 8) == 0));
@@ -49,31 +45,31 @@ TEST_CASE("round trips: five file types; 8-bit images with their palette")
         nbx_pixels[1][i] = 0xAB000000 | (DWORD)(i % W * 10) << 16 | (DWORD)(i / W * 12) << 8 | 0x80;
         nbx_pixels[2][i] = (DWORD)(i % W * 0x33) << 16 | (DWORD)(i / W % 6 * 0x33) << 8 | 0x99;
     }
-    // A non-grey colour for every index, apart even at GDI's 5 bits a channel.
-    std::vector<DWORD> palette(256);
-    for (int i = 0; i < 256; i++) palette[i] = (DWORD)((i & 31) * 8 + 4) << 16 | (DWORD)((i >> 5) * 32 + 4) << 8 | 0x0C;
-    CHECK((SetPalette(4, palette.data()) == 0 && Palette(4) == palette));
+    // A colour per index, apart even at GDI's 5 bits a channel.
+    std::vector<DWORD> pal(256);
+    for (int i = 0; i < 256; i++) pal[i] = (DWORD)((i & 31) * 8 + 4) << 16 | (DWORD)((i >> 5) * 32 + 4) << 8 | 0x0C;
+    CHECK((SetPalette(4, pal.data()) == 0 && Palette(4) == pal));
     for (int i = 0; i < 8 * H; i++) nbx_pixels8[4][i] = (BYTE)(i * 37 + 3);   // the padding too
     std::string base = Here(GetACP() == 932 ? "rt\x82\xA0" : "rt\xE9");   // a name beyond ASCII
     const char *ext[] = { ".bmp", ".jpg", ".gif", ".png", ".tif" };
     for (int type = 0; type < 5; type++) {
         CAPTURE(type);
-        int source = type == 2 ? 2 : 1;
-        REQUIRE((Save(source, type, base) == 0 && Fresh(3, W, H, 32) == 0 && Load(3, base + ext[type]) == 0));
-        CHECK(Mismatches(3, [&](int x, int y) { return At(source, x, y) & 0xFFFFFF; }, type == 1 ? 12 : 0) == 0);
-        // The 8-bit image: into a 32-bit one as shown (a JPEG need only load), into an 8-bit one with its palette.
+        int src = type == 2 ? 2 : 1;
+        REQUIRE((Save(src, type, base) == 0 && Fresh(3, W, H, 32) == 0 && Load(3, base + ext[type]) == 0));
+        CHECK(Bad(3, [&](int x, int y) { return At(src, x, y) & 0xFFFFFF; }, type == 1 ? 12 : 0) == 0);
+        // 8-bit: into a 32-bit image as shown (a JPEG need only load), into an 8-bit one with its palette.
         std::string file = base + "8" + ext[type];
         REQUIRE((Save(4, type, base + "8") == 0 && Fresh(6, W, H, 32) == 0 && Load(6, file) == 0));
         if (type == 1) continue;
-        CHECK(Mismatches(6, [&](int x, int y) { return palette[At(4, x, y)]; }) == 0);
+        CHECK(Bad(6, [&](int x, int y) { return pal[At(4, x, y)]; }) == 0);
         REQUIRE((Fresh(5, W, H, 8) == 0 && Load(5, file) == 0));
-        CHECK((Palette(5) == palette && Mismatches(5, [](int x, int y) { return At(4, x, y); }) == 0));
+        CHECK((Palette(5) == pal && Bad(5, [](int x, int y) { return At(4, x, y); }) == 0));
     }
     std::string bmp = ReadWholeFile((base + ".bmp").c_str()), bmp8 = ReadWholeFile((base + "8.bmp").c_str());
     CHECK((bmp.size() > 30 && bmp[28] == 24 && bmp8.size() > 30 && bmp8[28] == 8));   // bits per pixel
 }
 
-TEST_CASE("refused: undecodable files; saves of no size, no type or no room")
+TEST_CASE("refused loads and saves")
 {
     REQUIRE((Fresh(1, 12, 9, 32) == 0 && Fresh(2, 12, 9, 8) == 0));
     Fill(1, 77);
@@ -83,11 +79,11 @@ TEST_CASE("refused: undecodable files; saves of no size, no type or no room")
     WriteWholeFile(Here("empty.bmp"), "");
     CreateDirectoryA(Here("folder.png").c_str(), NULL);
     memset(nbx_pixels8[2], 77, 12 * 9);
-    std::vector<BYTE> before = Bytes(1), before8 = Bytes(2);
-    std::vector<DWORD> palette = Palette(2);
+    auto before = Bytes(1), before8 = Bytes(2);
+    auto pal = Palette(2);
     for (std::string name : { Here("cut.png"), Here("empty.bmp"), Here("folder.png"), Here("missing.png"), std::string(300, 'a') }) {
         CAPTURE(name);
-        CHECK((Load(1, name) == 1 && Load(2, name) == 1 && Bytes(1) == before && Bytes(2) == before8 && Palette(2) == palette));
+        CHECK((Load(1, name) == 1 && Load(2, name) == 1 && Bytes(1) == before && Bytes(2) == before8 && Palette(2) == pal));
     }
     const int bad[][4] = { { 0, 8, 3, 2 }, { 8, 0, 3, 2 }, { 8, 8, 5, 1 } };   // height, width, type: result
     for (auto &b : bad) CHECK(On(1, [&] { return SaveImageFile(b[0], b[1], b[2], Here("bad").c_str()); }) == b[3]);
@@ -95,27 +91,26 @@ TEST_CASE("refused: undecodable files; saves of no size, no type or no room")
     CHECK((FileExists(Here("whole.png").c_str()) && Save(1, 3, dir + std::string(257 - dir.size(), 'q')) == 1));
 }
 
-TEST_CASE("the dialogs keep folder and filter, each its own; Load shows the picture")
+TEST_CASE("dialogs keep folder and filter, each its own; Load shows the picture")
 {
     const int W = 30, H = 20;
     REQUIRE((Fresh(1, W, H, 32) == 0 && Fresh(2, W, H, 32) == 0));
     Fill(1, 3);
     CreateDirectoryA(Here("pics").c_str(), NULL);
     for (const char *old : { "pics\\menu.png", "pics\\all.bmp", "pics\\best.jpg" })
-        DeleteFileA(Here(old).c_str());   // left over, they would bring up the overwrite prompt
+        DeleteFileA(Here(old).c_str());   // else the overwrite prompt comes up
     REQUIRE(Save(1, 0, Here("pics\\pick")) == 0);
     CHECK((std::string(nbx_openDir) == StartDir() && std::string(nbx_saveDir) == StartDir()));
     nbx_jpegQuality = 20;
     char path[NBX_PATH] = "";
     int result = -1;
-    // A file whose path is 300 bytes long, more than the caller's buffer holds.
+    // A path of 300 bytes, more than the caller's buffer holds.
     std::string deep = "pics\\" + std::string(std::max(1, std::min(250, 294 - (int)Here("pics\\").size())), 'L');
     REQUIRE(MakeFolders(Wide(Here(deep))));
     deep += "\\p.bmp";
     REQUIRE(CopyFileW((LPCWSTR)LongPath(Wide(Here("pics\\pick.bmp"))).c_str(), (LPCWSTR)LongPath(Wide(Here(deep))).c_str(), FALSE));
-    // Open: AVI first; a BMP picked with the BMP filter; a path too long
-    // refused and all kept; Cancel keeps all. Save: PNG; "All Files", which
-    // saves a BMP; JPEG, at full quality for it only.
+    // Open: AVI first; a BMP by the BMP filter; a path too long refused, all
+    // kept; Cancel keeps all. Save: PNG; "All Files" saves a BMP; JPEG.
     enum { kOpen, kSave, kLoad };
     struct { int kind, filter; const char *name; std::string folder; int pick; const char *typed, *file; bool refused; } runs[] = {
         { kOpen, 8, "*.AVI", StartDir(), 2, "pics\\pick.bmp", nullptr },
@@ -151,7 +146,7 @@ TEST_CASE("the dialogs keep folder and filter, each its own; Load shows the pict
     CHECK((std::string(nbx_openDir) == Here("pics\\") && std::string(nbx_saveDir) == Here("pics\\")));
     nbx_jpegQuality = 100;
     CHECK(Bytes(2) == Bytes(1));
-    // On screen, once the X server has it: the middle of image pixel (7, 5).
+    // On screen: the middle of image pixel (7, 5).
     int zoom = nbx_images[2].zoom, sx = (7 * zoom + zoom / 2) / 100, sy = (5 * zoom + zoom / 2) / 100;
     CHECK(WaitFor([&] { return GrabClient(Window(2))[(size_t)sy * ClientSize(Window(2)).cx + sx] == At(1, 7, 5); }));
 }

@@ -1,5 +1,5 @@
-// Image windows under Wine, creation to requests 9001-9003. The user program
-// never starts: the idle user thread serves requests and the driver's calls.
+// Image windows, creation to requests 9001-9003. The user program never
+// starts: the idle user thread serves requests and the driver's calls.
 #include "imagekit.h"
 #include "dib32.h"
 #include <algorithm>
@@ -15,18 +15,19 @@ namespace {
 std::string Caption(int n) { return WindowTextA(Window(n)); }
 std::string Titled(const char *t, int zoom, const char *marks = "") { return t + ("(" + std::to_string(zoom) + "%)") + marks; }
 bool Sized(int n, int w, int h) { return ClientSize(Window(n)).cx == w && ClientSize(Window(n)).cy == h; }
-int MinWidth() { return GetSystemMetrics(SM_CXMIN) - 2 * GetSystemMetrics(SM_CXFRAME); }
-int MinHeight() { return GetSystemMetrics(SM_CYMIN) - 2 * GetSystemMetrics(SM_CXFRAME) - GetSystemMetrics(SM_CYCAPTION); }
-int MaxHeight() { return GetSystemMetrics(SM_CYSCREEN) - GetSystemMetrics(SM_CYCAPTION); }
+int M(int i) { return GetSystemMetrics(i); }
+int MinW() { return M(SM_CXMIN) - 2 * M(SM_CXFRAME); }
+int MinH() { return M(SM_CYMIN) - 2 * M(SM_CXFRAME) - M(SM_CYCAPTION); }
+int MaxH() { return M(SM_CYSCREEN) - M(SM_CYCAPTION); }
 // The zoom of a w x h image: raised to the least reaching the minimum client size.
 int Fitted(int zoom, int w, int h)
 {
-    int zw = (MinWidth() * 100 + w - 1) / w, zh = (MinHeight() * 100 + h - 1) / h;
-    return w * zoom / 100 >= MinWidth() && h * zoom / 100 >= MinHeight() ? zoom : std::max(zw, zh);
+    int zw = (MinW() * 100 + w - 1) / w, zh = (MinH() * 100 + h - 1) / h;
+    return w * zoom / 100 >= MinW() && h * zoom / 100 >= MinH() ? zoom : std::max(zw, zh);
 }
 
-// Image n's client area, as far as it is on screen, shows what the
-// platform's StretchBlt in the window's mode makes of its buffer.
+// Image n's client area, as far as on screen, shows what StretchBlt in the
+// window's mode makes of its buffer.
 bool Shows(int n)
 {
     const ImageRecord &r = nbx_images[n];
@@ -46,14 +47,14 @@ bool Shows(int n)
     SIZE client = ClientSize(r.window);
     POINT at = { 0, 0 };
     ClientToScreen(r.window, &at);
-    int rows = std::min(r.dispHeight, GetSystemMetrics(SM_CYSCREEN) - (int)at.y), columns = std::min(r.dispWidth, (int)client.cx);
+    int rows = std::min(r.dispHeight, M(SM_CYSCREEN) - (int)at.y), columns = std::min(r.dispWidth, (int)client.cx);
     for (int y = 0; y < rows; y++)
         if (!std::equal(&want[(size_t)y * r.dispWidth], &want[(size_t)y * r.dispWidth] + columns, &shown[(size_t)y * client.cx]))
             return false;
     return rows > 0 && columns > 0;
 }
 
-// Paints image n's client area white, redraws it and waits until it shows.
+// Paints image n white, redraws it and waits until it shows.
 bool DrawnAnew(int n)
 {
     OnUser([=] {
@@ -63,10 +64,11 @@ bool DrawnAnew(int n)
     return WaitFor([=] { return Shows(n); }, 3000);
 }
 
-// Types each "line\r" once its own prompt waits (typed ahead, it may be
-// dropped). Under load the first prompt has taken over five seconds.
-bool Answer(const char *lines)
+// Gives window w command id and types each "line\r" once its prompt waits
+// (typed ahead it may be dropped). Under load a prompt has taken over 5 s.
+bool Answer(HWND w, UINT id, const char *lines)
 {
+    Command(w, id);
     for (const char *line = lines; *line;) {
         const char *end = strchr(line, '\r');
         if (!WaitFor([] { return nbx_inputActive == 1 && TextWindowHandle(0) != NULL; }, 20000)) return false;
@@ -80,19 +82,18 @@ bool Answer(const char *lines)
 
 }  // namespace
 
-TEST_CASE("creation: results, fitted zoom, client size, caption and picture")
+TEST_CASE("creation")
 {
-    int sw = GetSystemMetrics(SM_CXSCREEN);
+    int sw = M(SM_CXSCREEN);
     struct { int n, x, w, h, zoom, bits, result, z; const char *marks; } cases[] = {
         { 1, 10, 160, 120, 100, 32, 0, 100, "" },
         { 2, 10, 10, 10, 100, 32, 0, Fitted(100, 10, 10), "" },
         { 3, 0, 3 * sw, 100, 100, 32, 0, 100 / 3, "" },
         { 5, 10, 5, 4, 2400, 8, 0, Fitted(2400, 5, 4), "[8bit]" },
         { 7, 10, 1, 50000, 100, 32, 2, 0, "" },                      // no zoom fits
-        // Too narrow for the minimum width at any zoom that fits: the largest
-        // zoom that fits, the rest of the client area black.
-        { 8, 10, 1, 100, 100, 32, 0, MaxHeight(), "" },
-        { 9, 10, 3, 200, 100, 8, 0, MaxHeight() / 2, "[8bit]" },
+        // Too narrow at any zoom that fits: the largest that fits, the rest black.
+        { 8, 10, 1, 100, 100, 32, 0, MaxH(), "" },
+        { 9, 10, 3, 200, 100, 8, 0, MaxH() / 2, "[8bit]" },
     };
     for (auto &c : cases) {
         CAPTURE(c.n);
@@ -102,7 +103,7 @@ TEST_CASE("creation: results, fitted zoom, client size, caption and picture")
         const ImageRecord &r = nbx_images[c.n];
         int w = std::max(c.w, 1), h = std::max(c.h, 1);
         CHECK((r.width == w && r.height == h && r.zoom == c.z && Caption(c.n) == Titled("c", c.z, c.marks)));
-        CHECK((Sized(c.n, std::max(MinWidth(), w * c.z / 100), std::max(MinHeight(), h * c.z / 100)) && ClientSize(r.window).cx <= sw));
+        CHECK((Sized(c.n, std::max(MinW(), w * c.z / 100), std::max(MinH(), h * c.z / 100)) && ClientSize(r.window).cx <= sw));
         CHECK((WindowRect(r.window).left >= 0 && nbx_curImage == c.n && nbx_pixels[c.n][0] == 0));
         for (size_t i = 0; i < ImageBytes(c.bits, w, h); i++) nbx_pixels8[c.n][i] = (BYTE)(i * 37 + 11);
         CHECK(DrawnAnew(c.n));
@@ -111,7 +112,7 @@ TEST_CASE("creation: results, fitted zoom, client size, caption and picture")
     CHECK((NBX_DrawImage(5) == 1 && NBX_DrawImage(256) == 1 && NBX_DestroyImage(5) == 1 && NBX_DestroyImage(-1) == 1));
 }
 
-TEST_CASE("stretch mode and zoom by keys, wheel, menu and typed value; sizing; Ctrl+Q")
+TEST_CASE("zoom and stretch mode by keys, wheel, menu, typed value; Ctrl+Q")
 {
     REQUIRE(Create(14, 140, 120, 32, 100, 40, 40, "zoom") == 0);   // the screen's height binds first
     HWND w = Window(14);
@@ -119,7 +120,7 @@ TEST_CASE("stretch mode and zoom by keys, wheel, menu and typed value; sizing; C
     // Constant on 2 x 2 blocks: at 150 % each screen pixel has one right value.
     for (int i = 0; i < 140 * 120; i++)
         nbx_pixels[14][i] = (DWORD)(i % 140 / 2 * 8 & 0xFF) << 16 | (DWORD)(i / 280 * 10 & 0xFF) << 8 | 0x80;
-    int byWidth = GetSystemMetrics(SM_CXSCREEN) * 100 / 140, byHeight = MaxHeight() * 100 / 120;
+    int most = std::min(M(SM_CXSCREEN) * 100 / 140, MaxH() * 100 / 120);
     enum { kCtrlKey, kKey, kWheel, kPlainWheel, kMenu, kSet, kTyped, kScreen };
     struct { int how, what, zoom; const char *marks, *line; } steps[] = {
         { kScreen, 0, 100, "" }, { kCtrlKey, VK_ADD, 111, "" }, { kCtrlKey, VK_ADD, 123, "" },
@@ -129,7 +130,7 @@ TEST_CASE("stretch mode and zoom by keys, wheel, menu and typed value; sizing; C
         { kMenu, 1009, 200, "" }, { kScreen, 0, 200, "" },
         // Tab toggles halftone and its mark, which outlives zoom changes.
         { kKey, VK_TAB, 200, "*" }, { kMenu, 1007, Fitted(50, 140, 120), "*" }, { kKey, VK_TAB, Fitted(50, 140, 120), "" },
-        { kMenu, 1008, 100, "" }, { kSet, 100000, std::min(byWidth, byHeight), "" },
+        { kMenu, 1008, 100, "" }, { kSet, 100000, most, "" },
         // Typed in text window 0; letters give the least zoom reaching the minimum.
         { kTyped, 0, Fitted(0, 140, 120), "", "abc\r" }, { kTyped, 0, 150, "", "150\r" }, { kScreen, 0, 150, "" },
     };
@@ -141,10 +142,7 @@ TEST_CASE("stretch mode and zoom by keys, wheel, menu and typed value; sizing; C
             SendMessageW(w, WM_MOUSEWHEEL, MAKEWPARAM(s.how == kWheel ? MK_CONTROL : 0, s.what), 0);
         if (s.how == kMenu) Command(w, s.what);
         if (s.how == kSet) OnUser([&] { CHECK(SetImageZoom(s.what, 14) == 0); });
-        if (s.how == kTyped) {
-            Command(w, 1046);
-            REQUIRE(Answer(s.line));
-        }
+        if (s.how == kTyped) REQUIRE(Answer(w, 1046, s.line));
         if (s.how == kScreen) CHECK(DrawnAnew(14));
         Settle();
         CHECK((nbx_images[14].zoom == s.zoom && Sized(14, 140 * s.zoom / 100, 120 * s.zoom / 100)));
@@ -158,11 +156,10 @@ TEST_CASE("stretch mode and zoom by keys, wheel, menu and typed value; sizing; C
     });
     CHECK(WaitFor([] { return Shows(14); }, 3000));
     PressCtrlKey(w, 'Q');
-    Settle();
-    CHECK((nbx_images[14].inUse == 0 && !IsWindow(w)));
+    CHECK((WaitFor([&] { return !IsWindow(w); }) && nbx_images[14].inUse == 0));
 }
 
-TEST_CASE("typed resize re-creates in place with zoom, stretch mode and palette, cleared")
+TEST_CASE("typed resize: in place, zoom, mode and palette kept, cleared")
 {
     REQUIRE(Create(18, 80, 60, 8, 200, 60, 70, "again") == 0);
     const ImageRecord &r = nbx_images[18];
@@ -171,14 +168,12 @@ TEST_CASE("typed resize re-creates in place with zoom, stretch mode and palette,
     auto kept = [&] { return Get([&] { DWORD c = 0; GetDIBColorTable(r.memDC, 9, 1, (RGBQUAD *)&c); return c; }) == red; };
     OnUser([&] { SetDIBColorTable(r.memDC, 9, 1, (const RGBQUAD *)&red); SetImageStretchMode(HALFTONE, 18); });
     nbx_pixels8[18][0] = 9;
-    Command(r.window, 1047);
-    REQUIRE(Answer("90\r50\r"));
+    REQUIRE(Answer(r.window, 1047, "90\r50\r"));
     REQUIRE(WaitFor([&] { return r.inUse && r.width == 90; }, 3000));
     RECT now = WindowRect(r.window);
     CHECK((r.height == 50 && r.zoom == 200 && r.bits == 8 && Sized(18, 180, 100) && Caption(18) == "again(200%)[8bit]*"));
     CHECK((now.left == place.left && now.top == place.top && nbx_pixels8[18][0] == 0 && kept()));
-    // A size no window can show, or no buffer the platform can draw: the
-    // image keeps its window, pixels, palette, zoom and mode.
+    // A size no window shows, or no buffer GDI draws: all is kept.
     HWND window = r.window;
     nbx_pixels8[18][7] = 9;
     struct { int w, h, result; } refused[] = { { 1, 50000, 2 }, { 30000, 30000, 3 } };
@@ -191,7 +186,7 @@ TEST_CASE("typed resize re-creates in place with zoom, stretch mode and palette,
     CHECK(Get([] { return RecreateImageWindow(18, 10, 10); }) == 1);   // a free number refuses
 }
 
-TEST_CASE("requests 9001 to 9003 are carried out on the user thread")
+TEST_CASE("requests 9001 to 9003, on the user thread")
 {
     REQUIRE(nbx_running == 0);
     REQUIRE((RequestCreateImage(30, "req", 200, 150, 32) == 0 && nbx_images[30].inUse == 1));
@@ -211,6 +206,5 @@ TEST_CASE("requests 9001 to 9003 are carried out on the user thread")
     REQUIRE(On(30, [&] { return SaveImageFile(150, 200, 0, file.c_str()) + ClearImage(30); }) == 0);
     CHECK((RequestLoadImageFile(30, file.c_str()) == 0 && nbx_curImage == 31 && nbx_imageHistory[0] == 30 && nbx_pixels[31][0] == 0));
     CHECK((Bytes(30) == picture && RequestLoadImageFile(30, "Z:\\nonexistent\\none.bmp") == 1));
-    Destroy(30);
-    Destroy(31);
+    for (int n : { 30, 31 }) Destroy(n);
 }

@@ -1,5 +1,5 @@
-// Pick tools, the commands built on them, Pixel, clipping, charts and the
-// image clipboard, driven with real mouse messages and the real clipboard.
+// Pick tools and their commands, Pixel, clipping, charts and the clipboard,
+// by real mouse messages.
 #include "imagekit.h"
 #include "imagewin/clipboard.h"
 #include <stdio.h>
@@ -48,8 +48,8 @@ void Play(int n, const char *script, const std::vector<BYTE> &start)
     }
 }
 
-// A command of image n's menu answered with a script; returns once no tool waits.
-void RunCommand(int n, UINT id, const char *script)
+// Image n's menu command id, answered with a script; returns once no tool waits.
+void Cmd(int n, UINT id, const char *script)
 {
     std::vector<BYTE> before = Bytes(n);
     Run(n, id);
@@ -58,20 +58,15 @@ void RunCommand(int n, UINT id, const char *script)
     Settle();
 }
 
-int RunTool(char tool, int *o)
+int Tool(char t, int *o)
 {
-    switch (tool) {
-    case 'p': return PickPoint(1, &o[0], &o[1]);
-    case 'r': return PickRow(1, &o[0], &o[1]);
-    case 'b': return PickBlock(1, &o[0], &o[1], 8, 20);
-    case 'R': return PickRect(1, &o[0], &o[1], &o[2], &o[3]);
-    }
-    return PickLine(1, &o[0], &o[1], &o[2], &o[3]);
+    return t == 'p' ? PickPoint(1, o, o + 1) : t == 'r' ? PickRow(1, o, o + 1) : t == 'b' ? PickBlock(1, o, o + 1, 8, 20)
+         : t == 'R' ? PickRect(1, o, o + 1, o + 2, o + 3) : PickLine(1, o, o + 1, o + 2, o + 3);
 }
 
 }  // namespace
 
-TEST_CASE("pick tools: positions, prompts, inverted feedback, cancel, Stop")
+TEST_CASE("pick tools")
 {
     REQUIRE((Create(1, 64, 48) == 0 && Create(2, 30, 30) == 0));
     struct { char tool; const char *script; int result; std::vector<int> out; int stop; } cases[] = {
@@ -93,28 +88,26 @@ TEST_CASE("pick tools: positions, prompts, inverted feedback, cancel, Stop")
         nbx_pick.moveX = nbx_pick.moveY = 0;
         nbx_stop = k.stop;
         int out[4] = { -9, -9, -9, -9 }, result = -1;
-        Pending *p = OnUserAsync([&] { result = RunTool(k.tool, out); });
-        REQUIRE(WaitFor([] { return nbx_pickActive != 0; }));
-        CHECK(nbx_curImage == 1);
+        Pending *p = OnUserAsync([&] { result = Tool(k.tool, out); });
+        REQUIRE(WaitFor([] { return nbx_pickActive && nbx_curImage == 1; }));
         Play(1, k.script, before);
         REQUIRE(WaitDone(p, 3000));
         CHECK((result == k.result && nbx_pickActive == 0 && nbx_pick.image == -1));
-        CHECK((!nbx_images[1].inUse || Bytes(1) == before));   // every piece of feedback erased
+        CHECK((!nbx_images[1].inUse || Bytes(1) == before));   // feedback erased
         if (result == 0) CHECK(std::vector<int>(out, out + k.out.size()) == k.out);
         CHECK((Status() == std::to_string(nbx_colorDepth) + "-bit color" && nbx_stop >= k.stop));
         nbx_stop = 0;
     }
     CHECK(nbx_images[1].inUse == 0);
 
-    // No such image: result 2, nothing waits and the status line stays.
-    int out[4], result = -1;
-    SetStatusText("elsewhere");
-    OnUser([&] { result = PickRect(7, &out[0], &out[1], &out[2], &out[3]) * 10 + PickPoint(256, &out[0], &out[1]); });
-    CHECK((result == 22 && Status() == "elsewhere" && nbx_pickActive == 0));
+    // No such image: 2, nothing waits, the status line stays.
+    int o[4];
+    SetStatusText("x");
+    CHECK((Get([&] { return PickRect(7, o, o + 1, o + 2, o + 3) * 10 + PickPoint(256, o, o + 1); }) == 22 && Status() == "x" && !nbx_pickActive));
     Destroy(2);
 }
 
-TEST_CASE("drawing commands draw what the tools gathered; Pick takes the colour")
+TEST_CASE("drawing commands; Pick")
 {
     REQUIRE(Create(3, 40, 30) == 0);
     constexpr DWORD ink = 0x12AB34;
@@ -132,64 +125,61 @@ TEST_CASE("drawing commands draw what the tools gathered; Pick takes the colour"
         { 1043, "c1,1", [](Canvas c) { CanvasFillBox(c, ink, 0, 0, 39, 29); } },
         { 1042, "c10,30 tAg", [](Canvas c) {
              TextCursor at = { 10, 10, 30 };
-             CanvasPutString(c, at, ink, "Ag", [](unsigned char) { return false; });
+             CanvasPutString(c, at, ink, "Ag", IsShiftJisLead);
          } },
         { 1042, "r", [](Canvas) {} }, { 1036, "c30,20 r r", [](Canvas) {} }, { 1040, "c20,15 s", [](Canvas) {} },
     };
     for (auto &k : cases) {
         CAPTURE(k.id);
         OnUser([] { ClearImage(3); });
-        std::vector<BYTE> want = Bytes(3);
+        auto want = Bytes(3);
         k.draw(MakeCanvas(want.data(), 32, 40, 30));
-        RunCommand(3, k.id, k.script);
+        Cmd(3, k.id, k.script);
         CHECK((nbx_inputActive == 0 && Bytes(3) == want));
         nbx_stop = 0;
     }
 
-    // TrueType "Draw": the marked box is one double-width cell, the glyph
-    // inside it in the TrueType colour, on the box's bottom line.
+    // TrueType "Draw": the glyph in the TrueType colour inside the marked box, on its bottom line.
     OnUser([] { ClearImage(3); });
     nbx_tttc = 0xFF0000;
-    RunCommand(3, 1048, "c4,2 c35,25 tH");
-    int inside = 0, outside = 0;
+    Cmd(3, 1048, "c4,2 c35,25 tH");
+    int in = 0, out = 0;
     for (int y = 0; y < 30; y++)
         for (int x = 0; x < 40; x++)
-            if (At(3, x, y) == 0xFF0000) (x >= 4 && x <= 35 && y >= 2 && y <= 25 ? inside : outside)++;
-    CHECK((inside > 20 && outside == 0 && nbx_fontBaseY == 25 && nbx_fontCursorX > 4));
+            if (At(3, x, y) == 0xFF0000) (x >= 4 && x <= 35 && y >= 2 && y <= 25 ? in : out)++;
+    CHECK((in > 20 && out == 0 && nbx_fontBaseY == 25 && nbx_fontCursorX > 4));
 
-    // Pick: an 8-bit pixel gives its index and its palette colour; the
-    // built-in font colour stays.
+    // Pick: an 8-bit pixel gives its index and palette colour; the built-in font colour stays.
     REQUIRE(Create(4, 40, 30, 8) == 0);
     nbx_pixels8[4][2 * 40 + 3] = 200;
     nbx_pixels[3][5 * 40 + 6] = 0x345678;
     nbx_tc = 0x111111;
-    RunCommand(3, 1052, "c6,5");
+    Cmd(3, 1052, "c6,5");
     CHECK((nbx_drawColor == 0x345678 && nbx_tttc == 0x345678));
-    RunCommand(4, 1052, "c3,2");
+    Cmd(4, 1052, "c3,2");
     CHECK((nbx_drawColor == 200 && nbx_tttc == 0xC8C8C8 && nbx_tc == 0x111111));
-    Destroy(3);
-    Destroy(4);
+    for (int n : { 3, 4 }) Destroy(n);
 }
 
-TEST_CASE("Pixel prints its lines; Clipping opens the marked rectangle as a new image")
+TEST_CASE("Pixel; Clipping")
 {
     DeleteFileA(LogPath(0).c_str());
     OnUser([] { NBX_OpenTextWindow(0, 600, 0, 300, 200); NBX_StartLog(0); });
     REQUIRE((Create(0, 50, 40) == 0 && Create(1, 50, 40, 8) == 0));
     nbx_pixels[0][4 * 50 + 3] = 0xFF0000;
     nbx_pixels8[1][6 * 52 + 5] = 7;
-    RunCommand(0, 1015, "c3,4");
-    RunCommand(1, 1015, "c5,6");
-    RunCommand(1, 1015, "r");
+    Cmd(0, 1015, "c3,4");
+    Cmd(1, 1015, "c5,6");
+    Cmd(1, 1015, "r");
     OnUser([] { NBX_CloseLogs(); });
     CHECK(LogText(0) == "(X,Y)=(3,4)\r\n(R,G,B)=(255,0,0)\r\n(H,S,V)=(0,255,255)\r\n(Y,Cr,Cb)=(76,128,-42)\r\n"
                         "(Y,u,v)=(76,-36,157)\r\n(Y,I,Q)=(76,152,53)\r\n\r\n(X,Y)=(5,6)\r\n(Luminance)=(7)\r\n\r\n");
 
-    // Images 0 and 1 are in use: the clip is image 2, with the source's
-    // depth and palette; what lies outside the source reads black.
-    std::vector<DWORD> palette(256);
-    for (int i = 0; i < 256; i++) palette[i] = (DWORD)(255 - i) << 16 | (DWORD)i << 8 | (DWORD)(i ^ 0x5A);
-    SetPalette(1, palette.data());
+    // The clip is image 2, the first free, with the source's depth and
+    // palette; beyond the source it reads black.
+    std::vector<DWORD> pal(256);
+    for (int i = 0; i < 256; i++) pal[i] = (DWORD)(255 - i) << 16 | (DWORD)i << 8 | (DWORD)(i ^ 0x5A);
+    SetPalette(1, pal.data());
     struct { int n; const char *script, *title; int l, t, w, h; } clips[] = {
         { 0, "c19,29 c10,20", "(10,20)-(19,29)", 10, 20, 10, 10 }, { 1, "c19,29 c10,20", "(10,20)-(19,29)", 10, 20, 10, 10 },
         { 0, "c48,0 c52,1", "(48,0)-(52,1)", 48, 0, 5, 2 }, { 0, "c7,7 c7,7", "(7,7)-(7,7)", 7, 7, 1, 1 },
@@ -198,72 +188,68 @@ TEST_CASE("Pixel prints its lines; Clipping opens the marked rectangle as a new 
     for (auto &k : clips) {
         CAPTURE(k.title);
         Fill(k.n, 0x2545F491u);
-        std::vector<BYTE> before = Bytes(k.n);
-        RunCommand(k.n, 1019, k.script);
+        auto before = Bytes(k.n);
+        Cmd(k.n, 1019, k.script);
         CHECK(Bytes(k.n) == before);
         REQUIRE(nbx_images[2].inUse == (k.w > 0));
         if (!k.w) continue;
         const ImageRecord &r = nbx_images[2];
         CHECK((nbx_curImage == 2 && r.bits == nbx_images[k.n].bits && r.title == std::string(k.title)));
-        CHECK((r.width == k.w && r.height == k.h && (k.n == 0 || Palette(2) == palette)));
+        CHECK((r.width == k.w && r.height == k.h && (k.n == 0 || Palette(2) == pal)));
         for (int y = 0; y < k.h; y++)
             for (int x = 0; x < k.w; x++) REQUIRE(At(2, x, y) == (k.l + x < 50 ? At(k.n, k.l + x, k.t + y) : 0));
         Destroy(2);
     }
-    Destroy(0);
-    Destroy(1);
+    for (int n : { 0, 1 }) Destroy(n);
 }
 
-TEST_CASE("clipboard: copy, cut and paste, placed paste, a bitmap request")
+TEST_CASE("clipboard")
 {
     REQUIRE((Create(5, 5, 2) == 0 && Create(6, 5, 2, 8) == 0 && Create(7, 64, 64) == 0 && Create(8, 64, 64, 8) == 0));
-    std::vector<DWORD> palette(256);
-    for (int i = 0; i < 256; i++) palette[i] = 0x00F00000u + (DWORD)i * 0x0101u;
-    SetPalette(6, palette.data());
+    std::vector<DWORD> pal(256);
+    for (int i = 0; i < 256; i++) pal[i] = 0x00F00000u + (DWORD)i * 0x0101u;
+    SetPalette(6, pal.data());
     auto ctrl = [](int n, char key) { PressCtrlKey(Window(n), key); Settle(); };
     for (int n : { 5, 6 }) {
         CAPTURE(n);
-        int target = n + 2;
+        int t = n + 2;
         Fill(n, 0x51ED270Bu);
         ctrl(n, 'C');
-        OnUser([=] { ClearImage(target); });
-        ctrl(target, 'V');
+        OnUser([=] { ClearImage(t); });
+        ctrl(t, 'V');
         for (int y = 0; y < 64; y++)
-            for (int x = 0; x < 64; x++) REQUIRE(At(target, x, y) == At(n, x, y));   // 0 beyond 5 x 2
-        CHECK((n == 5 || Palette(8) == palette));
+            for (int x = 0; x < 64; x++) REQUIRE(At(t, x, y) == At(n, x, y));   // 0 beyond 5 x 2
+        CHECK((n == 5 || Palette(8) == pal));
         // From the menu: centred on the click, clipped at the edge.
-        OnUser([=] { ClearImage(target); });
-        RunCommand(target, 1013, "m10,10 !8,9 !12,10 c63,32");
-        CHECK((At(target, 61, 31) == At(n, 0, 0) && At(target, 63, 32) == At(n, 2, 1) && At(target, 60, 31) == 0));
-        std::vector<BYTE> placed = Bytes(target);
-        RunCommand(target, 1013, "m10,10 r");
-        CHECK(Bytes(target) == placed);
+        OnUser([=] { ClearImage(t); });
+        Cmd(t, 1013, "m10,10 !8,9 !12,10 c63,32");
+        CHECK((At(t, 61, 31) == At(n, 0, 0) && At(t, 63, 32) == At(n, 2, 1) && At(t, 60, 31) == 0));
+        auto placed = Bytes(t);
+        Cmd(t, 1013, "m10,10 r");
+        CHECK(Bytes(t) == placed);
     }
-    std::vector<BYTE> picture = Bytes(5);
+    auto picture = Bytes(5);
     ctrl(5, 'X');
     CHECK(Bytes(5) == std::vector<BYTE>(40, 0));
     ctrl(5, 'V');
     CHECK(Bytes(5) == picture);
 
-    OpenClipboard(NULL);   // an empty clipboard pastes nothing
-    EmptyClipboard();
-    CloseClipboard();
-    std::vector<BYTE> kept = Bytes(7);
+    CHECK((OpenClipboard(NULL) && EmptyClipboard() && CloseClipboard()));   // an empty one pastes nothing
+    auto kept = Bytes(7);
     ctrl(7, 'V');
     CHECK(Bytes(7) == kept);
 
     // Request 9004's bitmap, all bytes set, arrives as 0x00FFFFFF and is deleted.
-    std::vector<DWORD> ones(9, 0xFFFFFFFF);
+    std::vector<DWORD> ones(9, ~0u);
     HBITMAP white = CreateBitmap(3, 3, 1, 32, ones.data());
     OnUser([] { SelectImage(7); ClearImage(7); });
     RequestPasteBitmap(white);
     BITMAP info;
-    CHECK((nbx_pixels[7][0] == 0xFFFFFF && nbx_pixels[7][2 * 64 + 2] == 0xFFFFFF && nbx_pixels[7][3] == 0));
-    CHECK(GetObjectW(white, sizeof info, &info) == 0);
+    CHECK((nbx_pixels[7][0] == 0xFFFFFF && nbx_pixels[7][2 * 64 + 2] == 0xFFFFFF && nbx_pixels[7][3] == 0 && !GetObjectW(white, sizeof info, &info)));
     for (int n : { 5, 6, 7, 8 }) Destroy(n);
 }
 
-TEST_CASE("charts of the clicked row or marked block, as the first free image")
+TEST_CASE("charts, as the first free image")
 {
     // Image 0: row 5 red, 6 grey; 8-bit image 2: index 200 on row 3.
     REQUIRE((Create(0, 40, 30) == 0 && Create(2, 40, 30, 8) == 0));
@@ -272,7 +258,7 @@ TEST_CASE("charts of the clicked row or marked block, as the first free image")
         nbx_pixels[0][6 * 40 + x] = 0x808080;
         nbx_pixels8[2][3 * 40 + x] = 200;
     }
-    struct { int source; UINT id; const char *script, *title; int w, h; std::vector<DWORD> pixels; } cases[] = {   // x, y, value
+    struct { int n; UINT id; const char *script, *title; int w, h; std::vector<DWORD> px; } cases[] = {   // x, y, value
         { 0, 1016, "c3,5", "RGB(Y=5)", 52, 128, { 12, 0, 0xFF0000, 51, 127, 0x0000FF } },
         { 2, 1070, "c3,3", "Luminance(Y=3)", 52, 128, { 12, 28, 0xFFFFFF, 12, 27, 0 } },
         // Columns 40..45 lie outside and read black, at the axis crossing.
@@ -281,14 +267,14 @@ TEST_CASE("charts of the clicked row or marked block, as the first free image")
     };
     for (auto &k : cases) {
         CAPTURE(k.id);
-        RunCommand(k.source, k.id, k.script);
+        Cmd(k.n, k.id, k.script);
         REQUIRE(nbx_images[1].inUse == (k.w > 0));
         if (!k.w) continue;
-        CHECK((nbx_curImage == 1 && nbx_images[1].bits == 32 && nbx_images[1].title == std::string(k.title)));
-        CHECK((nbx_images[1].width == k.w && nbx_images[1].height == k.h && (k.id != 1016 || nbx_tc == 0x0000FF)));
-        for (size_t i = 0; i < k.pixels.size(); i += 3) CHECK(At(1, k.pixels[i], k.pixels[i + 1]) == k.pixels[i + 2]);
+        const ImageRecord &r = nbx_images[1];
+        CHECK((nbx_curImage == 1 && r.bits == 32 && r.title == std::string(k.title)));
+        CHECK((r.width == k.w && r.height == k.h && (k.id != 1016 || nbx_tc == 0x0000FF)));
+        for (size_t i = 0; i < k.px.size(); i += 3) CHECK(At(1, k.px[i], k.px[i + 1]) == k.px[i + 2]);
         Destroy(1);
     }
-    Destroy(0);
-    Destroy(2);
+    for (int n : { 0, 2 }) Destroy(n);
 }

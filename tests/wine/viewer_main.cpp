@@ -1,9 +1,11 @@
-// The movie viewer under Wine, driven through its file dialog and button
-// box; the frame on screen is read from the sample's index strip.
+// The movie viewer, driven through its file dialog and button box; the frame
+// on screen is read from the sample's index strip.
 #include "viewer_drive.h"
 #include "viewer/viewer.h"
 #include <math.h>
+#include <algorithm>
 #include <stdio.h>
+#include <string.h>
 #include <set>
 
 using namespace nbxt;
@@ -17,20 +19,20 @@ namespace {
 
 const int n = kSampleFrames, kOtherFrames = 40;   // sample.avi, testmovies/other.avi
 
-bool CopyMovie(const char *sub, const char *file)
+bool Copy(const char *sub, const char *file)
 {
     return CopyFileA((BinPath(sub) + "\\" + file).c_str(), Here(file).c_str(), FALSE) != 0;
 }
 
-bool CancelDialog()
+bool Cancel()
 {
-    HWND dialog = WaitFileDialog(NULL);
-    if (dialog) PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-    return dialog && WaitFor([dialog] { return !IsWindow(dialog); }, 10000);
+    HWND d = WaitFileDialog(NULL);
+    if (d) PostMessageW(d, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    return d && WaitFor([d] { return !IsWindow(d); }, 10000);
 }
 
 HWND Image0() { return nbx_images[0].inUse ? nbx_images[0].window : NULL; }
-bool Image0Opens() { return WaitFor([] { return Image0() != NULL; }, 10000); }
+bool Opens() { return WaitFor([] { return Image0() != NULL; }, 10000); }
 
 int Shown() { return vt::Shown(Image0()); }
 
@@ -47,7 +49,7 @@ int Steady()
     return result;
 }
 
-bool ShowsSoon(int frame) { return WaitFor([=] { return Shown() == frame; }); }
+bool Soon(int frame) { return WaitFor([=] { return Shown() == frame; }); }
 
 bool Plays(int count)
 {
@@ -57,18 +59,18 @@ bool Plays(int count)
 
 std::string Log()   // text window 0's, without CR
 {
-    std::string out;
-    for (char c : LogText(0)) if (c != '\r') out.push_back(c);
-    return out;
+    std::string s = LogText(0);
+    s.erase(std::remove(s.begin(), s.end(), '\r'), s.end());
+    return s;
 }
 
 bool WaitLog(size_t from, const std::string &needle, int ms = 8000)
 {
-    return WaitFor([&] { std::string log = Log(); return log.size() > from && log.find(needle, from) != std::string::npos; }, ms);
+    return WaitFor([&] { std::string s = Log(); return s.size() > from && s.find(needle, from) != s.npos; }, ms);
 }
 
 // Presses a button and waits for what it prints, or checks it prints nothing.
-bool PressLogged(int k, const char *printed = nullptr)
+bool Logged(int k, const char *printed = nullptr)
 {
     size_t at = Log().size();
     Press(k);
@@ -81,7 +83,7 @@ void Steps(const std::vector<std::pair<int, int>> &steps)
     for (auto &s : steps) {
         CAPTURE(s.first);
         Press(s.first);
-        if (s.second >= 0) CHECK(ShowsSoon(s.second));
+        if (s.second >= 0) CHECK(Soon(s.second));
         else CHECK(Steady() == -s.second - 1);   // stays on -s.second - 1
     }
 }
@@ -90,36 +92,34 @@ void Steps(const std::vector<std::pair<int, int>> &steps)
 
 TEST_CASE("start-up; files it cannot play")
 {
-    HWND dialog = WaitFileDialog(NULL), text = TextWindowHandle(0);
-    REQUIRE((text != NULL && GetDlgItem(ButtonBoxWindow(), 3011) != NULL && dialog != NULL));
-    CHECK((nbx_running == 1 && WindowTextA(FileDialogNameEdit(dialog)) == "*.AVI"));
+    HWND d = WaitFileDialog(NULL), text = TextWindowHandle(0);
+    REQUIRE((text && GetDlgItem(ButtonBoxWindow(), 3011) && d));
+    CHECK((nbx_running == 1 && WindowTextA(FileDialogNameEdit(d)) == "*.AVI"));
     DeleteFileA(LogPath(0).c_str());
     Command(text, 1024);
     REQUIRE(WaitFor([] { return FileExists(LogPath(0).c_str()); }));
 
-    REQUIRE((CopyMovie("movies", "sample.avi") && CopyMovie("testmovies", "other.avi") && CopyMovie("testmovies", "tall.avi")));
+    REQUIRE((Copy("movies", "sample.avi") && Copy("testmovies", "other.avi") && Copy("testmovies", "tall.avi")));
     size_t at = Log().size();
-    REQUIRE(CancelDialog());
+    REQUIRE(Cancel());
     CHECK(WaitLog(at, "[] : Can't load .\n"));
-    REQUIRE((WriteWholeFile(Here("notmovie.avi"), "This is a text file, not a movie.\r\n") && WriteWholeFile(Here("empty.avi"), "")));
-    struct { const char *name, *printed; } files[] = {
-        { "notmovie.avi", "] : Can't load .\n" }, { "empty.avi", "] : Can't load .\n" }, { "tall.avi", "] : 16 x 16384 movie does not fit the screen.\n" } };
-    for (auto &f : files) {
-        CAPTURE(f.name);
+    REQUIRE((WriteWholeFile(Here("text.avi"), "not a movie\r\n") && WriteWholeFile(Here("empty.avi"), "")));
+    for (const char *f : { "text.avi] : Can't load .", "empty.avi] : Can't load .", "tall.avi] : 16 x 16384 movie does not fit the screen." }) {
+        CAPTURE(f);
         at = Log().size();
-        REQUIRE(ChooseFile(f.name));
-        CHECK((WaitLog(at, f.name + std::string(f.printed)) && Image0() == NULL));
+        REQUIRE(ChooseFile(std::string(f, strcspn(f, "]")).c_str()));
+        CHECK((WaitLog(at, f + std::string("\n")) && !Image0()));
     }
 }
 
 TEST_CASE("play, loop, pause, steps")
 {
-    REQUIRE((ChooseFile("sample.avi") && Image0Opens()));
+    REQUIRE((ChooseFile("sample.avi") && Opens()));
     CHECK((Geometry(Image0()) == "0,250 640x480" && WindowTextA(Image0()) == "NUBRIX window(100%)"));
     CHECK(Plays(20));
     CHECK(WaitFor([] { int f = Shown(); return f >= 0 && f < 20; }, 15000));   // looped
 
-    CHECK(PressLogged(1, "pause\n"));
+    CHECK(Logged(1, "pause\n"));
     int f = Steady();
     Settle();
     CHECK((f >= 0 && Shown() == f));
@@ -129,37 +129,37 @@ TEST_CASE("play, loop, pause, steps")
             // ">" past the end shows nothing and sets the position to the last frame
             { 9, n - 1 }, { 5, -n }, { 4, n - 3 } });
 
-    // "prop" prints the properties; at frame 1 the position is 2, 40 ms at 25 frames/s.
+    // "prop" at frame 1: position 2, 40 ms at 25 frames/s.
     Steps({ { 8, 1 } });
     size_t at = Log().size();
-    REQUIRE(PressLogged(2, "FRAME_COUNT:"));
+    REQUIRE(Logged(2, "FRAME_COUNT:"));
     Settle();
     std::string log = Log().substr(at);
-    double msec = 0;
-    int matched = 0;   // set once all before the ratio matched
-    CHECK((sscanf(log.c_str(), "POS_MSEC: %lf\nPOS_FRAMES: 2.000000\nPOS_AVI_RATIO: %n", &msec, &matched) == 1 && matched > 0 && fabs(msec - 40) < 1e-4));
-    CHECK(log.find("\nFRAME_WIDTH: 640.000000\nFRAME_HEIGHT: 480.000000\nFPS: 25.000000\nFOURCC: 1196444237.000000\nFRAME_COUNT: 250.000000\n") != std::string::npos);
+    double ms = 0;
+    int end = 0;   // set once all before the ratio matched
+    CHECK((sscanf(log.c_str(), "POS_MSEC: %lf\nPOS_FRAMES: 2.000000\nPOS_AVI_RATIO: %n", &ms, &end) == 1 && end && fabs(ms - 40) < 1e-4));
+    CHECK(log.find("\nFRAME_WIDTH: 640.000000\nFRAME_HEIGHT: 480.000000\nFPS: 25.000000\nFOURCC: 1196444237.000000\nFRAME_COUNT: 250.000000\n") != log.npos);
     CHECK(Steady() == 1);
 }
 
 TEST_CASE("presses while playing")
 {
-    CHECK((PressLogged(0, "play\n") && Plays(5)));
+    CHECK((Logged(0, "play\n") && Plays(5)));
     // ">>" while playing is held until the scan after "pause".
     Press(9);
     Settle();
     CHECK(Plays(3));
-    CHECK((PressLogged(1, "pause\n") && ShowsSoon(n - 1)));
+    CHECK((Logged(1, "pause\n") && Soon(n - 1)));
     CHECK(Steady() == n - 1);
     // "play" while playing is held until "pause", and resumes at once after it.
-    REQUIRE(PressLogged(0, "play\n"));
+    REQUIRE(Logged(0, "play\n"));
     Settle();
-    CHECK((PressLogged(0) && PressLogged(1, "pause\nplay\n")));
+    CHECK((Logged(0) && Logged(1, "pause\nplay\n")));
     CHECK(Plays(5));
     // "pause" while paused does nothing.
-    REQUIRE(PressLogged(1, "pause\n"));
+    REQUIRE(Logged(1, "pause\n"));
     int f = Steady();
-    CHECK((PressLogged(1) && Steady() == f));
+    CHECK((Logged(1) && Steady() == f));
 }
 
 TEST_CASE("break reopens")
@@ -168,17 +168,17 @@ TEST_CASE("break reopens")
     Press(11);
     REQUIRE(WaitFor([first] { return Image0() == NULL && !IsWindow(first); }));
     // "pause" pressed in the dialog acts after the first frame shown: 1
-    // (frame 0 is read and dropped on opening).
+    // (frame 0 is dropped on opening).
     REQUIRE(WaitFileDialog(NULL) != NULL);
     Press(1);
     Settle();
     size_t at = Log().size();
-    REQUIRE((CancelDialog() && Image0Opens()));
+    REQUIRE((Cancel() && Opens()));
     CHECK((WaitLog(at, "pause\n") && Steady() == 1));
     Press(11);
     REQUIRE(WaitFor([] { return Image0() == NULL; }));
     Press(1);
-    REQUIRE((ChooseFile("other.avi") && Image0Opens()));
+    REQUIRE((ChooseFile("other.avi") && Opens()));
     CHECK((Geometry(Image0()).find(" 320x240") != std::string::npos && Steady() == 1));
     Steps({ { 9, kOtherFrames - 1 } });
 }
@@ -190,7 +190,7 @@ TEST_CASE("Stop")
     int f = Steady();
     Settle();
     CHECK((f >= 0 && Shown() == f));
-    CHECK(PressLogged(0, "play\n"));   // "play" only prints
+    CHECK(Logged(0, "play\n"));   // "play" only prints
     CHECK(Steady() == f);
     Steps({ { 8, 1 }, { 5, 2 }, { 7, 12 }, { 0, -13 } });
 }
