@@ -4,7 +4,7 @@
 # MinGW-w64 (build-pe/), whose PE programs Wine runs as Windows would.
 # --winelib or --pe (first argument) runs only that one. Further arguments go
 # to ctest (for example -R unit); without them the build as a sub-project of
-# another project is checked too.
+# another project is checked too, and a full run ends with code-balance.sh.
 set -e
 HERE="$(cd "$(dirname "$0")" && pwd)"
 kinds="0 1"
@@ -27,6 +27,10 @@ for pe in $kinds; do
 done
 if [ $# -eq 0 ] && [ "$kinds" != 1 ]; then
   bash "$HERE/check-subproject.sh" || failed="$failed sub-project"
+fi
+# Last: the suite must stay within its share of the code.
+if [ $# -eq 0 ] && [ "$kinds" = "0 1" ]; then
+  bash "$HERE/code-balance.sh" || failed="$failed code-balance"
 fi
 if [ -n "$failed" ]; then
   echo "Failed:$failed" >&2
