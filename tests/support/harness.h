@@ -1,6 +1,6 @@
-// harness.h - drives a live NUBRIX program: UserInit calls BeginDriver(),
-// which runs the doctest cases on a thread of their own; UserMain calls
-// ServeUser(), which runs what the driver hands OnUser() on the user thread.
+// harness.h - drives a live NUBRIX program: BeginDriver() (from UserInit) runs
+// the doctest cases on a thread of their own; ServeUser() (from UserMain) runs
+// what they hand OnUser() on the user thread.
 #ifndef NBX_TEST_HARNESS_H
 #define NBX_TEST_HARNESS_H
 
@@ -48,7 +48,7 @@ string ChooseMenuItem();   // picks the tracked popup's first item; its text
 string WindowTextA(HWND window);
 u16string WindowTextW(HWND window);
 string StatusOf(HWND mainWindow);   // read without a message: it may be busy
-bool StatusHas(const char *text);        // this program's status line
+bool StatusHas(const char *text);   // this program's status line
 RECT WindowRect(HWND window);
 SIZE ClientSize(HWND window);
 string Geometry(HWND window);   // "x,y WxH": top-left on screen, client size

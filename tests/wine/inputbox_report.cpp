@@ -137,16 +137,6 @@ TEST_CASE("button box: opening, closing")
     CloseBB();
     CHECK((!IsWindow(box) && Buttons(OpenBB(16, 16)) == 256 && WindowTextA(Btn(255)) == "255"));
     CloseBB();
-    for (int how = 0; how < 3; how++) {
-        box = OpenBB(2, 6);
-        if (how == 0) PressCtrlKey(box, 'Q');
-        if (how == 1) PostMessageW(box, WM_CLOSE, 0, 0);
-        if (how == 2) {
-            PostMessageW(box, WM_NCRBUTTONDOWN, HTCAPTION, MAKELPARAM(60, 45));
-            CHECK(ChooseMenuItem() == "&Destroy\tCtrl+Q");
-        }
-        CHECK((UNTIL(!IsWindow(box)) && BBox() == NULL));
-    }
 }
 
 TEST_CASE("button box: presses")
@@ -168,8 +158,8 @@ TEST_CASE("button box: presses")
     CHECK(UNTIL(nbx_stop == 1));
     nbx_stop = 0;
     SendMessageW(Btn(1), BM_CLICK, 0, 0);
-    CloseBB();
-    CHECK(Pressed(1) == 0);   // no box: nothing pressed
+    PressCtrlKey(box, 'Q');
+    CHECK((UNTIL(BBox() == NULL) && Pressed(1) == 0));   // no box: nothing pressed
 }
 
 TEST_CASE("button box: rename")
@@ -191,11 +181,9 @@ TEST_CASE("button box: rename")
     PostMessageW(box, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(10, 10));
     REQUIRE(UNTIL(nbx_inputActive != 0));
     PostMessageW(box, WM_CLOSE, 0, 0);
-    CHECK(UNTIL(!IsWindow(box)));
-    TypeText(TextWindowHandle(0), "late\r");
-    REQUIRE(UNTIL(nbx_inputActive == 0));
+    CHECK((UNTIL(!IsWindow(box)) && BBox() == NULL));
+    AnswerInput("late");
     OnUser([] { NBX_StopLog(0); });
-    CHECK(BBox() == NULL);
 }
 
 TEST_CASE("button box: captions, sizing")
@@ -209,7 +197,8 @@ TEST_CASE("button box: captions, sizing")
     CHECK((WindowTextA(Btn(11)) == "11" && WindowTextA(Btn(5)) == string(255, 'x')));
     // (408 - 12) / 2 wide, (244 - 28) / 6 high
     CHECK((Get([] { return NBX_ResizeButtonBox(408, 244); }) == 0 && ClientSize(BBox()).cx == 408 && Place(Btn(3)) == "206,44 198x36"));
-    CloseBB();
+    PostMessageW(BBox(), WM_NCRBUTTONDOWN, HTCAPTION, MAKELPARAM(60, 45));
+    CHECK((ChooseMenuItem() == "&Destroy\tCtrl+Q" && UNTIL(BBox() == NULL)));
     CHECK(Geometry(OpenBB(1, 2)) == "30,40 206x84");   // the next box keeps the size
     CloseBB();
     CHECK(Get([] { return NBX_ResizeButtonBox(300, 100); }) == 1);   // no box
