@@ -19,7 +19,7 @@ static string MenuGrey(const vector<MenuEntry> &items)
     return s;
 }
 
-TEST_CASE("main window")
+TEST_CASE("main window; Ctrl-snap; Ctrl+W")
 {
     HWND main = nbx_mainWindow;
     RECT expect = { 0, 0, 240, GetSystemMetrics(SM_CYMENU) + 32 };
@@ -32,27 +32,22 @@ TEST_CASE("main window")
     SendMessageW(main, WM_SIZING, WMSZ_BOTTOMRIGHT, (LPARAM)&proposed);
     CHECK((EqualRect(&proposed, &r) && StatusHas((to_string(nbx_colorDepth) + "-bit color").c_str())));
     CHECK(MenuGrey(ReadPopupMenu(main)) == "000000000");
-}
 
-TEST_CASE("Ctrl-snap; Ctrl+W")
-{
-    RECT r = WindowRect(nbx_mainWindow);
-    int w = r.right - r.left, h = r.bottom - r.top;
-    RECT proposed = { 5, 300, 5 + w, 300 + h };
-    SendMessageW(nbx_mainWindow, WM_MOVING, WMSZ_LEFT, (LPARAM)&proposed);
+    proposed = { 5, 300, 5 + w, 300 + h };
+    SendMessageW(main, WM_MOVING, WMSZ_LEFT, (LPARAM)&proposed);
     CHECK(proposed.left == 5);   // no Ctrl, no snap
-    SetCtrlHeld(nbx_mainWindow, true);
-    SendMessageW(nbx_mainWindow, WM_MOVING, WMSZ_LEFT, (LPARAM)&proposed);
-    SetCtrlHeld(nbx_mainWindow, false);
+    SetCtrlHeld(main, true);
+    SendMessageW(main, WM_MOVING, WMSZ_LEFT, (LPARAM)&proposed);
+    SetCtrlHeld(main, false);
     CHECK((proposed.left == 0 && proposed.right == w && proposed.top == 300));
 
     REQUIRE(TextWindowHandle(0) == NULL);
-    PressCtrlKey(nbx_mainWindow, 'W');
+    PressCtrlKey(main, 'W');
     HWND text = NULL;
     REQUIRE(UNTIL((text = TextWindowHandle(0)) != NULL));
     CHECK((GetWindowThreadProcessId(text, NULL) == nbx_userThreadId && UNTIL(nbx_request == 0 && nbx_done == 1)));
-    PressCtrlKey(nbx_mainWindow, 'W');   // again: only brings it forward
-    Settle(nbx_mainWindow);
+    PressCtrlKey(main, 'W');   // again: only brings it forward
+    Settle(main);
     Settle();
     CHECK(TextWindowHandle(0) == text);
     OnUser([] { NBX_CloseTextWindow(0); });
