@@ -3,6 +3,9 @@
 #    (PickPoint from the user program, the menu's Draw Box after one click):
 #    processor use while they wait, then the time Exit takes to end them,
 #    hangs and incomplete logs. Target run_picktools_bench runs it.
+# pick_app: the user program it starts, waiting in a pick tool.
+nubrix_add_program(pick_app ${CMAKE_CURRENT_SOURCE_DIR}/pick_app.cpp)
+set_target_properties(pick_app PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR})
 add_executable(picktools_bench WIN32 ${CMAKE_CURRENT_SOURCE_DIR}/picktools_bench.cpp)
 nubrix_link_program(picktools_bench)
 target_link_libraries(picktools_bench PRIVATE nbx_test_harness)

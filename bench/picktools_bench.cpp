@@ -1,7 +1,7 @@
 // picktools_bench.cpp - a pick tool waiting for the mouse: the processor
 // time its program takes while it waits, and how fast Exit ends it.
 //
-// For each mode of tests/wine/apps/pick_app ("point": PickPoint called by the
+// For each mode of pick_app ("point": PickPoint called by the
 // user program; "box": the image menu's Draw Box after its first click) it
 // runs the app NBX_BENCH_RUNS times (20 by default), five at a time, waits
 // until the tool's prompt shows, measures each process's processor time
