@@ -1,5 +1,5 @@
 // Reliability: Exit, instance numbers, failed saves, dropped paths, huge
-// buffers, one-frame movies.
+// buffers.
 #if defined(__linux__)
 #include <signal.h>
 #include <sys/resource.h>
@@ -150,25 +150,4 @@ TEST_CASE("image files and buffers")
         }
     }
     OnUser([] { NBX_DestroyImage(kImage); });
-}
-
-TEST_CASE("one-frame movie")
-{
-    if (!FileExists(BinPath("nubrix_viewer" NBX_PROGRAM_SUFFIX).c_str())) return;   // viewer not built
-    string dir = Here("onemovie");
-    CreateDirectoryA(dir.c_str(), NULL);
-    REQUIRE(CopyFileA(BinPath("testmovies\\one.avi").c_str(), (dir + "\\one.avi").c_str(), FALSE));
-    HANDLE viewer = StartProgram("nubrix_viewer" NBX_PROGRAM_SUFFIX, dir.c_str());
-    REQUIRE(ChooseFile("one.avi", true));
-    HWND image = NULL;
-    REQUIRE(WaitFor([&] { return (image = FindTop(L"nbx_iw", NULL, true)) != NULL; }, 30000));
-    // The movie's background is never black; the loop has had time to reach the end and rewind.
-    CHECK(WaitFor([&] {
-        vector<DWORD> pixels = GrabClient(image);
-        size_t lit = 0;
-        for (DWORD p : pixels) lit += p != 0;
-        return !pixels.empty() && lit > pixels.size() / 2;
-    }, 10000));
-    TerminateProcess(viewer, 0);
-    CloseHandle(viewer);
 }
