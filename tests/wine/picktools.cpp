@@ -162,7 +162,7 @@ TEST_CASE("drawing commands; Pick")
     for (int n : { 3, 4 }) Destroy(n);
 }
 
-TEST_CASE("Pixel; Clipping")
+TEST_CASE("Pixel, Clipping, charts")
 {
     DeleteFileA(LogPath(0).c_str());
     OnUser([] { NBX_OpenTextWindow(0, 600, 0, 300, 200); NBX_StartLog(0); });
@@ -176,29 +176,45 @@ TEST_CASE("Pixel; Clipping")
     CHECK(LogText(0) == "(X,Y)=(3,4)\r\n(R,G,B)=(255,0,0)\r\n(H,S,V)=(0,255,255)\r\n(Y,Cr,Cb)=(76,128,-42)\r\n"
                         "(Y,u,v)=(76,-36,157)\r\n(Y,I,Q)=(76,152,53)\r\n\r\n(X,Y)=(5,6)\r\n(Luminance)=(7)\r\n\r\n");
 
-    // The clip is image 2, the first free, with the source's depth and
-    // palette; beyond the source it reads black.
+    // Clips and charts become image 2, the first free: a clip with the
+    // source's depth and palette, black beyond the source; a chart 32-bit.
     vector<DWORD> pal(256);
     for (int i = 0; i < 256; i++) pal[i] = (DWORD)(255 - i) << 16 | (DWORD)i << 8 | (DWORD)(i ^ 0x5A);
     SetPalette(1, pal.data());
-    struct { int n; const char *script, *title; int l, t, w, h; } clips[] = {
-        { 0, "c19,29 c10,20", "(10,20)-(19,29)", 10, 20, 10, 10 }, { 1, "c19,29 c10,20", "(10,20)-(19,29)", 10, 20, 10, 10 },
-        { 0, "c48,0 c52,1", "(48,0)-(52,1)", 48, 0, 5, 2 }, { 0, "c7,7 c7,7", "(7,7)-(7,7)", 7, 7, 1, 1 },
-        { 0, "c7,7 r r", "" },
+    Fill(0, 0x2545F491u);
+    Fill(1, 0x2545F491u);
+    for (int x = 0; x < 50; x++) {   // image 0: row 5 red, 6 grey; image 1: index 200 on row 3
+        nbx_pixels[0][5 * 50 + x] = 0xFF0000;
+        nbx_pixels[0][6 * 50 + x] = 0x808080;
+        nbx_pixels8[1][3 * 52 + x] = 200;
+    }
+    // A chart's px: x, y, value.
+    struct { int n; UINT id; const char *script, *title; int w, h; vector<DWORD> px; } cases[] = {
+        { 0, 1019, "c19,29 c10,20", "(10,20)-(19,29)", 10, 10 }, { 1, 1019, "c19,29 c10,20", "(10,20)-(19,29)", 10, 10 },
+        { 0, 1019, "c48,0 c52,1", "(48,0)-(52,1)", 5, 2 }, { 0, 1019, "c7,7 c7,7", "(7,7)-(7,7)", 1, 1 },
+        { 0, 1019, "c7,7 r r", "" },
+        { 0, 1016, "c3,5", "RGB(Y=5)", 62, 128, { 12, 0, 0xFF0000, 61, 127, 0x0000FF } },
+        { 1, 1070, "c3,3", "Luminance(Y=3)", 62, 128, { 12, 28, 0xFFFFFF, 12, 27, 0 } },
+        // Columns 50..55 lie outside and read black, at the axis crossing.
+        { 0, 1022, "c55,6 c45,5", "CrCb(45,5)-(55,6)", 256, 256, { 86, 0, 0xFFFFFF, 128, 128, 0xFFFFFF } },
+        { 0, 1016, "r", "" },
     };
-    for (auto &k : clips) {
+    for (auto &k : cases) {
         CAPTURE(k.title);
-        Fill(k.n, 0x2545F491u);
         auto before = Bytes(k.n);
-        Cmd(k.n, 1019, k.script);
+        Cmd(k.n, k.id, k.script);
         CHECK(Bytes(k.n) == before);
         REQUIRE(nbx_images[2].inUse == (k.w > 0));
         if (!k.w) continue;
         const ImageRecord &r = nbx_images[2];
-        CHECK((nbx_curImage == 2 && r.bits == nbx_images[k.n].bits && r.title == string(k.title)));
-        CHECK((r.width == k.w && r.height == k.h && (k.n == 0 || Palette(2) == pal)));
-        for (int y = 0; y < k.h; y++)
-            for (int x = 0; x < k.w; x++) REQUIRE(At(2, x, y) == (k.l + x < 50 ? At(k.n, k.l + x, k.t + y) : 0));
+        bool clip = k.id == 1019;
+        CHECK((nbx_curImage == 2 && r.bits == (clip ? nbx_images[k.n].bits : 32) && r.title == string(k.title)));
+        CHECK((r.width == k.w && r.height == k.h && (k.n == 0 || !clip || Palette(2) == pal) && (k.id != 1016 || nbx_tc == 0x0000FF)));
+        int l = 0, t = 0;
+        sscanf(k.title, "(%d,%d)", &l, &t);
+        for (int y = 0; clip && y < k.h; y++)
+            for (int x = 0; x < k.w; x++) REQUIRE(At(2, x, y) == (l + x < 50 ? At(k.n, l + x, t + y) : 0));
+        for (size_t i = 0; i < k.px.size(); i += 3) CHECK(At(2, k.px[i], k.px[i + 1]) == k.px[i + 2]);
         Destroy(2);
     }
     for (int n : { 0, 1 }) Destroy(n);
@@ -248,34 +264,4 @@ TEST_CASE("clipboard")
     BITMAP info;
     CHECK((nbx_pixels[7][0] == 0xFFFFFF && nbx_pixels[7][2 * 64 + 2] == 0xFFFFFF && nbx_pixels[7][3] == 0 && !GetObjectW(white, sizeof info, &info)));
     for (int n : { 5, 6, 7, 8 }) Destroy(n);
-}
-
-TEST_CASE("charts, as the first free image")
-{
-    // Image 0: row 5 red, 6 grey; 8-bit image 2: index 200 on row 3.
-    REQUIRE((Create(0, 40, 30) == 0 && Create(2, 40, 30, 8) == 0));
-    for (int x = 0; x < 40; x++) {
-        nbx_pixels[0][5 * 40 + x] = 0xFF0000;
-        nbx_pixels[0][6 * 40 + x] = 0x808080;
-        nbx_pixels8[2][3 * 40 + x] = 200;
-    }
-    struct { int n; UINT id; const char *script, *title; int w, h; vector<DWORD> px; } cases[] = {   // x, y, value
-        { 0, 1016, "c3,5", "RGB(Y=5)", 52, 128, { 12, 0, 0xFF0000, 51, 127, 0x0000FF } },
-        { 2, 1070, "c3,3", "Luminance(Y=3)", 52, 128, { 12, 28, 0xFFFFFF, 12, 27, 0 } },
-        // Columns 40..45 lie outside and read black, at the axis crossing.
-        { 0, 1022, "c45,6 c35,5", "CrCb(35,5)-(45,6)", 256, 256, { 86, 0, 0xFFFFFF, 128, 128, 0xFFFFFF } },
-        { 0, 1016, "r", "" },
-    };
-    for (auto &k : cases) {
-        CAPTURE(k.id);
-        Cmd(k.n, k.id, k.script);
-        REQUIRE(nbx_images[1].inUse == (k.w > 0));
-        if (!k.w) continue;
-        const ImageRecord &r = nbx_images[1];
-        CHECK((nbx_curImage == 1 && r.bits == 32 && r.title == string(k.title)));
-        CHECK((r.width == k.w && r.height == k.h && (k.id != 1016 || nbx_tc == 0x0000FF)));
-        for (size_t i = 0; i < k.px.size(); i += 3) CHECK(At(1, k.px[i], k.px[i + 1]) == k.px[i + 2]);
-        Destroy(1);
-    }
-    for (int n : { 0, 2 }) Destroy(n);
 }
