@@ -13,7 +13,6 @@ void UserMain(void) { ServeUser(); }
 
 namespace {
 
-string StartDir() { return Here("").substr(0, Here("").size() - 1); }
 int Fresh(int n, int w, int h, int bits)
 {
     Destroy(n);
@@ -83,14 +82,14 @@ TEST_CASE("round trips, 8-bit with its palette; refused loads and saves")
 
 TEST_CASE("dialogs keep folder and filter, each its own; Load shows the picture")
 {
-    const int W = 30, H = 20;
-    REQUIRE((Fresh(1, W, H, 32) == 0 && Fresh(2, W, H, 32) == 0));
+    REQUIRE((Fresh(1, 30, 20, 32) == 0 && Fresh(2, 30, 20, 32) == 0));
     Fill(1, 3);
-    CreateDirectoryA(Here("pics").c_str(), NULL);
+    string pics = Here("pics");
+    CreateDirectoryA(pics.c_str(), NULL);
     for (const char *old : { "pics\\menu.png", "pics\\all.bmp", "pics\\best.jpg" })
         DeleteFileA(Here(old).c_str());   // else the overwrite prompt comes up
     REQUIRE(Save(1, 0, Here("pics\\pick")) == 0);
-    CHECK((string(nbx_openDir) == StartDir() && string(nbx_saveDir) == StartDir()));
+    CHECK((string(nbx_openDir) == CurrentDir() && string(nbx_saveDir) == CurrentDir()));
     nbx_jpegQuality = 20;
     char path[NBX_PATH] = "";
     int result = -1;
@@ -103,12 +102,11 @@ TEST_CASE("dialogs keep folder and filter, each its own; Load shows the picture"
     // kept; Cancel keeps all. Save: PNG; "All Files" saves a BMP; JPEG.
     enum { kOpen, kSave, kLoad };
     const char *bmp = "*.BMP;*.RLE;*.DIB";
-    string pics = Here("pics");
     struct { int kind, filter; const char *name; string folder; int pick; const char *typed, *file; bool refused; } runs[] = {
-        { kOpen, 8, "*.AVI", StartDir(), 2, "pics\\pick.bmp" },
+        { kOpen, 8, "*.AVI", CurrentDir(), 2, "pics\\pick.bmp" },
         { kOpen, 1, bmp, pics, 5, deep.c_str(), nullptr, true },
         { kOpen, 1, bmp, pics, 5 },
-        { kSave, 1, "noname", StartDir(), 5, "pics\\menu", "pics\\menu.png" },
+        { kSave, 1, "noname", CurrentDir(), 5, "pics\\menu", "pics\\menu.png" },
         { kSave, 4, "noname", pics, 1, "pics\\all", "pics\\all.bmp" },
         { kSave, 0, "noname", pics, 3, "pics\\best", "pics\\best.jpg" },
         { kLoad, 1, bmp, pics, 5, "pics\\menu.png" },
