@@ -47,13 +47,6 @@ inline std::vector<DWORD> Palette(int n)
     return On(n, [&] { return GetImagePalette(entries.data()); }) == 0 ? entries : std::vector<DWORD>();
 }
 inline int SetPalette(int n, const DWORD *p) { return On(n, [=] { return SetImagePalette(p, 256); }); }
-// A menu command of image n's window, once handled.
-inline void Run(int n, UINT id)
-{
-    nbxt::Command(Window(n), id);
-    nbxt::Settle();
-}
-
 }  // namespace ik
 
 #endif

@@ -13,22 +13,21 @@ void UserMain(void) { ServeUser(); }
 
 namespace {
 
-std::string Status()
+string Status()
 {
-    std::string s = StatusOf(nbx_mainWindow);
+    string s = StatusOf(nbx_mainWindow);
     return s.erase(0, s.find_first_not_of(' '));
 }
-// User actions on image n, a token each: "m3,4" moves there, "M3,4" moves
-// over image 2 instead, "c3,4" clicks, "r" right-clicks, "s" presses Stop,
-// "x" closes the window, "tAg" answers a line prompt with "Ag". Checks:
-// "!3,4" inverted from start, "=3,4" as there, "p1".."p3" the prompt.
-void Play(int n, const char *script, const std::vector<BYTE> &start)
+// Tokens on image n: "m3,4" moves there ("M3,4" over image 2), "c3,4" clicks,
+// "r" right-clicks, "s" Stop, "x" closes, "tAg" answers a prompt with "Ag".
+// Checks: "!3,4" inverted from start, "=3,4" as there, "p1".."p3" the prompt.
+void Play(int n, const char *script, const vector<BYTE> &start)
 {
     static const char *prompts[] = { "", "Click a point", "Click the first point", "Click the second point" };
     const ImageRecord &r = nbx_images[n];
     Canvas old = MakeCanvas((void *)start.data(), r.bits, r.width, r.height);
     std::istringstream in(script);
-    for (std::string t; in >> t;) {
+    for (string t; in >> t;) {
         CAPTURE(t);
         int x = 0, y = 0, z = nbx_images[t[0] == 'M' ? 2 : n].zoom;
         sscanf(t.c_str() + 1, "%d,%d", &x, &y);
@@ -38,7 +37,7 @@ void Play(int n, const char *script, const std::vector<BYTE> &start)
         case 'c': PostMessageW(Window(n), WM_LBUTTONDOWN, MK_LBUTTON, at); break;
         case 'r': PostMessageW(Window(n), WM_RBUTTONDOWN, MK_RBUTTON, 0); break;
         case 'x': PostMessageW(Window(n), WM_CLOSE, 0, 0); break;
-        case 's': Command(nbx_mainWindow, 1003); WaitFor([] { return nbx_stop != 0; }); break;
+        case 's': Command(nbx_mainWindow, 1003); UNTIL(nbx_stop); break;
         case 't': AnswerInput(t.c_str() + 1); break;
         case '!': CHECK(At(n, x, y) == (CanvasRead(old, x, y) ^ (r.bits == 8 ? 0xFF : 0xFFFFFF))); continue;
         case '=': CHECK(At(n, x, y) == CanvasRead(old, x, y)); continue;
@@ -48,13 +47,14 @@ void Play(int n, const char *script, const std::vector<BYTE> &start)
     }
 }
 
-// Image n's menu command id, answered with a script; returns once no tool waits.
+// Image n's menu command, answered by a script; returns once no tool waits.
 void Cmd(int n, UINT id, const char *script)
 {
-    std::vector<BYTE> before = Bytes(n);
-    Run(n, id);
+    vector<BYTE> before = Bytes(n);
+    Command(Window(n), id);
+    Settle();
     Play(n, script, before);
-    CHECK(WaitFor([] { return nbx_pickActive == 0; }, 3000));
+    CHECK(UNTIL(!nbx_pickActive));
     Settle();
 }
 
@@ -69,7 +69,7 @@ int Tool(char t, int *o)
 TEST_CASE("pick tools")
 {
     REQUIRE((Create(1, 64, 48) == 0 && Create(2, 30, 30) == 0));
-    struct { char tool; const char *script; int result; std::vector<int> out; int stop; } cases[] = {
+    struct { char tool; const char *script; int result; vector<int> out; int stop; } cases[] = {
         { 'p', "p1 m5,5 =5,5 c5,6", 0, { 5, 6 } },
         { 'r', "p1 m3,10 !0,10 !63,10 =0,11 m3,12 =0,10 !63,12 M3,20 !0,12 =0,20 c7,30", 0, { 7, 30 } },
         { 'b', "m20,20 !16,10 !23,29 =17,11 =22,11 r", 1, {} },
@@ -84,18 +84,18 @@ TEST_CASE("pick tools")
     for (auto &k : cases) {
         CAPTURE(k.script);
         Fill(1, 0x9E3779B1u + (DWORD)k.tool);
-        std::vector<BYTE> before = Bytes(1);
+        auto before = Bytes(1);
         nbx_pick.moveX = nbx_pick.moveY = 0;
         nbx_stop = k.stop;
         int out[4] = { -9, -9, -9, -9 }, result = -1;
         Pending *p = OnUserAsync([&] { result = Tool(k.tool, out); });
-        REQUIRE(WaitFor([] { return nbx_pickActive && nbx_curImage == 1; }));
+        REQUIRE(UNTIL(nbx_pickActive && nbx_curImage == 1));
         Play(1, k.script, before);
         REQUIRE(WaitDone(p, 3000));
         CHECK((result == k.result && nbx_pickActive == 0 && nbx_pick.image == -1));
         CHECK((!nbx_images[1].inUse || Bytes(1) == before));   // feedback erased
-        if (result == 0) CHECK(std::vector<int>(out, out + k.out.size()) == k.out);
-        CHECK((Status() == std::to_string(nbx_colorDepth) + "-bit color" && nbx_stop >= k.stop));
+        if (result == 0) CHECK(vector<int>(out, out + k.out.size()) == k.out);
+        CHECK((Status() == to_string(nbx_colorDepth) + "-bit color" && nbx_stop >= k.stop));
         nbx_stop = 0;
     }
     CHECK(nbx_images[1].inUse == 0);
@@ -112,34 +112,35 @@ TEST_CASE("drawing commands; Pick")
     REQUIRE(Create(3, 40, 30) == 0);
     constexpr DWORD ink = 0x12AB34;
     nbx_drawColor = ink;
-    struct { UINT id; const char *script; std::function<void(Canvas)> draw; } cases[] = {
-        { 1032, "c30,20 c2,3", [](Canvas c) { CanvasDrawLine(c, ink, 30, 20, 2, 3); } },
+    const char *box = "c30,20 c2,3", *ring = "c20,15 c23,19";
+    struct { UINT id; const char *script; void (*draw)(Canvas); } cases[] = {
+        { 1032, box, [](Canvas c) { CanvasDrawLine(c, ink, 30, 20, 2, 3); } },
         { 1034, "c5,7", [](Canvas c) { CanvasDrawLine(c, ink, 0, 7, 39, 7); } },
         { 1035, "c5,7", [](Canvas c) { CanvasDrawLine(c, ink, 5, 0, 5, 29); } },
-        { 1036, "c30,20 c2,3", [](Canvas c) { CanvasDrawBox(c, ink, 2, 3, 30, 20); } },
-        { 1037, "c30,20 c2,3", [](Canvas c) { CanvasFillBox(c, ink, 2, 3, 30, 20); } },
-        { 1038, "c30,20 c2,3", [](Canvas c) { CanvasXorFillBox(c, 2, 3, 30, 20); } },
-        { 1039, "c20,15 c23,19", [](Canvas c) { CanvasDrawCircle(c, ink, 20, 15, 5); } },
-        { 1040, "c20,15 c23,19", [](Canvas c) { CanvasFillCircle(c, ink, 20, 15, 5); } },
-        { 1041, "c20,15 c23,19", [](Canvas c) { CanvasXorFillCircle(c, 20, 15, 5); } },
+        { 1036, box, [](Canvas c) { CanvasDrawBox(c, ink, 2, 3, 30, 20); } },
+        { 1037, box, [](Canvas c) { CanvasFillBox(c, ink, 2, 3, 30, 20); } },
+        { 1038, box, [](Canvas c) { CanvasXorFillBox(c, 2, 3, 30, 20); } },
+        { 1039, ring, [](Canvas c) { CanvasDrawCircle(c, ink, 20, 15, 5); } },
+        { 1040, ring, [](Canvas c) { CanvasFillCircle(c, ink, 20, 15, 5); } },
+        { 1041, ring, [](Canvas c) { CanvasXorFillCircle(c, 20, 15, 5); } },
         { 1043, "c1,1", [](Canvas c) { CanvasFillBox(c, ink, 0, 0, 39, 29); } },
         { 1042, "c10,30 tAg", [](Canvas c) {
              TextCursor at = { 10, 10, 30 };
              CanvasPutString(c, at, ink, "Ag", IsShiftJisLead);
          } },
-        { 1042, "r", [](Canvas) {} }, { 1036, "c30,20 r r", [](Canvas) {} }, { 1040, "c20,15 s", [](Canvas) {} },
+        { 1042, "r" }, { 1036, "c30,20 r r" }, { 1040, "c20,15 s" },   // nothing drawn
     };
     for (auto &k : cases) {
         CAPTURE(k.id);
         OnUser([] { ClearImage(3); });
         auto want = Bytes(3);
-        k.draw(MakeCanvas(want.data(), 32, 40, 30));
+        if (k.draw) k.draw(MakeCanvas(want.data(), 32, 40, 30));
         Cmd(3, k.id, k.script);
         CHECK((nbx_inputActive == 0 && Bytes(3) == want));
         nbx_stop = 0;
     }
 
-    // TrueType "Draw": the glyph in the TrueType colour inside the marked box, on its bottom line.
+    // TrueType "Draw": the glyph in its colour inside the marked box, on its bottom line.
     OnUser([] { ClearImage(3); });
     nbx_tttc = 0xFF0000;
     Cmd(3, 1048, "c4,2 c35,25 tH");
@@ -149,7 +150,7 @@ TEST_CASE("drawing commands; Pick")
             if (At(3, x, y) == 0xFF0000) (x >= 4 && x <= 35 && y >= 2 && y <= 25 ? in : out)++;
     CHECK((in > 20 && out == 0 && nbx_fontBaseY == 25 && nbx_fontCursorX > 4));
 
-    // Pick: an 8-bit pixel gives its index and palette colour; the built-in font colour stays.
+    // Pick: an 8-bit pixel gives its index and palette colour; the font colour stays.
     REQUIRE(Create(4, 40, 30, 8) == 0);
     nbx_pixels8[4][2 * 40 + 3] = 200;
     nbx_pixels[3][5 * 40 + 6] = 0x345678;
@@ -161,7 +162,7 @@ TEST_CASE("drawing commands; Pick")
     for (int n : { 3, 4 }) Destroy(n);
 }
 
-TEST_CASE("Pixel; Clipping")
+TEST_CASE("Pixel, Clipping, charts")
 {
     DeleteFileA(LogPath(0).c_str());
     OnUser([] { NBX_OpenTextWindow(0, 600, 0, 300, 200); NBX_StartLog(0); });
@@ -175,29 +176,45 @@ TEST_CASE("Pixel; Clipping")
     CHECK(LogText(0) == "(X,Y)=(3,4)\r\n(R,G,B)=(255,0,0)\r\n(H,S,V)=(0,255,255)\r\n(Y,Cr,Cb)=(76,128,-42)\r\n"
                         "(Y,u,v)=(76,-36,157)\r\n(Y,I,Q)=(76,152,53)\r\n\r\n(X,Y)=(5,6)\r\n(Luminance)=(7)\r\n\r\n");
 
-    // The clip is image 2, the first free, with the source's depth and
-    // palette; beyond the source it reads black.
-    std::vector<DWORD> pal(256);
+    // Clips and charts become image 2, the first free: a clip with the
+    // source's depth and palette, black beyond the source; a chart 32-bit.
+    vector<DWORD> pal(256);
     for (int i = 0; i < 256; i++) pal[i] = (DWORD)(255 - i) << 16 | (DWORD)i << 8 | (DWORD)(i ^ 0x5A);
     SetPalette(1, pal.data());
-    struct { int n; const char *script, *title; int l, t, w, h; } clips[] = {
-        { 0, "c19,29 c10,20", "(10,20)-(19,29)", 10, 20, 10, 10 }, { 1, "c19,29 c10,20", "(10,20)-(19,29)", 10, 20, 10, 10 },
-        { 0, "c48,0 c52,1", "(48,0)-(52,1)", 48, 0, 5, 2 }, { 0, "c7,7 c7,7", "(7,7)-(7,7)", 7, 7, 1, 1 },
-        { 0, "c7,7 r r", "" },
+    Fill(0, 0x2545F491u);
+    Fill(1, 0x2545F491u);
+    for (int x = 0; x < 50; x++) {   // image 0: row 5 red, 6 grey; image 1: index 200 on row 3
+        nbx_pixels[0][5 * 50 + x] = 0xFF0000;
+        nbx_pixels[0][6 * 50 + x] = 0x808080;
+        nbx_pixels8[1][3 * 52 + x] = 200;
+    }
+    // A chart's px: x, y, value.
+    struct { int n; UINT id; const char *script, *title; int w, h; vector<DWORD> px; } cases[] = {
+        { 0, 1019, "c19,29 c10,20", "(10,20)-(19,29)", 10, 10 }, { 1, 1019, "c19,29 c10,20", "(10,20)-(19,29)", 10, 10 },
+        { 0, 1019, "c48,0 c52,1", "(48,0)-(52,1)", 5, 2 }, { 0, 1019, "c7,7 c7,7", "(7,7)-(7,7)", 1, 1 },
+        { 0, 1019, "c7,7 r r", "" },
+        { 0, 1016, "c3,5", "RGB(Y=5)", 62, 128, { 12, 0, 0xFF0000, 61, 127, 0x0000FF } },
+        { 1, 1070, "c3,3", "Luminance(Y=3)", 62, 128, { 12, 28, 0xFFFFFF, 12, 27, 0 } },
+        // Columns 50..55 lie outside and read black, at the axis crossing.
+        { 0, 1022, "c55,6 c45,5", "CrCb(45,5)-(55,6)", 256, 256, { 86, 0, 0xFFFFFF, 128, 128, 0xFFFFFF } },
+        { 0, 1016, "r", "" },
     };
-    for (auto &k : clips) {
+    for (auto &k : cases) {
         CAPTURE(k.title);
-        Fill(k.n, 0x2545F491u);
         auto before = Bytes(k.n);
-        Cmd(k.n, 1019, k.script);
+        Cmd(k.n, k.id, k.script);
         CHECK(Bytes(k.n) == before);
         REQUIRE(nbx_images[2].inUse == (k.w > 0));
         if (!k.w) continue;
         const ImageRecord &r = nbx_images[2];
-        CHECK((nbx_curImage == 2 && r.bits == nbx_images[k.n].bits && r.title == std::string(k.title)));
-        CHECK((r.width == k.w && r.height == k.h && (k.n == 0 || Palette(2) == pal)));
-        for (int y = 0; y < k.h; y++)
-            for (int x = 0; x < k.w; x++) REQUIRE(At(2, x, y) == (k.l + x < 50 ? At(k.n, k.l + x, k.t + y) : 0));
+        bool clip = k.id == 1019;
+        CHECK((nbx_curImage == 2 && r.bits == (clip ? nbx_images[k.n].bits : 32) && r.title == string(k.title)));
+        CHECK((r.width == k.w && r.height == k.h && (k.n == 0 || !clip || Palette(2) == pal) && (k.id != 1016 || nbx_tc == 0x0000FF)));
+        int l = 0, t = 0;
+        sscanf(k.title, "(%d,%d)", &l, &t);
+        for (int y = 0; clip && y < k.h; y++)
+            for (int x = 0; x < k.w; x++) REQUIRE(At(2, x, y) == (l + x < 50 ? At(k.n, l + x, t + y) : 0));
+        for (size_t i = 0; i < k.px.size(); i += 3) CHECK(At(2, k.px[i], k.px[i + 1]) == k.px[i + 2]);
         Destroy(2);
     }
     for (int n : { 0, 1 }) Destroy(n);
@@ -206,7 +223,7 @@ TEST_CASE("Pixel; Clipping")
 TEST_CASE("clipboard")
 {
     REQUIRE((Create(5, 5, 2) == 0 && Create(6, 5, 2, 8) == 0 && Create(7, 64, 64) == 0 && Create(8, 64, 64, 8) == 0));
-    std::vector<DWORD> pal(256);
+    vector<DWORD> pal(256);
     for (int i = 0; i < 256; i++) pal[i] = 0x00F00000u + (DWORD)i * 0x0101u;
     SetPalette(6, pal.data());
     auto ctrl = [](int n, char key) { PressCtrlKey(Window(n), key); Settle(); };
@@ -230,7 +247,7 @@ TEST_CASE("clipboard")
     }
     auto picture = Bytes(5);
     ctrl(5, 'X');
-    CHECK(Bytes(5) == std::vector<BYTE>(40, 0));
+    CHECK(Bytes(5) == vector<BYTE>(40, 0));
     ctrl(5, 'V');
     CHECK(Bytes(5) == picture);
 
@@ -240,41 +257,11 @@ TEST_CASE("clipboard")
     CHECK(Bytes(7) == kept);
 
     // Request 9004's bitmap, all bytes set, arrives as 0x00FFFFFF and is deleted.
-    std::vector<DWORD> ones(9, ~0u);
+    vector<DWORD> ones(9, ~0u);
     HBITMAP white = CreateBitmap(3, 3, 1, 32, ones.data());
     OnUser([] { SelectImage(7); ClearImage(7); });
     RequestPasteBitmap(white);
     BITMAP info;
     CHECK((nbx_pixels[7][0] == 0xFFFFFF && nbx_pixels[7][2 * 64 + 2] == 0xFFFFFF && nbx_pixels[7][3] == 0 && !GetObjectW(white, sizeof info, &info)));
     for (int n : { 5, 6, 7, 8 }) Destroy(n);
-}
-
-TEST_CASE("charts, as the first free image")
-{
-    // Image 0: row 5 red, 6 grey; 8-bit image 2: index 200 on row 3.
-    REQUIRE((Create(0, 40, 30) == 0 && Create(2, 40, 30, 8) == 0));
-    for (int x = 0; x < 40; x++) {
-        nbx_pixels[0][5 * 40 + x] = 0xFF0000;
-        nbx_pixels[0][6 * 40 + x] = 0x808080;
-        nbx_pixels8[2][3 * 40 + x] = 200;
-    }
-    struct { int n; UINT id; const char *script, *title; int w, h; std::vector<DWORD> px; } cases[] = {   // x, y, value
-        { 0, 1016, "c3,5", "RGB(Y=5)", 52, 128, { 12, 0, 0xFF0000, 51, 127, 0x0000FF } },
-        { 2, 1070, "c3,3", "Luminance(Y=3)", 52, 128, { 12, 28, 0xFFFFFF, 12, 27, 0 } },
-        // Columns 40..45 lie outside and read black, at the axis crossing.
-        { 0, 1022, "c45,6 c35,5", "CrCb(35,5)-(45,6)", 256, 256, { 86, 0, 0xFFFFFF, 128, 128, 0xFFFFFF } },
-        { 0, 1016, "r", "" },
-    };
-    for (auto &k : cases) {
-        CAPTURE(k.id);
-        Cmd(k.n, k.id, k.script);
-        REQUIRE(nbx_images[1].inUse == (k.w > 0));
-        if (!k.w) continue;
-        const ImageRecord &r = nbx_images[1];
-        CHECK((nbx_curImage == 1 && r.bits == 32 && r.title == std::string(k.title)));
-        CHECK((r.width == k.w && r.height == k.h && (k.id != 1016 || nbx_tc == 0x0000FF)));
-        for (size_t i = 0; i < k.px.size(); i += 3) CHECK(At(1, k.px[i], k.px[i + 1]) == k.px[i + 2]);
-        Destroy(1);
-    }
-    for (int n : { 0, 2 }) Destroy(n);
 }

@@ -3,7 +3,6 @@
 #include "viewer_drive.h"
 #include "viewer/viewer.h"
 #include <math.h>
-#include <algorithm>
 #include <stdio.h>
 #include <string.h>
 #include <set>
@@ -17,19 +16,7 @@ using namespace vt;
 
 namespace {
 
-const int n = kSampleFrames, kOtherFrames = 40;   // sample.avi, testmovies/other.avi
-
-bool Copy(const char *sub, const char *file)
-{
-    return CopyFileA((BinPath(sub) + "\\" + file).c_str(), Here(file).c_str(), FALSE) != 0;
-}
-
-bool Cancel()
-{
-    HWND d = WaitFileDialog(NULL);
-    if (d) PostMessageW(d, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-    return d && WaitFor([d] { return !IsWindow(d); }, 10000);
-}
+const int n = kSampleFrames;
 
 HWND Image0() { return nbx_images[0].inUse ? nbx_images[0].window : NULL; }
 bool Opens() { return WaitFor([] { return Image0() != NULL; }, 10000); }
@@ -49,7 +36,7 @@ int Steady()
     return result;
 }
 
-bool Soon(int frame) { return WaitFor([=] { return Shown() == frame; }); }
+bool Soon(int frame) { return UNTIL(Shown() == frame); }
 
 bool Plays(int count)
 {
@@ -57,34 +44,27 @@ bool Plays(int count)
     return WaitFor([&] { seen.insert(Shown()); return (int)seen.size() - (int)seen.count(-1) >= count; }, 10000);
 }
 
-std::string Log()   // text window 0's, without CR
+bool WaitLog(size_t from, const string &needle)
 {
-    std::string s = LogText(0);
-    s.erase(std::remove(s.begin(), s.end(), '\r'), s.end());
-    return s;
-}
-
-bool WaitLog(size_t from, const std::string &needle, int ms = 8000)
-{
-    return WaitFor([&] { std::string s = Log(); return s.size() > from && s.find(needle, from) != s.npos; }, ms);
+    return WaitFor([&] { string s = LogText(0); return s.size() > from && s.find(needle, from) != s.npos; }, 8000);
 }
 
 // Presses a button and waits for what it prints, or checks it prints nothing.
 bool Logged(int k, const char *printed = nullptr)
 {
-    size_t at = Log().size();
+    size_t at = LogText(0).size();
     Press(k);
-    return printed ? WaitLog(at, printed) : (Settle(), Log().size() == at);
+    return printed ? WaitLog(at, printed) : (Settle(), LogText(0).size() == at);
 }
 
 // Presses buttons in turn, each followed by the frame it must show.
-void Steps(const std::vector<std::pair<int, int>> &steps)
+void Steps(const vector<std::pair<int, int>> &steps)
 {
     for (auto &s : steps) {
         CAPTURE(s.first);
         Press(s.first);
         if (s.second >= 0) CHECK(Soon(s.second));
-        else CHECK(Steady() == -s.second - 1);   // stays on -s.second - 1
+        else CHECK(Steady() == -s.second - 1);
     }
 }
 
@@ -97,18 +77,19 @@ TEST_CASE("start-up; files it cannot play")
     CHECK((nbx_running == 1 && WindowTextA(FileDialogNameEdit(d)) == "*.AVI"));
     DeleteFileA(LogPath(0).c_str());
     Command(text, 1024);
-    REQUIRE(WaitFor([] { return FileExists(LogPath(0).c_str()); }));
+    REQUIRE(UNTIL(FileExists(LogPath(0).c_str())));
 
-    REQUIRE((Copy("movies", "sample.avi") && Copy("testmovies", "other.avi") && Copy("testmovies", "tall.avi")));
-    size_t at = Log().size();
-    REQUIRE(Cancel());
-    CHECK(WaitLog(at, "[] : Can't load .\n"));
+    for (const char *f : { "movies\\sample.avi", "testmovies\\other.avi", "testmovies\\tall.avi", "testmovies\\one.avi" })
+        REQUIRE(CopyFileA(BinPath(f).c_str(), Here(strchr(f, '\\') + 1).c_str(), FALSE));
+    size_t at = LogText(0).size();
+    REQUIRE(AnswerDialog(NULL, IDCANCEL, 15000));
+    CHECK(WaitLog(at, "[] : Can't load .\r\n"));
     REQUIRE((WriteWholeFile(Here("text.avi"), "not a movie\r\n") && WriteWholeFile(Here("empty.avi"), "")));
     for (const char *f : { "text.avi] : Can't load .", "empty.avi] : Can't load .", "tall.avi] : 16 x 16384 movie does not fit the screen." }) {
         CAPTURE(f);
-        at = Log().size();
-        REQUIRE(ChooseFile(std::string(f, strcspn(f, "]")).c_str()));
-        CHECK((WaitLog(at, f + std::string("\n")) && !Image0()));
+        at = LogText(0).size();
+        REQUIRE(ChooseFile(string(f, strcspn(f, "]")).c_str()));
+        CHECK((WaitLog(at, f + string("\r\n")) && !Image0()));
     }
 }
 
@@ -119,7 +100,7 @@ TEST_CASE("play, loop, pause, steps")
     CHECK(Plays(20));
     CHECK(WaitFor([] { int f = Shown(); return f >= 0 && f < 20; }, 15000));   // looped
 
-    CHECK(Logged(1, "pause\n"));
+    CHECK(Logged(1, "pause\r\n"));
     int f = Steady();
     Settle();
     CHECK((f >= 0 && Shown() == f));
@@ -131,33 +112,32 @@ TEST_CASE("play, loop, pause, steps")
 
     // "prop" at frame 1: position 2, 40 ms at 25 frames/s.
     Steps({ { 8, 1 } });
-    size_t at = Log().size();
-    REQUIRE(Logged(2, "FRAME_COUNT:"));
-    Settle();
-    std::string log = Log().substr(at);
+    size_t at = LogText(0).size();
+    REQUIRE(Logged(2, "FRAME_COUNT: 250.000000\r\n"));
+    string log = LogText(0).substr(at);
     double ms = 0;
     int end = 0;   // set once all before the ratio matched
     CHECK((sscanf(log.c_str(), "POS_MSEC: %lf\nPOS_FRAMES: 2.000000\nPOS_AVI_RATIO: %n", &ms, &end) == 1 && end && fabs(ms - 40) < 1e-4));
-    CHECK(log.find("\nFRAME_WIDTH: 640.000000\nFRAME_HEIGHT: 480.000000\nFPS: 25.000000\nFOURCC: 1196444237.000000\nFRAME_COUNT: 250.000000\n") != log.npos);
+    CHECK(log.find("\r\nFRAME_WIDTH: 640.000000\r\nFRAME_HEIGHT: 480.000000\r\nFPS: 25.000000\r\nFOURCC: 1196444237.000000\r\n") != log.npos);
     CHECK(Steady() == 1);
 }
 
 TEST_CASE("presses while playing")
 {
-    CHECK((Logged(0, "play\n") && Plays(5)));
+    CHECK((Logged(0, "play\r\n") && Plays(5)));
     // ">>" while playing is held until the scan after "pause".
     Press(9);
     Settle();
     CHECK(Plays(3));
-    CHECK((Logged(1, "pause\n") && Soon(n - 1)));
+    CHECK((Logged(1, "pause\r\n") && Soon(n - 1)));
     CHECK(Steady() == n - 1);
     // "play" while playing is held until "pause", and resumes at once after it.
-    REQUIRE(Logged(0, "play\n"));
+    REQUIRE(Logged(0, "play\r\n"));
     Settle();
-    CHECK((Logged(0) && Logged(1, "pause\nplay\n")));
+    CHECK((Logged(0) && Logged(1, "pause\r\nplay\r\n")));
     CHECK(Plays(5));
     // "pause" while paused does nothing.
-    REQUIRE(Logged(1, "pause\n"));
+    REQUIRE(Logged(1, "pause\r\n"));
     int f = Steady();
     CHECK((Logged(1) && Steady() == f));
 }
@@ -166,31 +146,37 @@ TEST_CASE("break reopens")
 {
     HWND first = Image0();
     Press(11);
-    REQUIRE(WaitFor([first] { return Image0() == NULL && !IsWindow(first); }));
+    REQUIRE(UNTIL(!Image0() && !IsWindow(first)));
     // "pause" pressed in the dialog acts after the first frame shown: 1
     // (frame 0 is dropped on opening).
     REQUIRE(WaitFileDialog(NULL) != NULL);
     Press(1);
     Settle();
-    size_t at = Log().size();
-    REQUIRE((Cancel() && Opens()));
-    CHECK((WaitLog(at, "pause\n") && Steady() == 1));
+    size_t at = LogText(0).size();
+    REQUIRE((AnswerDialog(NULL, IDCANCEL, 15000) && Opens()));
+    CHECK((WaitLog(at, "pause\r\n") && Steady() == 1));
+    // Playing a one-frame movie: past its end the library gives nothing, and
+    // the first frame stays.
     Press(11);
-    REQUIRE(WaitFor([] { return Image0() == NULL; }));
+    REQUIRE(UNTIL(!Image0()));
+    REQUIRE((ChooseFile("one.avi") && Opens()));
+    CHECK(Steady() == 0);
+    Press(11);
+    REQUIRE(UNTIL(!Image0()));
     Press(1);
     REQUIRE((ChooseFile("other.avi") && Opens()));
-    CHECK((Geometry(Image0()).find(" 320x240") != std::string::npos && Steady() == 1));
-    Steps({ { 9, kOtherFrames - 1 } });
+    CHECK((Geometry(Image0()).find(" 320x240") != string::npos && Steady() == 1));
+    Steps({ { 9, 39 } });   // its last frame
 }
 
 TEST_CASE("Stop")
 {
     Command(nbx_mainWindow, 1003);
-    REQUIRE(WaitFor([] { return nbx_stop != 0; }));
+    REQUIRE(UNTIL(nbx_stop));
     int f = Steady();
     Settle();
     CHECK((f >= 0 && Shown() == f));
-    CHECK(Logged(0, "play\n"));   // "play" only prints
+    CHECK(Logged(0, "play\r\n"));   // "play" only prints
     CHECK(Steady() == f);
     Steps({ { 8, 1 }, { 5, 2 }, { 7, 12 }, { 0, -13 } });
 }
