@@ -1,5 +1,4 @@
-// The pick tools' geometry and the clipboard's CF_DIB blocks; every block is
-// read with a guard page right behind it.
+// Pick tool geometry and CF_DIB blocks, read before a guard page.
 #include "doctest_wine.h"
 #include "dib32.h"
 #include "imageproc/picktools_logic.h"
@@ -10,7 +9,7 @@ namespace {
 
 typedef std::vector<int> V;
 
-// Copies a block to end right before a page that faults on any access (pages are 4 KB on x86-64).
+// Places a block to end where a no-access page starts.
 struct Guarded {
     BYTE *pages = (BYTE *)VirtualAlloc(NULL, 8192, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
     DWORD old;
@@ -21,13 +20,13 @@ struct Guarded {
 
 }  // namespace
 
-TEST_CASE("block frame and diagonals; rubber-band radius")
+TEST_CASE("block frame, radius")
 {
     struct { int mx, my, bw, bh, left, top, right, bottom, diag, inverted; } frames[] = {
         { 20, 20, 8, 20, 16, 10, 23, 29, 0, 52 },
-        { 20, 20, 9, 9, 16, 16, 24, 24, 1, 44 },   // the diagonals cross once, cancelling there
+        { 20, 20, 9, 9, 16, 16, 24, 24, 1, 44 },   // diagonals cross, cancelling
         { 20, 20, 9, 8, 16, 16, 24, 23, 0, 30 },
-        { 0, 0, 5, 2, -2, -1, 2, 0, 0, 3 },        // clipped at the corner
+        { 0, 0, 5, 2, -2, -1, 2, 0, 0, 3 },        // clipped
     };
     for (auto &f : frames) {
         CAPTURE(f.bw); CAPTURE(f.bh);
@@ -46,14 +45,14 @@ TEST_CASE("block frame and diagonals; rubber-band radius")
     for (auto &k : radii) CHECK(CircleRadius(k.dx, k.dy) == k.r);
 }
 
-TEST_CASE("copy blocks: 5 x 2, rows bottom-up, read back exactly")
+TEST_CASE("copy blocks")
 {
     Guarded guard;
     DWORD pixels[10], palette[256];
     for (int i = 0; i < 10; i++) pixels[i] = 0xAB000000u | (DWORD)(i * 0x010203 + 0x102030);
     for (int i = 0; i < 256; i++) palette[i] = (DWORD)i * 0x030201;
     BYTE indexes[16] = { 1, 2, 3, 4, 5, 9, 9, 9, 6, 7, 8, 9, 10, 9, 9, 9 };
-    // Image row 1 first: (0,1) B G R, (1,1) B; then row 0 from byte topAt: (4,0) B G R and padding.
+    // 5 x 2, bottom-up: (0,1) B G R, (1,1) B; row 0 from byte topAt: (4,0) B G R, padding.
     struct { int bits; void *buffer; size_t bytes; int rowBytes; std::vector<BYTE> bottom; int topAt; std::vector<BYTE> top; } cases[] = {
         { 32, pixels, 72, 16, { 0x3F, 0x2A, 0x15, 0x42 }, 12, { 0x3C, 0x28, 0x14, 0 } },
         { 8, indexes, 1080, 8, { 6, 7, 8, 9, 10, 0, 0, 0 }, 0, { 1, 2, 3, 4, 5 } },
@@ -75,23 +74,21 @@ TEST_CASE("copy blocks: 5 x 2, rows bottom-up, read back exactly")
     }
 }
 
-TEST_CASE("foreign blocks: refused or read, never beyond their end")
+TEST_CASE("foreign blocks")
 {
     Guarded guard;
     const std::vector<DWORD> rgb = { 0xFF0000, 0xFF00, 0xFF };
-    // Header size, width, height, bits, bytes: read or not, colours, where
-    // the rows start; compression, colours used, masks.
+    // Header size, w, h, bits, bytes: read, colours, rows at; compression, used, masks.
     struct { DWORD size; LONG w, h; WORD bits; size_t total; bool read; int colors; size_t rowsAt; DWORD comp = BI_RGB, used = 0; std::vector<DWORD> masks; } cases[] = {
         { 40, 3, 2, 24, 64, true, 0, 40 }, { 40, 3, 2, 24, 63 }, { 40, 3, 2, 24, 39 }, { 40, 3, -2, 24, 64, true, 0, 40 },
         { 40, 3, (LONG)0x80000000, 24, 4096 }, { 40, 0, 2, 24, 64 }, { 40, 0x10000, 0x10001, 32, 64 }, { 40, 0x7FFFFFFF, 1, 32, 64 },
-        // 8-bit with the whole table, one cut short, 3 colours used, 257; 1 bit; 24 with 2 colours.
+        // 8 bits: whole table, cut short, 3 used, 257; 1 bit; 24 with 2 colours.
         { 40, 4, 1, 8, 1068, true, 256, 1064 }, { 40, 4, 1, 8, 1064 }, { 40, 4, 1, 8, 56, true, 3, 52, BI_RGB, 3 },
         { 40, 4, 1, 8, 1072, false, 0, 0, BI_RGB, 257 }, { 40, 9, 2, 1, 56, true, 2, 48 }, { 40, 1, 1, 24, 52, true, 0, 48, BI_RGB, 2 },
-        // Bit count 2, RLE8, header sizes 12, 124 (with and without room), 108.
+        // 2 bits, RLE8, headers 12, 124 (room or not), 108.
         { 40, 4, 1, 2, 200 }, { 40, 4, 1, 8, 2000, false, 0, 0, BI_RLE8 }, { 12, 4, 1, 24, 200 }, { 124, 2, 1, 32, 132, true, 0, 124 },
         { 124, 1, 1, 32, 100 }, { 108, 1, 1, 24, 112, true, 0, 108 },
-        // Bit fields after a 40-byte header (whole, rows cut, masks cut), in a 124-byte one, on 24 bits;
-        // masks overlapping, above 16 bits.
+        // Bit fields after 40 bytes (whole, rows cut, masks cut), in 124, on 24 bits; overlapping, above 16 bits.
         { 40, 2, 1, 32, 60, true, 0, 52, BI_BITFIELDS, 0, rgb }, { 40, 2, 1, 32, 59, false, 0, 0, BI_BITFIELDS, 0, rgb },
         { 40, 1, 1, 32, 48, false, 0, 0, BI_BITFIELDS }, { 124, 2, 1, 16, 128, true, 0, 124, BI_BITFIELDS, 0, { 0xF800, 0x07E0, 0x001F } },
         { 40, 1, 1, 24, 64, false, 0, 0, BI_BITFIELDS, 0, rgb }, { 40, 1, 1, 32, 64, false, 0, 0, BI_BITFIELDS, 0, { 0xFF0000, 0xFFFF00, 0xFF } },
@@ -99,7 +96,7 @@ TEST_CASE("foreign blocks: refused or read, never beyond their end")
     };
     for (size_t i = 0; i <= sizeof cases / sizeof *cases; i++) {
         CAPTURE(i);
-        bool planes = i == sizeof cases / sizeof *cases;   // last: two planes
+        bool planes = i == sizeof cases / sizeof *cases;   // last: 2 planes
         const auto &k = cases[planes ? 0 : i];
         std::vector<BYTE> block = DibBlock(k.size, k.w, k.h, k.bits, k.comp, k.used, k.total, k.masks);
         block[12] = planes ? 2 : 1;
@@ -109,7 +106,7 @@ TEST_CASE("foreign blocks: refused or read, never beyond their end")
         if (!k.read || planes) continue;
         CHECK((v.colorCount == k.colors && v.rows == at + k.rowsAt && v.info.header.biSize == 40));
         CHECK(memcmp(v.info.colors, at + (k.rowsAt - 4 * k.colors), 4 * k.colors) == 0);
-        unsigned sum = 0;   // every row byte the reader hands on lies within the block
+        unsigned sum = 0;   // every row byte is readable
         for (size_t b = 0; b < v.rowBytes; b++) sum += v.rows[b];
         CHECK((v.rows + v.rowBytes <= at + block.size() && sum > 0));
     }

@@ -1,4 +1,4 @@
-// Text in images and the layout source generator.
+// Text in images; the layout source.
 #include "doctest_wine.h"
 #include "imageproc/text_logic.h"
 #include "textwin/report_logic.h"
@@ -14,7 +14,7 @@ struct Bitmap {
     std::vector<DWORD> words;
     Canvas c;
     Bitmap(int w, int h) : words((size_t)w * h), c(MakeCanvas(nullptr, 32, w, h)) { c.pixels = (unsigned char *)words.data(); }
-    // '#' per pixel of `color`, rows ended by '|'.
+    // '#' per pixel of `color`, '|' per row.
     std::string Rows(int x0, int y0, int w, int h, DWORD color) const
     {
         std::string s;
@@ -41,7 +41,7 @@ std::string Generate(const WindowSet &set, SourceText *s, char *buffer, int byte
 
 }  // namespace
 
-TEST_CASE("built-in font")
+TEST_CASE("font")
 {
     Bitmap b(16, 60);
     TextCursor cur = { 0, 0, 20 };
@@ -50,15 +50,15 @@ TEST_CASE("built-in font")
     for (int r = 0; r < 6; r++) blank += "........|";
     CHECK(b.Rows(0, 0, 8, 20, 0x123456) == blank + GlyphRows('A'));
     CHECK(b.Rows(8, 6, 8, 14, 0x123456) == GlyphRows('B'));
-    // The pen rests on the last set pixel of B (row 10, column 5).
+    // The pen rests on B's last pixel.
     CHECK((cur.x == 0 && cur.baseY == 36 && b.c.penX == 13 && b.c.penY == 16));
     struct { TextCursor from; int ch; TextCursor to; int lit; } cases[] = {
         { { 3, 3, 40 }, '\t', { 3, 3, 40 }, 0 },
         { { 3, 3, 40 }, 0xE9, { 3, 3, 40 }, 0 },
-        { { 3, 3, 40 }, 0x7F, { 3, 3, 56 }, 0 },   // empty glyph, still advances and wraps
+        { { 3, 3, 40 }, 0x7F, { 3, 3, 56 }, 0 },   // empty glyph, advances
         { { 8, 2, 40 }, '\n', { 2, 2, 56 }, 0 },
-        { { 0, 5, 40 }, '.', { 8, 5, 40 }, 4 },    // 8 is not beyond 16 - 8: no wrap
-        { { 40, 0, 14 }, 'A', { 0, 0, 30 }, 0 } }; // outside the image: nothing written
+        { { 0, 5, 40 }, '.', { 8, 5, 40 }, 4 },    // no wrap at 16 - 8
+        { { 40, 0, 14 }, 'A', { 0, 0, 30 }, 0 } }; // outside
     for (auto &t : cases) {
         CAPTURE(t.ch);
         Bitmap fresh(16, 60);
@@ -69,15 +69,15 @@ TEST_CASE("built-in font")
     }
     Bitmap d(64, 20);
     cur = { 0, 0, 14 };
-    CanvasPutString(d.c, cur, 7, "\x82\x41" "A\x82", IsShiftJisLead);   // the trail byte 0x41 is no letter
+    CanvasPutString(d.c, cur, 7, "\x82\x41" "A\x82", IsShiftJisLead);   // trail 0x41 is no letter
     CHECK((cur.x == 8 && d.Rows(0, 0, 8, 14, 7) == GlyphRows('A')));
 }
 
-TEST_CASE("TrueType codes and styles")
+TEST_CASE("TrueType")
 {
     struct { const char *s; std::vector<int> codes; } cases[] = {
         { "a\x82\xA0z", { 'a', 0x82A0, 'z' } },
-        { "\x01x\n\x9F", { 1, 'x', 10 } },   // lone lead byte at the end dropped
+        { "\x01x\n\x9F", { 1, 'x', 10 } },   // lone lead byte dropped
         { "\xE0\x40\xFC\xFC\x80\xFD", { 0xE040, 0xFCFC, 0x80, 0xFD } } };
     for (auto &t : cases) {
         std::vector<int> got;
@@ -85,7 +85,7 @@ TEST_CASE("TrueType codes and styles")
         while ((code = NextTrueTypeCode(t.s, &pos, IsShiftJisLead)) >= 0) got.push_back(code);
         CHECK((got == t.codes && pos == (int)strlen(t.s)));
     }
-    // code -> italic, underline, weight, applies (italic set before 2, underline before 6)
+    // code -> italic, underline, weight, applies (set: italic at 2, underline at 6)
     const int styles[][5] = { { 1, 1, 0, 0, 1 }, { 2, 0, 0, 0, 1 }, { 3, 0, 0, 700, 1 }, { 4, 0, 0, 400, 1 },
                               { 5, 0, 1, 0, 1 }, { 6, 0, 0, 0, 1 }, { 7, 0, 0, 0, 0 } };
     for (auto &t : styles) {
@@ -97,15 +97,15 @@ TEST_CASE("TrueType codes and styles")
     }
 }
 
-TEST_CASE("layout source literals")
+TEST_CASE("literals")
 {
     struct { const char *in; int room; const char *out; } cases[] = {
         { "say \"hi\"", 64, "say \\\"hi\\\"" },
         { "C:\\dir\\", 64, "C:\\\\dir\\\\" },
         { "play\nstop\r\x01\tx", 64, "play\\nstop\\r\\001\tx" },
-        { "\x83\x5C\x83\x41", 64, "\\203\\134\x83\x41" },   // a trail byte 0x5C is no escape
-        { "ab\"c", 4, "ab" },                                // no half escape at the end
-        { "\x83\x41\x83", 64, "\x83\x41\x83" } };            // lone lead byte: an ordinary byte
+        { "\x83\x5C\x83\x41", 64, "\\203\\134\x83\x41" },   // trail 0x5C
+        { "ab\"c", 4, "ab" },                                // no half escape
+        { "\x83\x41\x83", 64, "\x83\x41\x83" } };            // lone lead byte
     for (auto &t : cases) {
         char out[64];
         int n = EscapeLiteral(t.in, out, t.room, IsShiftJisLead);
@@ -140,11 +140,11 @@ TEST_CASE("layout source")
           "\tNBX_SetButtonBoxTitle(0,\"play\\nstop\");\n\tNBX_SetButtonBoxTitle(1,\"a\\\"b\");\n"
           "\tNBX_SetForeground(NBXMAINWINDOW);\n");
     CHECK((!s.cut && s.length == (int)strlen(buffer)));
-    WindowSet plain = { nullptr, 0, texts, 1, {}, {} };   // no other sections
+    WindowSet plain = { nullptr, 0, texts, 1, {}, {} };
     CHECK(Generate(plain, &s, buffer, kSourceBytes) == "\t// NUBRIX --- Automatic Source Generator\n\t// [Text Window]\n"
                                                        "\tNBX_OpenTextWindow(0,100,50,400,300);\n\tNBX_SetForeground(NBXMAINWINDOW);\n");
 
-    std::string title(600, '"');   // escapes to twice the length
+    std::string title(600, '"');   // escapes to twice as long
     std::vector<ImageEntry> many;
     for (int i = 0; i < 256; i++) many.push_back({ i, 32, 1, title.c_str(), INT_MIN, INT_MIN, INT_MAX, INT_MAX, INT_MAX });
     memset(buffer, '#', sizeof buffer);
@@ -155,6 +155,6 @@ TEST_CASE("layout source")
         longest = std::max(longest, end - start + 1);
         CHECK((text.compare(start, 3, "\t//") == 0 || text.compare(end - 2, 2, ");") == 0));
     }
-    // No line outgrows its buffer, and the next one would not have fitted.
+    // No line outgrows its buffer; the next did not fit.
     CHECK((longest < (size_t)kSourceLineBytes && s.length + longest + 1 > (size_t)kSourceBytes));
 }
