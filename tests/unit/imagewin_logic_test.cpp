@@ -30,7 +30,7 @@ TEST_CASE("limits, zoom fitting")
     };
     int z, w, h, changed = 0;
     for (auto &c : cases) {
-        CAPTURE(c.w); CAPTURE(c.h); CAPTURE(c.zoom);
+        CAPTURE(&c - cases);
         REQUIRE(FitZoom(c.zoom, c.w, c.h, c.l, &z, &w, &h) == (c.z != 0));
         if (c.z) CHECK((z == c.z && w == c.dw && h == c.dh));
     }
@@ -39,15 +39,16 @@ TEST_CASE("limits, zoom fitting")
     CHECK(changed == 0);
 }
 
-TEST_CASE("stretch picks as Wine's StretchBlt")
+TEST_CASE("stretch picks, zoom steps, strides, history, areas")
 {
+    // The source pixels Wine's StretchBlt picks.
     struct { int src, dst; bool columns; V picks; } cases[] = {
         { 10, 4, true, { 2, 4, 7, 9 } }, { 10, 4, false, { 0, 3, 5, 8 } }, { 10, 1, true, { 8 } }, { 10, 1, false, { 0 } },
         { 4, 5, true, { 0, 1, 1, 2, 3 } }, { 3, 5, false, { 0, 0, 1, 2, 2 } }, { 2, 5, true, { 0, 0, 0, 1, 1 } },
         { 3, 3, false, { 0, 1, 2 } },
     };
     for (auto &c : cases) {
-        CAPTURE(c.src); CAPTURE(c.dst); CAPTURE(c.columns);
+        CAPTURE(&c - cases);
         V picks(c.dst);
         StretchPicks(c.src, c.dst, c.columns, picks.data());
         CHECK(picks == c.picks);
@@ -55,10 +56,6 @@ TEST_CASE("stretch picks as Wine's StretchBlt")
     V half(128);
     StretchPicks(256, 128, true, half.data());
     CHECK((half[0] == 1 && half[127] == 255));   // centred
-}
-
-TEST_CASE("zoom steps, strides, history, areas")
-{
     CHECK((ZoomStepIn(100) == 111 && ZoomStepIn(111) == 123 && ZoomStepOut(100) == 90 && ZoomStepOut(90) == 81));
     const int strides[][3] = { { 8, 5, 8 }, { 8, 4, 4 }, { 8, 1, 4 }, { 8, 641, 644 }, { 32, 5, 20 } };
     for (auto &s : strides) CHECK(ImageStride(s[0], s[1]) == s[2]);

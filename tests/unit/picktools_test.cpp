@@ -29,7 +29,7 @@ TEST_CASE("block frame, radius")
         { 0, 0, 5, 2, -2, -1, 2, 0, 0, 3 },        // clipped
     };
     for (auto &f : frames) {
-        CAPTURE(f.bw); CAPTURE(f.bh);
+        CAPTURE(&f - frames);
         PickFrame r = BlockFrame(f.mx, f.my, f.bw, f.bh);
         CHECK(V{ r.left, r.top, r.right, r.bottom, r.diagonals } == V{ f.left, f.top, f.right, f.bottom, f.diag });
         std::vector<DWORD> pixels(48 * 40, 0);

@@ -46,9 +46,7 @@ TEST_CASE("font")
     Bitmap b(16, 60);
     TextCursor cur = { 0, 0, 20 };
     CanvasPutString(b.c, cur, 0x123456, "AB", IsShiftJisLead);
-    std::string blank;
-    for (int r = 0; r < 6; r++) blank += "........|";
-    CHECK(b.Rows(0, 0, 8, 20, 0x123456) == blank + GlyphRows('A'));
+    CHECK(b.Rows(0, 6, 8, 14, 0x123456) == GlyphRows('A'));
     CHECK(b.Rows(8, 6, 8, 14, 0x123456) == GlyphRows('B'));
     // The pen rests on B's last pixel.
     CHECK((cur.x == 0 && cur.baseY == 36 && b.c.penX == 13 && b.c.penY == 16));
@@ -73,7 +71,7 @@ TEST_CASE("font")
     CHECK((cur.x == 8 && d.Rows(0, 0, 8, 14, 7) == GlyphRows('A')));
 }
 
-TEST_CASE("TrueType")
+TEST_CASE("TrueType, literals")
 {
     struct { const char *s; std::vector<int> codes; } cases[] = {
         { "a\x82\xA0z", { 'a', 0x82A0, 'z' } },
@@ -95,18 +93,14 @@ TEST_CASE("TrueType")
         bool applies = ApplyStyleCode(&f, t[0]);
         CHECK_MESSAGE((applies == (t[4] != 0) && f.lfItalic == t[1] && f.lfUnderline == t[2] && f.lfWeight == t[3]), t[0]);
     }
-}
-
-TEST_CASE("literals")
-{
-    struct { const char *in; int room; const char *out; } cases[] = {
+    struct { const char *in; int room; const char *out; } lits[] = {
         { "say \"hi\"", 64, "say \\\"hi\\\"" },
         { "C:\\dir\\", 64, "C:\\\\dir\\\\" },
         { "play\nstop\r\x01\tx", 64, "play\\nstop\\r\\001\tx" },
         { "\x83\x5C\x83\x41", 64, "\\203\\134\x83\x41" },   // trail 0x5C
         { "ab\"c", 4, "ab" },                                // no half escape
         { "\x83\x41\x83", 64, "\x83\x41\x83" } };            // lone lead byte
-    for (auto &t : cases) {
+    for (auto &t : lits) {
         char out[64];
         int n = EscapeLiteral(t.in, out, t.room, IsShiftJisLead);
         CHECK((std::string(out) == t.out && n == (int)strlen(t.out)));
