@@ -7,11 +7,12 @@ using namespace nbxv;
 
 // A frame whose "pixels" are its index.
 typedef std::vector<int> Frame;
+typedef FrameCache<Frame> Cache;
 
-static void Fill(FrameCache<Frame> &cache, long long from, long long to, long long anchor)
+static void Fill(Cache &fc, long long from, long long to, long long anchor)
 {
     for (long long i = from; i <= to; i++) {
-        Frame *slot = cache.Slot(i, 100, anchor);
+        Frame *slot = fc.Slot(i, 100, anchor);
         REQUIRE(slot);
         slot->assign(1, (int)i);
     }
@@ -19,39 +20,39 @@ static void Fill(FrameCache<Frame> &cache, long long from, long long to, long lo
 
 TEST_CASE("budget, farthest out")
 {
-    FrameCache<Frame> cache(1000);   // ten frames of 100 bytes
-    CHECK(cache.FramesThatFit(100) == 10);
-    Fill(cache, 40, 49, 49);
-    Fill(cache, 35, 39, 35);   // each drops the highest
-    CHECK((cache.Count() == 10 && cache.Used() == 1000));
-    for (long long i = 35; i <= 49; i++) CHECK((i < 45 ? cache.Find(i) && (*cache.Find(i))[0] == i : !cache.Find(i)));
-    CHECK((cache.KeptBelow(40) == 39 && cache.KeptBelow(35) == -1));
+    Cache fc(1000);   // ten frames of 100 bytes
+    CHECK(fc.FramesThatFit(100) == 10);
+    Fill(fc, 40, 49, 49);
+    Fill(fc, 35, 39, 35);   // each drops the highest
+    CHECK((fc.Count() == 10 && fc.Used() == 1000));
+    for (long long i = 35; i <= 49; i++) CHECK((i < 45 ? fc.Find(i) && (*fc.Find(i))[0] == i : !fc.Find(i)));
+    CHECK((fc.KeptBelow(40) == 39 && fc.KeptBelow(35) == -1));
     // Over the budget: not kept; kept: not added twice.
-    CHECK((!cache.Slot(99, 1001, 99) && cache.Slot(36, 100, 36) == cache.Find(36) && cache.Used() == 1000));
-    cache.Erase(36);
-    CHECK((!cache.Find(36) && cache.Used() == 900));
-    cache.Clear();
-    CHECK((cache.Count() == 0 && cache.Used() == 0 && !cache.Find(40)));
+    CHECK((!fc.Slot(99, 1001, 99) && fc.Slot(36, 100, 36) == fc.Find(36) && fc.Used() == 1000));
+    fc.Erase(36);
+    CHECK((!fc.Find(36) && fc.Used() == 900));
+    fc.Clear();
+    CHECK((fc.Count() == 0 && fc.Used() == 0 && !fc.Find(40)));
 }
 
 TEST_CASE("focus and pins")
 {
-    FrameCache<Frame> cache(500);   // five frames
-    cache.SetFocus(10, 20);
-    cache.SetPins({ 0 });
-    Fill(cache, 0, 0, 15);
-    Fill(cache, 14, 17, 15);
+    Cache fc(500);   // five frames
+    fc.SetFocus(10, 20);
+    fc.SetPins({ 0 });
+    Fill(fc, 0, 0, 15);
+    Fill(fc, 14, 17, 15);
     // 30 is outside the focus: only frames in it could go.
-    CHECK(!cache.Slot(30, 100, 15));
+    CHECK(!fc.Slot(30, 100, 15));
     // At 14, 13 comes in and 17 goes.
-    REQUIRE(cache.Slot(13, 100, 14));
-    CHECK((!cache.Find(17) && cache.Find(0)));
+    REQUIRE(fc.Slot(13, 100, 14));
+    CHECK((!fc.Find(17) && fc.Find(0)));
     // Unpinned, one outside the focus goes first.
-    cache.SetPins({});
-    cache.SetFocus(13, 16);
-    CHECK((cache.Slot(12, 100, 14) && !cache.Find(0) && cache.Used() == 500));
+    fc.SetPins({});
+    fc.SetFocus(13, 16);
+    CHECK((fc.Slot(12, 100, 14) && !fc.Find(0) && fc.Used() == 500));
     // Recycled reuses the farthest frame's storage, even with room.
-    FrameCache<Frame> roomy(1000);
+    Cache roomy(1000);
     Fill(roomy, 5, 6, 5);
     CHECK((roomy.Recycled(4, 100, 4) && roomy.Count() == 2 && !roomy.Find(6)));
     CHECK(!roomy.Recycled(40, 100, 4));   // only nearer ones
@@ -59,17 +60,17 @@ TEST_CASE("focus and pins")
 
 TEST_CASE("lower budget")
 {
-    FrameCache<Frame> cache(1000);
-    cache.SetPins({ 0 });
-    Fill(cache, 0, 0, 5);
-    Fill(cache, 4, 7, 5);
-    for (int i = 0; i < 2; i++) cache.AddSpare(Frame(1, -1), 100);
-    cache.SetBudget(500, 5);
-    CHECK((cache.Spares() == 0 && cache.Held() == 500 && cache.Find(0) && cache.Find(7)));
-    cache.SetBudget(300, 5);
-    CHECK((cache.Held() == 300 && cache.Find(0) && cache.Find(5) && !cache.Find(7)));
-    cache.SetBudget(0, 5);
-    CHECK((cache.Count() == 1 && cache.Find(0)));
+    Cache fc(1000);
+    fc.SetPins({ 0 });
+    Fill(fc, 0, 0, 5);
+    Fill(fc, 4, 7, 5);
+    for (int i = 0; i < 2; i++) fc.AddSpare(Frame(1, -1), 100);
+    fc.SetBudget(500, 5);
+    CHECK((fc.Spares() == 0 && fc.Held() == 500 && fc.Find(0) && fc.Find(7)));
+    fc.SetBudget(300, 5);
+    CHECK((fc.Held() == 300 && fc.Find(0) && fc.Find(5) && !fc.Find(7)));
+    fc.SetBudget(0, 5);
+    CHECK((fc.Count() == 1 && fc.Find(0)));
     // budget, current, resident, held, allowance -> bound (MB)
     const size_t bounds[][6] = { { 2048, 2048, 2230, 2050, 88, 1956 }, { 2048, 2048, 90, 10, 88, 2048 },
                                  { 2048, 1900, 300, 100, 88, 1900 }, { 64, 64, 400, 0, 88, 0 },

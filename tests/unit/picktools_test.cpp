@@ -32,29 +32,29 @@ TEST_CASE("block frame, radius")
         CAPTURE(&f - frames);
         PickFrame r = BlockFrame(f.mx, f.my, f.bw, f.bh);
         CHECK(V{ r.left, r.top, r.right, r.bottom, r.diagonals } == V{ f.left, f.top, f.right, f.bottom, f.diag });
-        std::vector<DWORD> pixels(48 * 40, 0);
-        Canvas c = MakeCanvas(pixels.data(), 32, 48, 40);
+        std::vector<DWORD> px(48 * 40, 0);
+        Canvas c = MakeCanvas(px.data(), 32, 48, 40);
         PickFeedback fb = { kShapeBlock, 0, 0, f.mx, f.my, f.bw, f.bh };
         InvertPickFeedback(c, fb);
-        CHECK(std::count(pixels.begin(), pixels.end(), 0xFFFFFF) == f.inverted);
-        CHECK((!f.diag || (pixels[17 * 48 + 17] == 0xFFFFFF && pixels[17 * 48 + 23] == 0xFFFFFF)));
+        CHECK(std::count(px.begin(), px.end(), 0xFFFFFF) == f.inverted);
+        CHECK((!f.diag || (px[17 * 48 + 17] == 0xFFFFFF && px[17 * 48 + 23] == 0xFFFFFF)));
         InvertPickFeedback(c, fb);
-        CHECK(std::count(pixels.begin(), pixels.end(), 0) == 48 * 40);
+        CHECK(std::count(px.begin(), px.end(), 0) == 48 * 40);
     }
     struct { int dx, dy, r; } radii[] = { { 3, 4, 5 }, { 1, 1, 1 }, { -1, -2, 2 }, { 2, 3, 4 }, { 0, 0, 0 }, { 5, 5, 7 }, { 1, 3, 3 } };
     for (auto &k : radii) CHECK(CircleRadius(k.dx, k.dy) == k.r);
 }
 
-TEST_CASE("copy blocks")
+TEST_CASE("copy and foreign blocks")
 {
     Guarded guard;
-    DWORD pixels[10], palette[256];
-    for (int i = 0; i < 10; i++) pixels[i] = 0xAB000000u | (DWORD)(i * 0x010203 + 0x102030);
+    DWORD px[10], palette[256];
+    for (int i = 0; i < 10; i++) px[i] = 0xAB000000u | (DWORD)(i * 0x010203 + 0x102030);
     for (int i = 0; i < 256; i++) palette[i] = (DWORD)i * 0x030201;
     BYTE indexes[16] = { 1, 2, 3, 4, 5, 9, 9, 9, 6, 7, 8, 9, 10, 9, 9, 9 };
     // 5 x 2, bottom-up: (0,1) B G R, (1,1) B; row 0 from byte topAt: (4,0) B G R, padding.
     struct { int bits; void *buffer; size_t bytes; int rowBytes; std::vector<BYTE> bottom; int topAt; std::vector<BYTE> top; } cases[] = {
-        { 32, pixels, 72, 16, { 0x3F, 0x2A, 0x15, 0x42 }, 12, { 0x3C, 0x28, 0x14, 0 } },
+        { 32, px, 72, 16, { 0x3F, 0x2A, 0x15, 0x42 }, 12, { 0x3C, 0x28, 0x14, 0 } },
         { 8, indexes, 1080, 8, { 6, 7, 8, 9, 10, 0, 0, 0 }, 0, { 1, 2, 3, 4, 5 } },
     };
     for (auto &k : cases) {
@@ -72,14 +72,9 @@ TEST_CASE("copy blocks")
         CHECK(std::equal(k.top.begin(), k.top.end(), v.rows + k.rowBytes + k.topAt));
         CHECK((k.bits == 32 || memcmp(v.info.colors, palette, 1024) == 0));
     }
-}
-
-TEST_CASE("foreign blocks")
-{
-    Guarded guard;
     const std::vector<DWORD> rgb = { 0xFF0000, 0xFF00, 0xFF };
     // Header size, w, h, bits, bytes: read, colours, rows at; compression, used, masks.
-    struct { DWORD size; LONG w, h; WORD bits; size_t total; bool read; int colors; size_t rowsAt; DWORD comp = BI_RGB, used = 0; std::vector<DWORD> masks; } cases[] = {
+    struct { DWORD size; LONG w, h; WORD bits; size_t total; bool read; int colors; size_t rowsAt; DWORD comp = BI_RGB, used = 0; std::vector<DWORD> masks; } foreign[] = {
         { 40, 3, 2, 24, 64, true, 0, 40 }, { 40, 3, 2, 24, 63 }, { 40, 3, 2, 24, 39 }, { 40, 3, -2, 24, 64, true, 0, 40 },
         { 40, 3, (LONG)0x80000000, 24, 4096 }, { 40, 0, 2, 24, 64 }, { 40, 0x10000, 0x10001, 32, 64 }, { 40, 0x7FFFFFFF, 1, 32, 64 },
         // 8 bits: whole table, cut short, 3 used, 257; 1 bit; 24 with 2 colours.
@@ -94,10 +89,10 @@ TEST_CASE("foreign blocks")
         { 40, 1, 1, 24, 64, false, 0, 0, BI_BITFIELDS, 0, rgb }, { 40, 1, 1, 32, 64, false, 0, 0, BI_BITFIELDS, 0, { 0xFF0000, 0xFFFF00, 0xFF } },
         { 40, 2, 1, 16, 64, false, 0, 0, BI_BITFIELDS, 0, { 0x1F0000, 0x07E0, 0x001F } },
     };
-    for (size_t i = 0; i <= sizeof cases / sizeof *cases; i++) {
+    for (size_t i = 0; i <= sizeof foreign / sizeof *foreign; i++) {
         CAPTURE(i);
-        bool planes = i == sizeof cases / sizeof *cases;   // last: 2 planes
-        const auto &k = cases[planes ? 0 : i];
+        bool planes = i == sizeof foreign / sizeof *foreign;   // last: 2 planes
+        const auto &k = foreign[planes ? 0 : i];
         std::vector<BYTE> block = DibBlock(k.size, k.w, k.h, k.bits, k.comp, k.used, k.total, k.masks);
         block[12] = planes ? 2 : 1;
         const BYTE *at = guard.Place(block);

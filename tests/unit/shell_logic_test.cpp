@@ -32,7 +32,6 @@ TEST_CASE("snapping")
         { { 150, 0, 250, 96 }, "150,4,250,100" },         // 4 px above
         { { 600, 5, 700, 105 }, "600,0,700,100" },
         { { 1183, 300, 1283, 400 }, "1180,300,1280,400" },
-        { { 600, 950, 700, 1050 }, "600,954,700,1054" },
         { { 3, 950, 103, 1050 }, "0,954,100,1054" },      // a corner
         { { 205, 650, 305, 690 }, "200,650,300,690" },    // the earlier wins
     };
@@ -78,7 +77,7 @@ TEST_CASE("status, clock, drops, numbers")
         { "ab\x88\x9F", 3, 1252, 3 }, { "ab\x88", 9, 1252, 3 } };
     for (auto &c : cuts) {
         strcpy(out, c.text);
-        CHECK_MESSAGE((NbxCutAnsi(out, c.max, c.codePage) == c.kept && (int)strlen(out) == c.kept), c.max << ", cp " << c.codePage);
+        CHECK_MESSAGE((NbxCutAnsi(out, c.max, c.codePage) == c.kept && (int)strlen(out) == c.kept), (&c - cuts));
     }
     // A start after now is long ago.
     CHECK((MsecElapsed(100, 50) == 50u && MsecElapsed(5, -10) == 15u && MsecElapsed((int)0x80000005, 0x7FFFFFFB) == 10u && MsecElapsed(10, 20) > 2000u));

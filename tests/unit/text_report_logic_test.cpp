@@ -32,11 +32,11 @@ std::string GlyphRows(unsigned char ch)
     return s;
 }
 
-std::string Generate(const WindowSet &set, SourceText *s, char *buffer, int bytes)
+std::string Generate(const WindowSet &set, SourceText *s, char *buf, int bytes)
 {
-    SourceInit(s, buffer, bytes);
+    SourceInit(s, buf, bytes);
     GenerateLayoutSource(set, s, IsShiftJisLead);
-    return buffer;
+    return buf;
 }
 
 }  // namespace
@@ -119,9 +119,9 @@ TEST_CASE("layout source")
     WindowSet set = { images, 4, texts, 2, {}, {} };
     set.input = { 1, 30, 40, 2, 90, 60, { "Speed", "Item 1" } };
     set.buttons = { 1, 0, 500, 2, 1, 208, 34, 2, captions };
-    static char buffer[kSourceBytes + 16];
+    static char buf[kSourceBytes + 16];
     SourceText s;
-    CHECK(Generate(set, &s, buffer, kSourceBytes) ==
+    CHECK(Generate(set, &s, buf, kSourceBytes) ==
           "\t// NUBRIX --- Automatic Source Generator\n\t// [Image Window]\n"
           "\tNBX_CreateImage(3,\"say \\\"hi\\\"\",10,20,320,240,100);\n"
           "\tNBX_CreateImageFL(4,\"wide\",0,0,64,64,200);\n"
@@ -133,17 +133,17 @@ TEST_CASE("layout source")
           "\t// [Button Box]\n\tNBX_OpenButtonBox(0,500,2,1);\n\tNBX_ResizeButtonBox(208,34);\n"
           "\tNBX_SetButtonBoxTitle(0,\"play\\nstop\");\n\tNBX_SetButtonBoxTitle(1,\"a\\\"b\");\n"
           "\tNBX_SetForeground(NBXMAINWINDOW);\n");
-    CHECK((!s.cut && s.length == (int)strlen(buffer)));
+    CHECK((!s.cut && s.length == (int)strlen(buf)));
     WindowSet plain = { nullptr, 0, texts, 1, {}, {} };
-    CHECK(Generate(plain, &s, buffer, kSourceBytes) == "\t// NUBRIX --- Automatic Source Generator\n\t// [Text Window]\n"
+    CHECK(Generate(plain, &s, buf, kSourceBytes) == "\t// NUBRIX --- Automatic Source Generator\n\t// [Text Window]\n"
                                                        "\tNBX_OpenTextWindow(0,100,50,400,300);\n\tNBX_SetForeground(NBXMAINWINDOW);\n");
 
     std::string title(600, '"');   // escapes to twice as long
     std::vector<ImageEntry> many;
     for (int i = 0; i < 256; i++) many.push_back({ i, 32, 1, title.c_str(), INT_MIN, INT_MIN, INT_MAX, INT_MAX, INT_MAX });
-    memset(buffer, '#', sizeof buffer);
-    std::string text = Generate({ many.data(), 256, nullptr, 0, {}, {} }, &s, buffer, kSourceBytes);
-    CHECK((s.cut && text.size() == (size_t)s.length && buffer[kSourceBytes] == '#' && text.back() == '\n'));
+    memset(buf, '#', sizeof buf);
+    std::string text = Generate({ many.data(), 256, nullptr, 0, {}, {} }, &s, buf, kSourceBytes);
+    CHECK((s.cut && text.size() == (size_t)s.length && buf[kSourceBytes] == '#' && text.back() == '\n'));
     size_t start = 0, longest = 0;
     for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
         longest = std::max(longest, end - start + 1);

@@ -8,7 +8,16 @@
 
 using namespace nbxv;
 
-TEST_CASE("frame conversion")
+static std::vector<uint32_t> PaintedFrame(int w, int h, int index)
+{
+    std::vector<uint8_t> bgr((size_t)w * h * 3, 0x7F);
+    REQUIRE(PaintStrip(bgr.data(), w, h, w * 3, index));
+    std::vector<uint32_t> rgb((size_t)w * h);
+    ConvertFrame(bgr.data(), w, h, w * 3, rgb.data(), w, h);
+    return rgb;
+}
+
+TEST_CASE("frame conversion, steps, index strip")
 {
     for (size_t n : { 0u, 1u, 7u, 16u, 17u, 63u, 100u }) {
         std::vector<uint8_t> src(3 * n);
@@ -32,19 +41,6 @@ TEST_CASE("frame conversion")
     CHECK((ConvertFrame(frame.data(), 4, 4, 12, big.data(), 6, 5) == 16 && big[3] == 0x111111u && big[4] == 0u && big[6 * 4] == 0u));
     CHECK((ConvertFrame(frame.data(), 0, 0, 0, big.data(), 6, 5) == 0 && ConvertFrame(nullptr, 4, 4, 12, big.data(), 6, 5) == 0));
     CHECK(ConvertFrame(frame.data(), 4, 4, 12, nullptr, 6, 5) == 0);
-}
-
-static std::vector<uint32_t> PaintedFrame(int w, int h, int index)
-{
-    std::vector<uint8_t> bgr((size_t)w * h * 3, 0x7F);
-    REQUIRE(PaintStrip(bgr.data(), w, h, w * 3, index));
-    std::vector<uint32_t> rgb((size_t)w * h);
-    ConvertFrame(bgr.data(), w, h, w * 3, rgb.data(), w, h);
-    return rgb;
-}
-
-TEST_CASE("steps, index strip")
-{
     // kind (0 "<", 1 "< 10", 2 "> 10"), next position, target
     const double cases[][3] = {
         { 0, 10, 8 }, { 0, 2, 0 }, { 0, 1, 0 }, { 0, 0, 0 }, { 0, NAN, 0 }, { 0, 2.5, 0.5 },
