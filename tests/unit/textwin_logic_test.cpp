@@ -1,5 +1,6 @@
 // Text window arithmetic.
 #include "doctest_wine.h"
+#include "imageproc/text_logic.h"
 #include "textwin/textwin_logic.h"
 #include <string>
 
@@ -111,10 +112,9 @@ TEST_CASE("cursor bar, ANSI cut, CR LF")
         RECT r = CursorBarRect(30, 40, s[0], s[1]);
         CHECK((r.left == 30 && r.right == 30 + s[0] && r.top >= 40 + s[1] / 2 && r.bottom > r.top && r.bottom <= 40 + s[1]));
     }
-    auto lead = [](unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); };
     const char text[] = "ab\x82\xA0\x82\xA2";
     const int cuts[][3] = { { 6, 6, 6 }, { 6, 5, 4 }, { 6, 3, 2 }, { 5, 4095, 4 } };   // length, max, kept
-    for (auto &c : cuts) CHECK(AnsiCutLength(text, c[0], c[1], lead) == c[2]);
+    for (auto &c : cuts) CHECK(AnsiCutLength(text, c[0], c[1], IsShiftJisLead) == c[2]);
     CHECK(AnsiCutLength(text, 6, 5, [](unsigned char) { return false; }) == 5);
     char out[32];
     CHECK(std::string(out, ToCrLf("a\nb\n\n", 5, out)) == "a\r\nb\r\n\r\n");

@@ -76,11 +76,11 @@ TEST_CASE("frame conversion, steps, index strip")
 TEST_CASE("host path")
 {
 #ifdef __WINE__
-    const char *want = "/tmp/nbx_movie.avi";
+    const char *want = "/tmp/m.avi";
 #else
-    const char *want = "Z:\\tmp\\nbx_movie.avi";
+    const char *want = "Z:\\tmp\\m.avi";
 #endif
     char host[NBX_PATH];
-    REQUIRE(NbxHostPath("Z:\\tmp\\nbx_movie.avi", host, sizeof host));
-    CHECK((std::string(host) == want && !NbxHostPath("Z:\\tmp\\nbx_movie.avi", host, 8)));
+    REQUIRE(NbxHostPath("Z:\\tmp\\m.avi", host, sizeof host));
+    CHECK((std::string(host) == want && !NbxHostPath("Z:\\tmp\\m.avi", host, 8)));
 }
