@@ -80,16 +80,16 @@ TEST_CASE("lower budget")
 
 TEST_CASE("routes, keys, focus, fill")
 {
-    struct Case { long long next, decoderNext; double seekFrames; long long key; Route route; };
-    const Case cases[] = {
-        { 10, 10, 50, -1, Route::kRead },        { 20, 11, 50, -1, Route::kReadForward },
-        { 70, 11, 50, -1, Route::kSeek },        { 12, 11, 1.5, -1, Route::kReadForward },
-        { 13, 11, 2, -1, Route::kSeek },         { 9, 11, 50, -1, Route::kFill },
-        { 10, -1, 50, -1, Route::kSeek },        { 0, 11, 0, -1, Route::kFill },
-        { 270, 250, 5, 250, Route::kReadForward },  { 270, 11, 50, 250, Route::kFill },
-        { 10, -1, 50, 0, Route::kFill },         { 9, 11, 50, 0, Route::kFill },
+    using R = Route;
+    const struct { long long next, decoderNext; double seekFrames; long long key; Route route; } cases[] = {
+        { 10, 10, 50, -1, R::kRead },        { 20, 11, 50, -1, R::kReadForward },
+        { 70, 11, 50, -1, R::kSeek },        { 12, 11, 1.5, -1, R::kReadForward },
+        { 13, 11, 2, -1, R::kSeek },         { 9, 11, 50, -1, R::kFill },
+        { 10, -1, 50, -1, R::kSeek },        { 0, 11, 0, -1, R::kFill },
+        { 270, 250, 5, 250, R::kReadForward },  { 270, 11, 50, 250, R::kFill },
+        { 10, -1, 50, 0, R::kFill },         { 9, 11, 50, 0, R::kFill },
     };
-    for (const Case &c : cases) CHECK(PlanRoute(c.next, c.decoderNext, c.seekFrames, c.key) == c.route);
+    for (auto &c : cases) CHECK(PlanRoute(c.next, c.decoderNext, c.seekFrames, c.key) == c.route);
     KeyIndex keys = { { 0, 250 }, 300 };
     CHECK((keys.Before(260) == 250 && keys.Before(300) == -1));
     keys.complete = true;

@@ -3,7 +3,6 @@
 #include "imageproc/charts_logic.h"
 #include "imageproc/imageproc_logic.h"
 #include <limits.h>
-#include <algorithm>
 #include <set>
 #include <vector>
 

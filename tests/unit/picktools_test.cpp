@@ -41,8 +41,8 @@ TEST_CASE("block frame, radius")
         InvertPickFeedback(c, fb);
         CHECK(std::count(px.begin(), px.end(), 0) == 48 * 40);
     }
-    struct { int dx, dy, r; } radii[] = { { 3, 4, 5 }, { 1, 1, 1 }, { -1, -2, 2 }, { 2, 3, 4 }, { 0, 0, 0 }, { 5, 5, 7 }, { 1, 3, 3 } };
-    for (auto &k : radii) CHECK(CircleRadius(k.dx, k.dy) == k.r);
+    const int radii[][3] = { { 3, 4, 5 }, { 1, 1, 1 }, { -1, -2, 2 }, { 2, 3, 4 }, { 0, 0, 0 }, { 5, 5, 7 }, { 1, 3, 3 } };
+    for (auto &k : radii) CHECK(CircleRadius(k[0], k[1]) == k[2]);
 }
 
 TEST_CASE("copy and foreign blocks")

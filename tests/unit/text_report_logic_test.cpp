@@ -114,9 +114,9 @@ TEST_CASE("layout source")
         { 4, 32, 0, "wide", 0, 0, 64, 64, 200 },
         { 7, 8, 1, "C:\\dir", -5, 700, 16, 8, 50 },
         { 9, 8, 0, "", 1, 2, 3, 4, 300 } };
-    TextEntry texts[] = { { 0, 100, 50, 400, 300 }, { 5, 600, 0, 200, 100 } };
+    TextEntry texts[] = { { 0, 100, 50, 400, 300 } };
     const char *captions[] = { "play\nstop", "a\"b" };
-    WindowSet set = { images, 4, texts, 2, {}, {} };
+    WindowSet set = { images, 4, texts, 1, {}, {} };
     set.input = { 1, 30, 40, 2, 90, 60, { "Speed", "Item 1" } };
     set.buttons = { 1, 0, 500, 2, 1, 208, 34, 2, captions };
     static char buf[kSourceBytes + 16];
@@ -127,7 +127,7 @@ TEST_CASE("layout source")
           "\tNBX_CreateImageFL(4,\"wide\",0,0,64,64,200);\n"
           "\tNBX_CreateImage8(7,\"C:\\\\dir\",-5,700,16,8,50);\n"
           "\tNBX_CreateImage8FL(9,\"\",1,2,3,4,300);\n"
-          "\t// [Text Window]\n\tNBX_OpenTextWindow(0,100,50,400,300);\n\tNBX_OpenTextWindow(5,600,0,200,100);\n"
+          "\t// [Text Window]\n\tNBX_OpenTextWindow(0,100,50,400,300);\n"
           "\t// [Input Box]\n\tNBX_OpenInputBox(30,40,2);\n\tNBX_ResizeInputBox(90,60);\n"
           "\tNBX_SetInputBoxTitle(0,\"Speed\");\n\tNBX_SetInputBoxTitle(1,\"Item 1\");\n"
           "\t// [Button Box]\n\tNBX_OpenButtonBox(0,500,2,1);\n\tNBX_ResizeButtonBox(208,34);\n"
