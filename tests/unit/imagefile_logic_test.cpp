@@ -10,12 +10,12 @@ static std::u16string U(const WCHAR *w) { return std::u16string((const char16_t 
 TEST_CASE("extensions, filters, palettes, top bytes, 256 colours")
 {
     std::u16string x258(258, u'x'), y255(255, u'y');
-    struct { std::u16string start; const char16_t *ext; int capacity; std::u16string want; bool fitted; } cases[] = {
-        { u"photo", u".png", 260, u"photo.png", true }, { u"photo.PNG", u".png", 260, u"photo.PNG", true },
-        { u"photo.tiff", u".tif", 260, u"photo.tiff.tif", true }, { u"jpg", u".jpg", 260, u"jpg.jpg", true },
-        { u"a.\xFF50ng", u".png", 260, u"a.\xFF50ng.png", true },   // full-width: another letter
-        { u"photo", u".png", 10, u"photo.png", true }, { u"photo", u".png", 9, u"photo.pn", false },
-        { x258, u".bmp", 260, x258 + u".", false }, { y255, u".bmp", 260, y255 + u".bmp", true },
+    struct { std::u16string start; const char16_t *ext; std::u16string want; bool fitted = true; int capacity = 260; } cases[] = {
+        { u"photo", u".png", u"photo.png" }, { u"photo.PNG", u".png", u"photo.PNG" },
+        { u"photo.tiff", u".tif", u"photo.tiff.tif" }, { u"jpg", u".jpg", u"jpg.jpg" },
+        { u"a.\xFF50ng", u".png", u"a.\xFF50ng.png" },   // full-width: another letter
+        { u"photo", u".png", u"photo.png", true, 10 }, { u"photo", u".png", u"photo.pn", false, 9 },
+        { x258, u".bmp", x258 + u".", false }, { y255, u".bmp", y255 + u".bmp" },
     };
     for (auto &c : cases) {
         std::vector<WCHAR> buffer(c.capacity + 8, 0x7777);   // 8 guard units

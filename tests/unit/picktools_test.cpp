@@ -83,7 +83,7 @@ TEST_CASE("copy and foreign blocks")
         // 2 bits, RLE8, headers 12, 124 (room or not), 108.
         { 40, 4, 1, 2, 200 }, { 40, 4, 1, 8, 2000, false, 0, 0, BI_RLE8 }, { 12, 4, 1, 24, 200 }, { 124, 2, 1, 32, 132, true, 0, 124 },
         { 124, 1, 1, 32, 100 }, { 108, 1, 1, 24, 112, true, 0, 108 },
-        // Bit fields after 40 bytes (whole, rows cut, masks cut), in 124, on 24 bits; overlapping, above 16 bits.
+        // Bit fields after 40 bytes (whole, rows cut, masks cut), in 124, on 24 bits; bad masks.
         { 40, 2, 1, 32, 60, true, 0, 52, BI_BITFIELDS, 0, rgb }, { 40, 2, 1, 32, 59, false, 0, 0, BI_BITFIELDS, 0, rgb },
         { 40, 1, 1, 32, 48, false, 0, 0, BI_BITFIELDS }, { 124, 2, 1, 16, 128, true, 0, 124, BI_BITFIELDS, 0, { 0xF800, 0x07E0, 0x001F } },
         { 40, 1, 1, 24, 64, false, 0, 0, BI_BITFIELDS, 0, rgb }, { 40, 1, 1, 32, 64, false, 0, 0, BI_BITFIELDS, 0, { 0xFF0000, 0xFFFF00, 0xFF } },
