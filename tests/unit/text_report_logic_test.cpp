@@ -90,8 +90,7 @@ TEST_CASE("TrueType, literals")
         LOGFONTW f = {};
         f.lfItalic = t[0] == 2;
         f.lfUnderline = t[0] == 6;
-        bool applies = ApplyStyleCode(&f, t[0]);
-        CHECK_MESSAGE((applies == (t[4] != 0) && f.lfItalic == t[1] && f.lfUnderline == t[2] && f.lfWeight == t[3]), t[0]);
+        CHECK_MESSAGE((ApplyStyleCode(&f, t[0]) == (t[4] != 0) && f.lfItalic == t[1] && f.lfUnderline == t[2] && f.lfWeight == t[3]), t[0]);
     }
     struct { const char *in; int room; const char *out; } lits[] = {
         { "say \"hi\"", 64, "say \\\"hi\\\"" },
@@ -102,8 +101,7 @@ TEST_CASE("TrueType, literals")
         { "\x83\x41\x83", 64, "\x83\x41\x83" } };            // lone lead byte
     for (auto &t : lits) {
         char out[64];
-        int n = EscapeLiteral(t.in, out, t.room, IsShiftJisLead);
-        CHECK((std::string(out) == t.out && n == (int)strlen(t.out)));
+        CHECK((EscapeLiteral(t.in, out, t.room, IsShiftJisLead) == (int)strlen(t.out) && std::string(out) == t.out));
     }
 }
 
