@@ -12,7 +12,7 @@ TEST_CASE("button grid")
     int w, h, x, y;
     ButtonGridClientSize(2, 6, 98, 26, &w, &h);
     CHECK((w == 2 * 102 + 4 && h == 6 * 30 + 4));
-    const int positions[][3] = { { 0, 4, 4 }, { 5, 106, 64 }, { 11, 106, 154 } };   // i, x, y in a 2-wide grid
+    const int positions[][3] = { { 0, 4, 4 }, { 5, 106, 64 }, { 11, 106, 154 } };   // i, x, y; 2 wide
     for (auto &p : positions) {
         ButtonGridPosition(p[0], 2, 98, 26, &x, &y);
         CHECK((x == p[1] && y == p[2]));
@@ -24,14 +24,13 @@ TEST_CASE("button grid")
         ButtonSizeForClient(s[0], s[1], s[2], s[3], &w, &h);
         CHECK((w == s[4] && h == s[5]));
     }
-    // x, y in a 2 x 6 grid of 98 x 26 buttons (cells of 102 x 30) -> index;
-    // beyond the edges clamps; -1 as an unsigned word is the far edge.
+    // x, y in 2 x 6 cells of 102 x 30 -> index; outside clamps; 65535 is far.
     const int hits[][3] = { { 0, 0, 0 }, { 101, 29, 0 }, { 102, 0, 1 }, { 0, 30, 2 }, { 150, 95, 7 },
                             { 5000, 0, 1 }, { 10, 400, 10 }, { 500, 400, 11 }, { 65535, 0, 1 } };
     for (auto &p : hits) CHECK(ButtonIndexAtPoint((unsigned short)p[0], (unsigned short)p[1], 2, 6, 98, 26) == p[2]);
-    CHECK(ButtonIndexAtPoint(9, 5, 4, 4, 0, 0) == 6);   // 0-pixel buttons still divide by the gap
+    CHECK(ButtonIndexAtPoint(9, 5, 4, 4, 0, 0) == 6);   // gap only
 
-    const unsigned keys[][2] = { { '0', 0 }, { '7', 7 }, { '9', 9 }, { VK_NUMPAD0, 0 }, { VK_NUMPAD9, 9 },
+    const unsigned keys[][2] = { { '0', 0 }, { '9', 9 }, { VK_NUMPAD0, 0 }, { VK_NUMPAD9, 9 },
                                  { 'A', ~0u }, { '/', ~0u }, { ':', ~0u }, { VK_NUMPAD9 + 1, ~0u } };
     for (auto &k : keys) CHECK(ButtonForDigitKey(k[0]) == (int)k[1]);
 }

@@ -1,10 +1,8 @@
-// Drawing, flood fill, colour arithmetic, test patterns, quarter turns and
-// charts.
+// Drawing, fills, colours, patterns, turns, charts.
 #include "doctest_wine.h"
 #include "imageproc/charts_logic.h"
 #include "imageproc/imageproc_logic.h"
 #include <limits.h>
-#include <algorithm>
 #include <set>
 #include <vector>
 
@@ -41,7 +39,7 @@ TEST_CASE("lines, boxes, circles")
         { -3, 1, 9, 1, { { 0, 1 }, { 1, 1 }, { 2, 1 }, { 3, 1 }, { 4, 1 }, { 5, 1 }, { 6, 1 }, { 7, 1 } } },
     };
     for (auto &t : lines)
-        for (int r : { 0, 1 }) {   // both ways; the pen ends at the far end
+        for (int r : { 0, 1 }) {
             Image i(32, 8, 8);
             CanvasDrawLine(i.c, 1, r ? t.x2 : t.x1, r ? t.y2 : t.y1, r ? t.x1 : t.x2, r ? t.y1 : t.y2);
             CHECK((i.Lit() == t.pixels && i.c.penX == (r ? t.x1 : t.x2) && i.c.penY == (r ? t.y1 : t.y2)));
@@ -52,11 +50,11 @@ TEST_CASE("lines, boxes, circles")
     CanvasDrawCircle(two.c, 1, 4, 4, 2);
     CHECK((ring.Lit().size() == 2 * 8 + 2 * 6 && box.Lit().size() == 12 && box.Lit().count({ 2, 3 }) && CanvasRead(box.c, 5, 5) == 0xFF));
     CHECK(two.Lit() == Points{ { 2, 3 }, { 2, 4 }, { 2, 5 }, { 3, 2 }, { 4, 2 }, { 5, 2 }, { 6, 3 }, { 6, 4 }, { 6, 5 }, { 3, 6 }, { 4, 6 }, { 5, 6 } });
-    for (int bits : { 32, 8 }) {   // inverting twice restores
+    for (int bits : { 32, 8 }) {
         Image i(bits, 37, 23, 7);
         const auto before = i.bytes;
         for (int k = 0; k < 2; k++) {
-            CanvasXorLine(i.c, k ? 30 : 2, k ? 3 : 20, k ? 2 : 30, k ? 20 : 3);   // reversed: the same pixels
+            CanvasXorLine(i.c, k ? 30 : 2, k ? 3 : 20, k ? 2 : 30, k ? 20 : 3);
             CanvasXorBox(i.c, 30 - 27 * k, 15, 3 + 27 * k, 2);
             CanvasXorFillBox(i.c, 1, 1, 20, 12);
             CanvasXorCircle(i.c, 18, 11, 9);
@@ -64,7 +62,7 @@ TEST_CASE("lines, boxes, circles")
             CHECK((i.bytes == before) == (k == 1));
         }
     }
-    for (int r = 1; r <= 40; r++) {   // a disc inverted once, its rim on it
+    for (int r = 1; r <= 40; r++) {   // disc, its rim on it
         CAPTURE(r);
         Image solid(32, 90, 90), xored(32, 90, 90), rim(32, 90, 90);
         CanvasFillCircle(solid.c, 1, 45, 45, r);
@@ -76,28 +74,28 @@ TEST_CASE("lines, boxes, circles")
     }
 }
 
-TEST_CASE("flood fill: inside a ring, round hooks, past the seed stack")
+TEST_CASE("flood fill")
 {
     Image ring(32, 12, 12), hook(32, 7, 2), index(8, 6, 6, 0x34);
     CanvasDrawCircle(ring.c, 0x00FF00, 6, 6, 4);
     CanvasFloodFill(ring.c, 0xFF0000, 6, 6);
     CHECK((CanvasRead(ring.c, 6, 6) == 0xFF0000 && CanvasRead(ring.c, 0, 0) == 0));
-    for (int x : { 2, 4 }) CanvasStore(hook.c, x, 0, 7);   // row 0 reached past either end of row 1's run
+    for (int x : { 2, 4 }) CanvasStore(hook.c, x, 0, 7);   // reached past either end of a run
     for (int x : { 0, 6 }) CanvasStore(hook.c, x, 1, 7);
     CanvasFloodFill(hook.c, 9, 3, 0);
     CHECK((CanvasRead(hook.c, 0, 0) == 9 && CanvasRead(hook.c, 6, 0) == 9));
-    CHECK((CanvasFloodFill(index.c, 0x12345634, 0, 0) == -1 && CanvasFloodFill(index.c, 1, -1, 0) == -1));   // the low byte is the index
-    // Full rows joined by one-pixel links in every other column: a seed per link.
+    CHECK((CanvasFloodFill(index.c, 0x12345634, 0, 0) == -1 && CanvasFloodFill(index.c, 1, -1, 0) == -1));
+    // Rows joined by links in every other column: a seed per link.
     for (int bits : { 32, 8 }) {
         CAPTURE(bits);
         const int N = 1024;
         Image maze(bits, N, N);
         for (int y = 1; y < N; y += 2)
             for (int x = 1; x < N; x += 2) CanvasStore(maze.c, x, y, 7);
-        CanvasFillBox(maze.c, 7, 0, 0, 3, 3);   // a closed pocket holding the target and the fill colour
+        CanvasFillBox(maze.c, 7, 0, 0, 3, 3);   // a pocket of target and fill colour
         CanvasStore(maze.c, 1, 1, 0);
         CanvasStore(maze.c, 2, 1, 9);
-        for (int k = 1; bits == 8 && k < 256; k++) CanvasStore(maze.c, k, N - 1, k);   // no spare index to mark with
+        for (int k = 1; bits == 8 && k < 256; k++) CanvasStore(maze.c, k, N - 1, k);
         CHECK(CanvasFloodFill(maze.c, 9, N - 2, N / 2) > 0);
         long left = 0;
         for (int y = 0; y < N; y++)
@@ -106,9 +104,9 @@ TEST_CASE("flood fill: inside a ring, round hooks, past the seed stack")
     }
 }
 
-TEST_CASE("colour arithmetic; test patterns")
+TEST_CASE("colours, patterns")
 {
-    // H S V, then Y Cr Cb, Y u v, Y I Q where given.
+    // H S V; Y Cr Cb, Y u v, Y I Q
     struct { DWORD rgb; V hsv, more; } cases[] = {
         { 0x808080, { 0, 0, 128 } }, { 0xFFFF00, { 60, 255, 255 } }, { 0x00FFFF, { 180, 255, 255 } },
         { 0xFF00FF, { 300, 255, 255 } }, { 0xFF0000, { 0, 255, 255 }, { 76, 128, -42, -36, 157, 152, 53 } },
@@ -120,20 +118,19 @@ TEST_CASE("colour arithmetic; test patterns")
         int h, s, v;
         RgbToHsv(c, &h, &s, &v);
         CHECK(V{ h, s, v, RgbToHue(c), RgbToSaturation(c), RgbToValue(c) } == V{ t.hsv[0], t.hsv[1], t.hsv[2], h, s, v });
-        CHECK((HsvToRgb(v, s, h) == c || c == 0x10A040));   // that one does not come back exactly
+        CHECK((HsvToRgb(v, s, h) == c || c == 0x10A040));   // not exact
         if (!t.more.empty()) CHECK(V{ RgbToY(c), RgbToCr(c), RgbToCb(c), RgbToU(c), RgbToV(c), RgbToI(c), RgbToQ(c) } == t.more);
     }
     CHECK((HsvToRgb(255, 255, 30) == 0xFF7F00 && RadialPatternValue(kPatternYuv, -40, 60) == 0xE58E50));
     for (int bits : { 32, 8 })
-        for (auto size : { std::make_pair(37, 23), std::make_pair(5, 1) })
+        for (int h : { 23, 1 })
             for (TestPattern p : { kPatternRgb, kPatternHsv, kPatternYCrCb, kPatternYuv, kPatternYiq, kPatternGrey }) {
-                const int w = size.first, h = size.second, half = h / 2;
+                const int w = h > 1 ? 37 : 5, half = h / 2;
                 CAPTURE(bits); CAPTURE(h); CAPTURE((int)p);
                 Image img(bits, w, h);
                 CanvasTestPattern(img.c, p);
                 for (int i = 0; i < h; i++)
                     for (int j = 0; j < w; j++) {
-                        // HSV: S rises down the top half, V falls down the bottom one; grey rises above, falls below.
                         int s = i < half ? 255 * i / half : 255, v = i < half || !half ? 255 : 255 - 255 * (i - half) / half, grey = 255 * j / w;
                         DWORD want = p == kPatternRgb ? (DWORD)(grey << 16 | (255 * i / h) << 8 | (255 - 255 * (i + j) / (w + h)))
                                    : p == kPatternHsv ? HsvToRgb(v, s, 359 * j / w)
@@ -144,9 +141,9 @@ TEST_CASE("colour arithmetic; test patterns")
             }
 }
 
-TEST_CASE("quarter turns, rescaled sizes, chart block sizes")
+TEST_CASE("turns, sizes")
 {
-    // 5 x 3 bytes become 3 x 5 in rows of 4 bytes; padding is not written.
+    // 5 x 3 become 3 x 5; padding is not written.
     const BYTE five[15] = { 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15 };
     const DWORD words[15] = { 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15 };
     Image right(8, 3, 5, 0xEE), left(32, 3, 5);
@@ -154,15 +151,14 @@ TEST_CASE("quarter turns, rescaled sizes, chart block sizes")
     RotateInto(words, 5, 3, false, left.c);
     CHECK(right.bytes == std::vector<BYTE>{ 11, 6, 1, 0xEE, 12, 7, 2, 0xEE, 13, 8, 3, 0xEE, 14, 9, 4, 0xEE, 15, 10, 5, 0xEE });
     CHECK((CanvasRead(left.c, 0, 0) == 5 && CanvasRead(left.c, 2, 0) == 15 && CanvasRead(left.c, 0, 4) == 1));
-    const int sizes[][3] = { { 640, 707, 452 }, { 480, 707, 339 }, { 640, 1414, 905 }, { 480, 1414, 679 }, { 1, 500, 1 }, { 3, 2000, 6 } };
+    const int sizes[][3] = { { 640, 707, 452 }, { 480, 1414, 679 }, { 1, 500, 1 }, { 3, 2000, 6 } };
     for (auto &s : sizes) CHECK(RescaledSide(s[0], s[1]) == s[2]);
-    // Chart blocks: sides within int, bytes within size_t.
     size_t bytes = 0;
     CHECK((BlockBytes(3, 2, &bytes) && bytes == 24 && !BlockBytes(0, 5, &bytes) && !BlockBytes(1LL << 31, 1, &bytes)));
     CHECK(BlockBytes(INT_MAX, INT_MAX, &bytes) == (sizeof(size_t) == 8));
 }
 
-TEST_CASE("profile rows: first channel bit wins, hue on 359, others 255")
+TEST_CASE("profile rows, chroma path")
 {
     struct { DWORD element; int mode, row; } cases[] = {
         { 0xFF0000, 0x81, 0 }, { 0xFF0000, 0x82, 127 }, { 0xFF0000, 0x84, 127 }, { 0x808080, 0x88, 127 },
@@ -170,28 +166,23 @@ TEST_CASE("profile rows: first channel bit wins, hue on 359, others 255")
         { 0xFFFFFF, 0x480, 64 }, { 0x00FF00, 0x88, 85 }, { 200, 0x1080, 28 }, { 0x00FF00, 0x03, 127 }, { 0x00FF00, 0x80, -1 },
     };
     for (auto &k : cases) CHECK_MESSAGE(ProfileRow(k.element, k.mode) == k.row, k.mode);
-}
-
-TEST_CASE("chroma path alternates white and magenta; labels leave their colour")
-{
     const DWORD row[] = { 0xFF0000, 0x808080, 0x0000FF };
     POINT p[3] = { ChromaPoint(row[0]), ChromaPoint(row[1]), ChromaPoint(row[2]) };
     CHECK((p[0].x == 86 && p[0].y == 0 && p[1].x == 128 && p[1].y == 128));
     for (bool alternate : { true, false }) {
-        std::vector<DWORD> got(256 * 256), want(256 * 256);
-        Canvas g = MakeCanvas(got.data(), 32, 256, 256), w = MakeCanvas(want.data(), 32, 256, 256);
-        CanvasChromaPath(g, row, 3, alternate);
-        CanvasPutPixel(w, p[0].x, p[0].y, 0xFFFFFF);
-        CanvasDrawLine(w, alternate ? 0xFF00FF : 0xFFFFFF, p[0].x, p[0].y, p[1].x, p[1].y);
-        CanvasDrawLine(w, 0xFFFFFF, p[1].x, p[1].y, p[2].x, p[2].y);
-        CHECK(got == want);
+        Image got(32, 256, 256), want(32, 256, 256);
+        CanvasChromaPath(got.c, row, 3, alternate);
+        CanvasPutPixel(want.c, p[0].x, p[0].y, 0xFFFFFF);
+        CanvasDrawLine(want.c, alternate ? 0xFF00FF : 0xFFFFFF, p[0].x, p[0].y, p[1].x, p[1].y);
+        CanvasDrawLine(want.c, 0xFFFFFF, p[1].x, p[1].y, p[2].x, p[2].y);
+        CHECK(got.bytes == want.bytes);
     }
-    // "Line(RGB)" over a red row ends with the blue label's colour in force.
-    std::vector<DWORD> chart(20 * 128), red(8, 0xFF0000);
-    Canvas c = MakeCanvas(chart.data(), 32, 20, 128);
+    // "Line(RGB)" on red ends in the blue label's colour.
+    Image chart(32, 20, 128);
+    std::vector<DWORD> red(8, 0xFF0000);
     TextCursor cur = { 0, 0, 0 };
     DWORD tc = 0;
-    CanvasProfileChart(c, cur, &tc, *RowChartFor(1016), red.data(), 8);
+    CanvasProfileChart(chart.c, cur, &tc, *RowChartFor(1016), red.data(), 8);
     CHECK((tc == 0x0000FF && cur.lineX == 2 && cur.baseY == 104));
-    CHECK((CanvasRead(c, 12, 0) == 0xFF0000 && CanvasRead(c, 19, 127) == 0x0000FF));
+    CHECK((CanvasRead(chart.c, 12, 0) == 0xFF0000 && CanvasRead(chart.c, 19, 127) == 0x0000FF));
 }

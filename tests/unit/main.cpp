@@ -1,5 +1,4 @@
-// Runner of the pure-logic tests. The framework's library expects a user
-// program; these tests never start one.
+// Runner of the logic tests; the library wants a user program, never started.
 #define DOCTEST_CONFIG_IMPLEMENT_WITH_MAIN
 #include "doctest_wine.h"
 #include "nubrix.h"
