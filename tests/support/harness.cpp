@@ -90,7 +90,6 @@ static DWORD WINAPI DriverMain(LPVOID)
     doctest::Context context;
     const char *only = getenv("NBX_TEST_CASE");
     if (only && *only) context.setOption("test-case", only);
-    if (getenv("NBX_TEST_SUCCESS")) context.setOption("success", true);
     int failed = context.run();
     for (DWORD pid : started) {
         HANDLE p = OpenProcess(PROCESS_TERMINATE, FALSE, pid);

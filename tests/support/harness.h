@@ -29,31 +29,31 @@ bool WaitDone(Pending *p, int ms = 10000);   // frees p when it finished
 
 bool WaitFor(const std::function<bool()> &pred, int ms = 5000);
 #define UNTIL(...) nbxt::WaitFor([&] { return (__VA_ARGS__); })
-// Waits twice until the thread of `window` (NULL: the user thread) handled
+// Waits twice until the thread of `w` (NULL: the user thread) handled
 // what was posted before: a posted key's character comes in the second pass.
-void Settle(HWND window = NULL);
+void Settle(HWND w = NULL);
 
-void TypeText(HWND window, const char *ansi);   // WM_CHAR per UTF-16 unit
-void PressKey(HWND window, UINT vk);
-void PressCtrlKey(HWND window, UINT vk);
-void SetCtrlHeld(HWND window, bool held);
-void Command(HWND window, UINT id);
-void ClickClient(HWND window, int x, int y, bool right = false);
+void TypeText(HWND w, const char *ansi);   // WM_CHAR per UTF-16 unit
+void PressKey(HWND w, UINT vk);
+void PressCtrlKey(HWND w, UINT vk);
+void SetCtrlHeld(HWND w, bool held);
+void Command(HWND w, UINT id);
+void ClickClient(HWND w, int x, int y, bool right = false);
 
 // The popup menu a right click at (10, 10) opens ("-" for a separator).
 struct MenuEntry { string text; UINT state; };
-vector<MenuEntry> ReadPopupMenu(HWND window);
+vector<MenuEntry> ReadPopupMenu(HWND w);
 string ChooseMenuItem();   // picks the tracked popup's first item; its text
 
-string WindowTextA(HWND window);
-u16string WindowTextW(HWND window);
+string WindowTextA(HWND w);
+u16string WindowTextW(HWND w);
 string StatusOf(HWND mainWindow);   // read without a message: it may be busy
 bool StatusHas(const char *text);   // this program's status line
-RECT WindowRect(HWND window);
-SIZE ClientSize(HWND window);
-string Geometry(HWND window);   // "x,y WxH": top-left on screen, client size
+RECT WindowRect(HWND w);
+SIZE ClientSize(HWND w);
+string Geometry(HWND w);   // "x,y WxH": top-left on screen, client size
 string Place(HWND child);       // "x,y WxH" in the parent's client area
-vector<DWORD> GrabClient(HWND window);   // 0x00RRGGBB, as on screen
+vector<DWORD> GrabClient(HWND w);   // 0x00RRGGBB, as on screen
 string ClipboardText();
 bool SetClipboardUnicode(const u16string &text);
 string ReadWholeFile(const char *windowsPath);   // "" when missing
@@ -71,7 +71,7 @@ bool AnswerDialog(const WCHAR *caption, int buttonId, int ms = 5000);
 void AnswerInput(const char *line);   // types it and Enter; returns once the input ended
 // Renames a box's item at (x, y) by a double click, or by its menu's "Rename".
 void Rename(HWND box, int x, int y, bool menu, const char *answer);
-void DropFiles(HWND window, const u16string &files);   // each followed by u'\0'
+void DropFiles(HWND w, const u16string &files);   // each followed by u'\0'
 u16string Wide(const string &ansi);
 string Ansi(const WCHAR *wide);
 u16string LongPath(const u16string &path);   // "\\?\" first
