@@ -84,7 +84,8 @@ TEST_CASE("resizing")
     OnUser([] { NBX_OpenInputBox(30, 40, 2); });
     struct { UINT edge; int grow; const char *label, *field; } cases[] = {
         { WMSZ_RIGHT, 40, "4,35 80x24", "88,32 110x24" },
-        { WMSZ_BOTTOMLEFT, 20, "4,35 100x24", "108,32 110x24" } };
+        { WMSZ_BOTTOMLEFT, 20, "4,35 100x24", "108,32 110x24" },
+        { WMSZ_BOTTOMRIGHT, -30, "4,35 100x24", "108,32 80x24" } };
     for (auto &t : cases) {
         CAPTURE(t.edge);
         RECT r = WindowRect(IBox()), p = r;
